@@ -1,0 +1,120 @@
+// YString: the one string type of the framework.
+//
+// Two storage forms share one small value object:
+//  - a literal view: wraps a NUL-terminated 8-bit program literal, never allocates,
+//    copying copies the pointer and length only;
+//  - a shared buffer: 16-bit characters in a heap block laid out as
+//    [capacity in bytes : u32][reference count : u32][chars ...][u16 NUL],
+//    reference-counted atomically, copied before any change when shared.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class YString {
+public:
+    using Char = char16_t;
+
+    // The empty literal view.
+    YString() noexcept : m_ptr(kEmpty), m_length(0), m_flags(kLiteralFlag) {}
+
+    // Literal view of a program literal: no allocation.
+    template <std::size_t N>
+    YString(const char (&literal)[N]) noexcept // NOLINT(google-explicit-constructor)
+        : m_ptr(literal), m_length(static_cast<int32_t>(std::char_traits<char>::length(literal))),
+          m_flags(kLiteralFlag) {}
+    // A writable char array is not a literal: its contents may change after wrapping.
+    template <std::size_t N> YString(char (&)[N]) = delete;
+
+    // Copies of 16-bit text (length -1: up to the terminating NUL).
+    YString(const Char* text, int32_t length = -1);
+
+    YString(const YString& other) noexcept;
+    YString(YString&& other) noexcept;
+    YString& operator=(const YString& other) noexcept;
+    YString& operator=(YString&& other) noexcept;
+    template <std::size_t N> YString& operator=(const char (&literal)[N]) noexcept {
+        return *this = YString(literal);
+    }
+    ~YString();
+
+    // Wraps a NUL-terminated 8-bit text that lives as long as the program (no copy).
+    static YString Literal(const char* text) noexcept;
+
+    // Conversions from and to UTF-8 and UTF-16 (invalid UTF-8 sequences become U+FFFD).
+    static YString FromUTF8(std::string_view utf8);
+    static YString FromUTF16(std::u16string_view utf16);
+    // Latin-1 / 8-bit text, each byte widened to one 16-bit unit.
+    static YString FromLatin1(std::string_view text);
+    std::string ToUTF8() const;
+    std::u16string ToUTF16() const;
+
+    int32_t Length() const noexcept { return m_length; }
+    bool IsEmpty() const noexcept { return m_length == 0; }
+    bool IsLiteral() const noexcept { return (m_flags & kLiteralFlag) != 0; }
+
+    // Character access; a literal view widens on read. No range check.
+    Char operator[](int32_t index) const noexcept {
+        return IsLiteral() ? static_cast<Char>(static_cast<unsigned char>(static_cast<const char*>(m_ptr)[index]))
+                           : static_cast<const Char*>(m_ptr)[index];
+    }
+
+    // Copy on write and the capacity rule: afterwards this string owns a buffer (count 1)
+    // that holds at least n characters.
+    void Reserve(int32_t n);
+    // Writable characters after copy on write (Length() of them, NUL-terminated).
+    Char* MutableData();
+    // Sets the length (reserving as needed; new characters are zero).
+    void Resize(int32_t n);
+
+    YString& Append(const YString& text);
+    YString& Append(Char c);
+    YString& operator+=(const YString& text) { return Append(text); }
+    YString& operator+=(Char c) { return Append(c); }
+    friend YString operator+(const YString& a, const YString& b);
+
+    // Insert text before index (clamped to 0..Length()).
+    YString& Insert(int32_t index, const YString& text);
+
+    // Substring from index with at most length characters (-1: to the end); clamped.
+    YString Substring(int32_t index, int32_t length = -1) const;
+
+    // Index of the first occurrence at or after start, or -1.
+    int32_t Find(const YString& what, int32_t start = 0) const noexcept;
+    int32_t Find(Char c, int32_t start = 0) const noexcept;
+
+    // Lexicographic comparison by 16-bit unit: <0, 0, >0.
+    int Compare(const YString& other) const noexcept;
+    friend bool operator==(const YString& a, const YString& b) noexcept { return a.Compare(b) == 0; }
+    friend bool operator!=(const YString& a, const YString& b) noexcept { return a.Compare(b) != 0; }
+    friend bool operator<(const YString& a, const YString& b) noexcept { return a.Compare(b) < 0; }
+
+    // Removes leading and trailing characters with codes up to 32.
+    YString Trimmed() const;
+
+    // Integer parsing: optional leading '-', then digits below base; stops at the first
+    // other character. consumed receives the number of characters read.
+    int64_t ToInteger(int base = 10, int32_t* consumed = nullptr) const noexcept;
+    // Floating-point parsing of a decimal number (C locale); consumed as above.
+    double ToDouble(int32_t* consumed = nullptr) const noexcept;
+
+    // Precision 0..9: fixed with that many decimals; 10 or more: general notation with that
+    // many significant digits.
+    static YString FromDouble(double value, int precision);
+    static YString FromInteger(int64_t value, int base = 10);
+
+    // Reference count of the shared buffer (0 for literal views); for tests.
+    int32_t ShareCount() const noexcept;
+
+private:
+    static constexpr uint8_t kLiteralFlag = 1;
+    static const char kEmpty[1];
+
+    void Release() noexcept;
+
+    const void* m_ptr;  // const char* (literal view) or Char* (first character of a buffer)
+    int32_t m_length;
+    uint8_t m_flags;
+};
