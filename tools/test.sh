@@ -10,7 +10,7 @@ build=${VORNIK_BUILD_ROOT:-$root/build}
 
 packages=(build-essential cmake ninja-build ccache pkg-config googletest libgtest-dev
           libbenchmark-dev zlib1g-dev libpugixml-dev libkissfft-dev libsndfile1-dev
-          clang libclang-rt-dev g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 file binutils)
+          clang libclang-rt-dev dpkg-dev g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 file binutils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -21,6 +21,25 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# Debian's source package of kissfft, for the Windows build (no mingw package exists). Source
+# entries are derived from the machine's own binary entries.
+kissfft_sources() {
+  local dir=$build/sources
+  if ! ls -d "$dir"/kissfft-*/ >/dev/null 2>&1; then
+    if ! apt-get source --print-uris kissfft >/dev/null 2>&1; then
+      local list=/etc/apt/sources.list.d/debian.sources
+      if [ -f "$list" ]; then
+        sed -e 's/^Types: deb$/Types: deb-src/' "$list" > /etc/apt/sources.list.d/vornik-deb-src.sources
+      else
+        grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' > /etc/apt/sources.list.d/vornik-deb-src.list
+      fi
+      apt-get update -qq >&2
+    fi
+    mkdir -p "$dir" && (cd "$dir" && apt-get source -qq kissfft >&2)
+  fi
+  ls -d "$dir"/kissfft-*/ | head -n 1
+}
 
 failures=()
 step() {  # step NAME COMMAND...
@@ -51,7 +70,8 @@ export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 step "windows x86-64 under wine" configure_build_test windows "$build/windows" "" \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DVORNIK_KISSFFT_SOURCE_DIR="$(kissfft_sources)"
 
 if [ ${#failures[@]} -gt 0 ]; then
   echo "== failed: ${failures[*]}"

@@ -2,15 +2,41 @@
 //
 // A pattern is compiled once into a reference-counted object; arguments are then supplied
 // in call order and inserted at their placeholder's position.
+//
+// Pattern syntax: "{{" is a literal "{"; "}" stands for the character after it (so "}}" is
+// "}"); "{n...}" is the placeholder of argument slot n (0..31), whose options follow the
+// index up to the closing "}": " w" width w padded with blanks, "0w" width w padded with
+// zeros, "+" explicit plus sign, ".p" precision p, "x" hexadecimal; ";" and anything else
+// are skipped. A pattern ending inside a placeholder raises
+// "Formatting string ends in an argument specification."; an index outside 0..31 raises
+// "Index out of range.". Each index should be named once; if named again, the last wins.
+//
+// How an argument applies its slot's options:
+//  - double: precision p (default 4) below 10 prints fixed with p decimals ("{0;.1}" with
+//    -3.14159 gives "-3.1"); 10 or more prints general notation with p significant digits.
+//    "x" is ignored.
+//  - integer: decimal, or upper-case hexadecimal with "x"; precision is ignored. A negative
+//    value prints as "-" and its magnitude in either base ("-1F").
+//  - any number: "+" puts "+" before a value that is not negative.
+//  - all arguments, text included: shorter than the width, the result is padded on the left
+//    with the pad character; zeros go between the sign and the digits ("{0;+05}" with 7
+//    gives "+0007"), blanks before the sign.
+// Arguments fill slots 0, 1, 2 ... in call order; an argument for a slot that no placeholder
+// names, or beyond the highest index, is dropped. Placeholders without an argument render
+// as nothing.
 #pragma once
 
 #include "foundation/YString.h"
 
+#include <concepts>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 class YFormat {
 public:
+    static constexpr int kMaxSlots = 32;
+
     // Compiles the pattern; raises "Formatting string ends in an argument specification."
     explicit YFormat(const YString& pattern);
     YFormat(const YFormat& other) noexcept;
@@ -22,6 +48,15 @@ public:
     YFormat& Arg(double value);
     YFormat& Arg(int64_t value);
     YFormat& Arg(int value) { return Arg(static_cast<int64_t>(value)); }
+    // Every other integer type (unsigned, long, char types) prints as an integer.
+    template <std::integral T>
+    requires(!std::same_as<T, int64_t> && !std::same_as<T, int>) YFormat& Arg(T value) {
+        if constexpr (std::is_unsigned_v<T> && sizeof(T) >= sizeof(int64_t))
+            return Arg(static_cast<int64_t>(value > static_cast<T>(INT64_MAX) ? INT64_MAX : value));
+        else
+            return Arg(static_cast<int64_t>(value));
+    }
+    YFormat& Arg(float value) { return Arg(static_cast<double>(value)); }
     template <typename T> YFormat& operator<<(const T& value) { return Arg(value); }
 
     // The literal text with every supplied argument inserted.
@@ -44,6 +79,9 @@ public:
 
 private:
     struct Compiled;
+    enum class Kind { kText, kDouble, kInteger };
+    // Copy on write: a compiled pattern shared with another YFormat is copied before a change.
     void Detach();
+    YFormat& Insert(const YString& text, Kind kind, double number, int64_t integer);
     Compiled* m_compiled;
 };

@@ -31,14 +31,25 @@ public:
     // Copies of 16-bit text (length -1: up to the terminating NUL).
     YString(const Char* text, int32_t length = -1);
 
-    YString(const YString& other) noexcept;
-    YString(YString&& other) noexcept;
+    // Copies share: a literal view copies three fields, a buffer gains one reference.
+    // Inline so that copying a literal costs no more than copying a pointer and a length.
+    YString(const YString& other) noexcept
+        : m_ptr(other.m_ptr), m_length(other.m_length), m_flags(other.m_flags) {
+        if (!(m_flags & kLiteralFlag)) AddRef();
+    }
+    YString(YString&& other) noexcept : m_ptr(other.m_ptr), m_length(other.m_length), m_flags(other.m_flags) {
+        other.m_ptr = kEmpty;
+        other.m_length = 0;
+        other.m_flags = kLiteralFlag;
+    }
     YString& operator=(const YString& other) noexcept;
     YString& operator=(YString&& other) noexcept;
     template <std::size_t N> YString& operator=(const char (&literal)[N]) noexcept {
         return *this = YString(literal);
     }
-    ~YString();
+    ~YString() {
+        if (!(m_flags & kLiteralFlag)) Release();
+    }
 
     // Wraps a NUL-terminated 8-bit text that lives as long as the program (no copy).
     static YString Literal(const char* text) noexcept;
@@ -57,8 +68,9 @@ public:
 
     // Character access; a literal view widens on read. No range check.
     Char operator[](int32_t index) const noexcept {
-        return IsLiteral() ? static_cast<Char>(static_cast<unsigned char>(static_cast<const char*>(m_ptr)[index]))
-                           : static_cast<const Char*>(m_ptr)[index];
+        return IsLiteral()
+                   ? static_cast<Char>(static_cast<unsigned char>(static_cast<const char*>(m_ptr)[index]))
+                   : static_cast<const Char*>(m_ptr)[index];
     }
 
     // Copy on write and the capacity rule: afterwards this string owns a buffer (count 1)
@@ -94,14 +106,18 @@ public:
     // Removes leading and trailing characters with codes up to 32.
     YString Trimmed() const;
 
-    // Integer parsing: optional leading '-', then digits below base; stops at the first
-    // other character. consumed receives the number of characters read.
+    // Integer parsing: optional leading '-', then digits ('0'-'9', then letters of either
+    // case for 10, 11, ...) whose value is below base (2..36); stops at the first other
+    // character. consumed receives the number of characters read: "-1Fz" in base 16 gives
+    // -31 with 3 consumed. Without any digit (or with a base outside 2..36) the result is 0
+    // and nothing is consumed. Values beyond 64 bits saturate.
     int64_t ToInteger(int base = 10, int32_t* consumed = nullptr) const noexcept;
     // Floating-point parsing of a decimal number (C locale); consumed as above.
     double ToDouble(int32_t* consumed = nullptr) const noexcept;
 
     // Precision 0..9: fixed with that many decimals; 10 or more: general notation with that
-    // many significant digits.
+    // many significant digits. Always a '.' decimal point, whatever the C locale says.
+    // Integers print in base 2..36 with upper-case letters.
     static YString FromDouble(double value, int precision);
     static YString FromInteger(int64_t value, int base = 10);
 
@@ -112,9 +128,19 @@ private:
     static constexpr uint8_t kLiteralFlag = 1;
     static const char kEmpty[1];
 
-    void Release() noexcept;
+    struct AdoptTag {};
+    // Takes over a pointer as it is: a literal (flags = kLiteralFlag) or a buffer reference.
+    YString(AdoptTag, const void* ptr, int32_t length, uint8_t flags) noexcept
+        : m_ptr(ptr), m_length(length), m_flags(flags) {}
 
-    const void* m_ptr;  // const char* (literal view) or Char* (first character of a buffer)
+    void AddRef() const noexcept;
+    void Release() noexcept;
+    // The buffer's characters (only when !IsLiteral()).
+    Char* Buffer() const noexcept { return static_cast<Char*>(const_cast<void*>(m_ptr)); }
+    // Copies count characters from index of src, widening a literal view.
+    static void CopyChars(Char* dst, const YString& src, int32_t index, int32_t count) noexcept;
+
+    const void* m_ptr; // const char* (literal view) or Char* (first character of a buffer)
     int32_t m_length;
     uint8_t m_flags;
 };
