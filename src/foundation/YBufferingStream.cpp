@@ -90,7 +90,8 @@ int32_t YBufferingStream::Read(void* bytes, int32_t count) {
 
 void YBufferingStream::Seek(int64_t offset, int origin) {
     YStream& source = Source();
-    if (origin < kFromStart || origin > kFromEnd) YRaise("Invalid seek origin.", YException::kInvalidSeekOrigin);
+    if (origin < kFromStart || origin > kFromEnd)
+        YRaise("Invalid seek origin.", YException::kInvalidSeekOrigin);
     int64_t logical = GetPosition();
     WritePending();
     int32_t unread = m_readEnd - m_readBegin;

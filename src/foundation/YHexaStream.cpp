@@ -64,7 +64,8 @@ int32_t YHexaStream::Read(void* bytes, int32_t count) {
 }
 
 void YHexaStream::Seek(int64_t offset, int origin) {
-    if (origin < kFromStart || origin > kFromEnd) YRaise("Invalid seek origin.", YException::kInvalidSeekOrigin);
+    if (origin < kFromStart || origin > kFromEnd)
+        YRaise("Invalid seek origin.", YException::kInvalidSeekOrigin);
     // Beyond this any offset lands at an end of the wrapped stream anyway.
     offset = std::clamp<int64_t>(offset, -(int64_t(1) << 60), int64_t(1) << 60);
     Source().Seek(offset * 2, origin);

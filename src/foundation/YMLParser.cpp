@@ -7,10 +7,10 @@ constexpr std::size_t kChunkSize = 65536;
 
 // Characters of bytes 0x80 .. 0x9F in windows-1252; the five unassigned bytes map to
 // themselves.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kWindows1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                           0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
@@ -29,13 +29,13 @@ bool YMLFindEncoding(const YString& name, YMLEncoding& encoding) {
         YMLEncoding encoding;
     };
     static const Entry kEntries[] = {
-        {"utf-8", YMLEncoding::kUTF8},           {"utf8", YMLEncoding::kUTF8},
-        {"utf-16", YMLEncoding::kUTF16LE},       {"utf16", YMLEncoding::kUTF16LE},
-        {"ucs-2", YMLEncoding::kUTF16LE},        {"utf-16le", YMLEncoding::kUTF16LE},
-        {"utf-16be", YMLEncoding::kUTF16BE},     {"iso-8859-1", YMLEncoding::kLatin1},
-        {"iso8859-1", YMLEncoding::kLatin1},     {"latin1", YMLEncoding::kLatin1},
-        {"latin-1", YMLEncoding::kLatin1},       {"windows-1252", YMLEncoding::kWindows1252},
-        {"cp1252", YMLEncoding::kWindows1252},   {"us-ascii", YMLEncoding::kASCII},
+        {"utf-8", YMLEncoding::kUTF8},         {"utf8", YMLEncoding::kUTF8},
+        {"utf-16", YMLEncoding::kUTF16LE},     {"utf16", YMLEncoding::kUTF16LE},
+        {"ucs-2", YMLEncoding::kUTF16LE},      {"utf-16le", YMLEncoding::kUTF16LE},
+        {"utf-16be", YMLEncoding::kUTF16BE},   {"iso-8859-1", YMLEncoding::kLatin1},
+        {"iso8859-1", YMLEncoding::kLatin1},   {"latin1", YMLEncoding::kLatin1},
+        {"latin-1", YMLEncoding::kLatin1},     {"windows-1252", YMLEncoding::kWindows1252},
+        {"cp1252", YMLEncoding::kWindows1252}, {"us-ascii", YMLEncoding::kASCII},
         {"ascii", YMLEncoding::kASCII},
     };
     for (const Entry& entry : kEntries) {

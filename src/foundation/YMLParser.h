@@ -82,7 +82,9 @@ private:
         return c == '<' || c == '>' || c == '"' || c == '/' || c == '!' || c == '=';
     }
     static bool IsNameCharacter(int32_t c) noexcept { return c > 32 && !IsSpecial(c); }
-    [[noreturn]] static void Fail(const YString& message) { YRaise(YString("Invalid file contents. ") + message); }
+    [[noreturn]] static void Fail(const YString& message) {
+        YRaise(YString("Invalid file contents. ") + message);
+    }
 
     int32_t Get() {
         if (m_back >= -1) {
@@ -199,8 +201,9 @@ template <typename YAttribute, typename YList> void YMLParser<YAttribute, YList>
             else
                 m_value.push_back(static_cast<char16_t>(c));
         }
-        m_attributes.push_back(YAttribute{YString(m_attributeName.data(), static_cast<int32_t>(m_attributeName.size())),
-                                          YString(m_value.data(), static_cast<int32_t>(m_value.size()))});
+        m_attributes.push_back(
+            YAttribute{YString(m_attributeName.data(), static_cast<int32_t>(m_attributeName.size())),
+                       YString(m_value.data(), static_cast<int32_t>(m_value.size()))});
         c = Get();
     }
 }
@@ -292,7 +295,8 @@ template <typename YAttribute, typename YList> void YMLParser<YAttribute, YList>
         }
         if (m_attributeName == u"encoding") {
             YString encoding(m_value.data(), static_cast<int32_t>(m_value.size()));
-            if (!m_decoder.SetEncoding(encoding)) Fail(YFormat::Text("Unsupported text encoding ({0}).", encoding));
+            if (!m_decoder.SetEncoding(encoding))
+                Fail(YFormat::Text("Unsupported text encoding ({0}).", encoding));
         }
         c = Get();
     }
@@ -316,8 +320,8 @@ void YMLParser<YAttribute, YList>::DecodeEntity(std::u16string& out) {
     char16_t name[kLongest];
     std::size_t length = 0;
     int32_t c = Get();
-    while (length < kLongest && (c == '#' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') ||
-                                 (c >= 'A' && c <= 'Z'))) {
+    while (length < kLongest &&
+           (c == '#' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) {
         name[length++] = static_cast<char16_t>(c);
         c = Get();
     }

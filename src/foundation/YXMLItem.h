@@ -52,7 +52,9 @@ public:
     // Children in document order.
     int32_t GetChildCount() const noexcept { return static_cast<int32_t>(m_children.size()); }
     YXMLItem& GetChildAt(int32_t index) const;
-    YXMLItem* GetFirstChild() const noexcept { return m_children.empty() ? nullptr : m_children.front().get(); }
+    YXMLItem* GetFirstChild() const noexcept {
+        return m_children.empty() ? nullptr : m_children.front().get();
+    }
     YXMLItem* GetLastChild() const noexcept { return m_children.empty() ? nullptr : m_children.back().get(); }
     // The first child with exactly this name, or nullptr.
     YXMLItem* FindChild(const YString& name) const noexcept;

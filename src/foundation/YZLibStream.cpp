@@ -55,7 +55,8 @@ void YZLibStream::Attach(YStream& source, Direction direction, int quality) {
     m_direction = direction;
     m_level = LevelForQuality(quality);
     if (direction == kCompress) {
-        if (deflateInit(&state->z, m_level) != Z_OK) YRaise("Could not initialize deflating.", kDeflateInitCode);
+        if (deflateInit(&state->z, m_level) != Z_OK)
+            YRaise("Could not initialize deflating.", kDeflateInitCode);
         state->z.next_out = state->buffer;
         state->z.avail_out = kBufferSize;
     } else {
@@ -87,7 +88,8 @@ void YZLibStream::Write(const void* bytes, int32_t count) {
     z.avail_in = static_cast<uInt>(count);
     m_written = true;
     while (z.avail_in > 0) {
-        if (deflate(&z, Z_NO_FLUSH) == Z_STREAM_ERROR) YRaise("Could not initialize deflating.", kDeflateInitCode);
+        if (deflate(&z, Z_NO_FLUSH) == Z_STREAM_ERROR)
+            YRaise("Could not initialize deflating.", kDeflateInitCode);
         if (z.avail_out == 0) WriteOutput(kBufferSize);
     }
     m_counter += count;
@@ -132,7 +134,8 @@ int32_t YZLibStream::Read(void* bytes, int32_t count) {
             m_ended = true;
             break;
         }
-        if (result == Z_NEED_DICT || result == Z_DATA_ERROR || result == Z_MEM_ERROR || result == Z_STREAM_ERROR)
+        if (result == Z_NEED_DICT || result == Z_DATA_ERROR || result == Z_MEM_ERROR ||
+            result == Z_STREAM_ERROR)
             RaiseInvalidContent();
         // The source ended before the compressed data did: the data is cut short.
         if (m_state->sourceEnded && z.avail_in == 0 && z.avail_out == before) RaiseInvalidContent();
