@@ -12,6 +12,13 @@
 #include <vector>
 
 // The message and code of the YException that f raises; a failure when it raises nothing.
+// Joins texts by appending (GCC 12 warns falsely about literal + std::string at -O3).
+template <typename... Parts> std::string Cat(const Parts&... parts) {
+    std::string text;
+    (text.append(parts), ...);
+    return text;
+}
+
 struct RaisedError {
     std::string message;
     int32_t code = -1;
@@ -34,7 +41,7 @@ public:
         static std::atomic<int> counter{0};
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
         m_path = std::filesystem::temp_directory_path() /
-                 ("vornik-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+                 Cat("vornik-test-", std::to_string(stamp), "-", std::to_string(counter++));
         std::filesystem::create_directories(m_path);
     }
     ~TempDirectory() {

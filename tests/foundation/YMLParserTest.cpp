@@ -15,11 +15,17 @@ using Tokenizer = YMLParser<YXMLAttribute, std::vector<YXMLAttribute>>;
 class Recorder : public Tokenizer::Handler {
 public:
     void Element(const YString& name, const std::vector<YXMLAttribute>& attributes, bool closing) override {
-        std::string line = (closing ? "</" : "<") + name.ToUTF8();
-        for (const YXMLAttribute& a : attributes) line += " " + a.name.ToUTF8() + "=" + a.value.ToUTF8();
+        std::string line(closing ? "</" : "<");
+        line += name.ToUTF8();
+        for (const YXMLAttribute& a : attributes)
+            line.append(" ").append(a.name.ToUTF8()).append("=").append(a.value.ToUTF8());
         events.push_back(line);
     }
-    void Text(const YString& text) override { events.push_back("text|" + text.ToUTF8()); }
+    void Text(const YString& text) override {
+        std::string line("text|");
+        line += text.ToUTF8();
+        events.push_back(line);
+    }
     std::vector<std::string> events;
 };
 
@@ -102,7 +108,7 @@ TEST(YMLParserTest, EveryErrorCarriesThePrefix) {
         {"<?xml encoding=\"ebcdic\"?><a/>", "Unsupported text encoding (ebcdic)."},
     };
     for (const auto& [input, message] : cases)
-        EXPECT_EQ(TokenizeError(input), "Invalid file contents. " + message) << input;
+        EXPECT_EQ(TokenizeError(input), std::string("Invalid file contents. ").append(message)) << input;
 }
 
 TEST(YMLParserTest, TheDeclarationSwitchesTheEncoding) {
@@ -119,13 +125,13 @@ TEST(YMLParserTest, TheDeclarationSwitchesTheEncoding) {
 TEST(YMLParserTest, ByteOrderMarksAndUtf16Declarations) {
     const std::string doc = "<?xml version=\"1.0\" encoding=\"utf-16\"?><a v=\"1\">t</a>";
     const Events expected{"<a v=1", "text|t", "</a"};
-    EXPECT_EQ(Tokenize("\xFF\xFE" + Utf16(doc, true)), expected);
-    EXPECT_EQ(Tokenize("\xFE\xFF" + Utf16(doc, false)), expected);
+    EXPECT_EQ(Tokenize(std::string("\xFF\xFE").append(Utf16(doc, true))), expected);
+    EXPECT_EQ(Tokenize(std::string("\xFE\xFF").append(Utf16(doc, false))), expected);
     EXPECT_EQ(Tokenize(Utf16(doc, true)), expected); // no mark: told by "<?"
     EXPECT_EQ(Tokenize(Utf16(doc, false)), expected);
     EXPECT_EQ(Tokenize("\xEF\xBB\xBF<a>t</a>"), (Events{"<a", "text|t", "</a"}));
     // A UTF-16 surrogate pair and a lone trailing byte.
-    EXPECT_EQ(Tokenize("\xFF\xFE" + Utf16("<a>", true) + std::string("\x3D\xD8\x00\xDE", 4) +
-                       Utf16("</a>", true) + "x"),
-              (Events{"<a", "text|\xF0\x9F\x98\x80", "</a", "text|\xEF\xBF\xBD"}));
+    std::string pair = std::string("\xFF\xFE").append(Utf16("<a>", true));
+    pair.append("\x3D\xD8\x00\xDE", 4).append(Utf16("</a>", true)).append("x");
+    EXPECT_EQ(Tokenize(pair), (Events{"<a", "text|\xF0\x9F\x98\x80", "</a", "text|\xEF\xBF\xBD"}));
 }

@@ -62,7 +62,7 @@ TEST(YStdFileStreamTest, ReadOnlyAndInPlaceModes) {
         // Writing to a file opened for reading fails and leaves the position.
         reader.Seek(-3, YStream::kFromEnd);
         RaisedError error = Raised([&] { reader.Write("x", 1); });
-        EXPECT_EQ(error.message, "Error writing to file \"" + path + "\". Probably disk full.");
+        EXPECT_EQ(error.message, Cat("Error writing to file \"", path, "\". Probably disk full."));
         EXPECT_EQ(error.code, 256);
         EXPECT_EQ(reader.GetPosition(), 15);
     }
@@ -80,7 +80,7 @@ TEST(YStdFileStreamTest, MissingAndUncreatableFilesRaiseWithTheName) {
     for (int flags : {int(YStdFileStream::kRead), int(YStdFileStream::kWrite)}) {
         YStdFileStream stream;
         RaisedError error = Raised([&] { stream.Open(YString::FromUTF8(missing), flags); });
-        EXPECT_EQ(error.message, "File \"" + missing + "\" could not be open. Make sure it exists.");
+        EXPECT_EQ(error.message, Cat("File \"", missing, "\" could not be open. Make sure it exists."));
         EXPECT_FALSE(stream.IsOpen());
     }
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "no")); // only creating makes directories
@@ -93,15 +93,14 @@ TEST(YStdFileStreamTest, MissingAndUncreatableFilesRaiseWithTheName) {
         YStdFileStream stream(YString::FromUTF8(below), YStdFileStream::kWrite | YStdFileStream::kCreate);
     });
     EXPECT_EQ(error.message,
-              "File \"" + below +
-                  "\" could not be created. Make sure there is no write-protected file already "
-                  "existing.");
+              Cat("File \"", below,
+                  "\" could not be created. Make sure there is no write-protected file already existing."));
     // A directory is not a file to create either.
     const std::string directory = dir.File("");
     EXPECT_EQ(
         Raised([&] { YStdFileStream stream(YString::FromUTF8(directory), YStdFileStream::kCreate); }).message,
-        "File \"" + directory +
-            "\" could not be created. Make sure there is no write-protected file already existing.");
+        Cat("File \"", directory,
+            "\" could not be created. Make sure there is no write-protected file already existing."));
 }
 
 TEST(YStdFileStreamTest, AFullDiskRaisesWithCode256AndKeepsThePosition) {

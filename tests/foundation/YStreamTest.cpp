@@ -60,7 +60,7 @@ TEST(YStreamTest, ServicesTheBaseDoesNotOfferRaiseNotImplementedWithTheirNames) 
     };
     for (const auto& [service, call] : cases) {
         RaisedError error = Raised(call);
-        EXPECT_EQ(error.message, "Service \"" + service + "\" is not implemented.");
+        EXPECT_EQ(error.message, Cat("Service \"", service, "\" is not implemented."));
         EXPECT_EQ(error.code, YException::kNotImplemented) << service;
     }
     stream.Close(); // the closing hook does nothing

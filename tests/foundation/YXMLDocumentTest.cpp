@@ -29,10 +29,10 @@ std::string Saved(const YXMLDocument& doc, bool compact, const YString& encoding
 
 // A canonical dump of a tree: compares names, sorted attributes, text and child order.
 void Dump(const YXMLItem& item, std::string& out) {
-    out += "(" + item.GetName().ToUTF8();
+    out += Cat("(", item.GetName().ToUTF8());
     for (int32_t i = 0; i < item.GetAttributeCount(); ++i)
-        out += " " + item.GetAttributeAt(i).name.ToUTF8() + "=" + item.GetAttributeAt(i).value.ToUTF8();
-    out += "|" + item.GetText().ToUTF8();
+        out += Cat(" ", item.GetAttributeAt(i).name.ToUTF8(), "=", item.GetAttributeAt(i).value.ToUTF8());
+    out += Cat("|", item.GetText().ToUTF8());
     for (const YXMLItem& child : item.Children()) Dump(child, out);
     out += ")";
 }
@@ -183,7 +183,7 @@ TEST(YXMLDocumentTest, LoadCompressedStartsFromTheCurrentPosition) {
     EXPECT_EQ(Dump(loaded), Dump(original));
 
     // Plain text after a header: the retry goes back to the remembered position, not to 0.
-    std::string text = "HEADER" + Saved(original, true);
+    std::string text = Cat("HEADER", Saved(original, true));
     YMemoryStream plain = StreamOf(text);
     plain.Seek(6, YStream::kFromStart);
     YXMLDocument fromPlain;

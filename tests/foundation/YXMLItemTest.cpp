@@ -37,16 +37,16 @@ TEST(YXMLItemTest, AttributesStaySortedAndUnique) {
 
 TEST(YXMLItemTest, ManyAttributesInRandomOrderAreAllFound) {
     std::vector<std::string> names;
-    for (int i = 0; i < 300; ++i) names.push_back("a" + std::to_string(i * 7919 % 1000));
+    for (int i = 0; i < 300; ++i) names.push_back(Cat("a", std::to_string(i * 7919 % 1000)));
     std::vector<std::string> shuffled = names;
     std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(42));
     YXMLItem item("x");
     for (const std::string& name : shuffled)
-        item.SetAttribute(YString::FromUTF8(name), YString::FromUTF8("v" + name));
+        item.SetAttribute(YString::FromUTF8(name), YString::FromUTF8(Cat("v", name)));
     std::sort(names.begin(), names.end());
     EXPECT_EQ(AttributeNames(item), names);
     for (const std::string& name : names)
-        EXPECT_EQ(item.GetAttribute(YString::FromUTF8(name)).ToUTF8(), "v" + name);
+        EXPECT_EQ(item.GetAttribute(YString::FromUTF8(name)).ToUTF8(), Cat("v", name));
     EXPECT_EQ(item.FindAttribute("a1001"), nullptr);
 }
 

@@ -22,7 +22,7 @@ std::string Sample(std::size_t size) {
     uint32_t state = 12345;
     while (text.size() < size) {
         state = state * 214013 + 2531011;
-        text += "<Parameter value=\"" + std::to_string((state >> 16) & 0x7FFF) + "\"/>";
+        text += Cat("<Parameter value=\"", std::to_string((state >> 16) & 0x7FFF), "\"/>");
     }
     text.resize(size);
     return text;

@@ -14,7 +14,8 @@ class ScratchDirectory {
 public:
     ScratchDirectory() {
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        m_path = std::filesystem::temp_directory_path() / ("vornik-platform-" + std::to_string(stamp));
+        m_path = std::filesystem::temp_directory_path() /
+                 std::string("vornik-platform-").append(std::to_string(stamp));
         std::filesystem::create_directories(m_path);
     }
     ~ScratchDirectory() {
