@@ -177,7 +177,7 @@ TEST(YERWLockThreading, UpgradeWithoutTimeoutCompletesWhenTheOtherReaderLeaves) 
     });
     const uint32_t start = YPlatformTickCount();
     EXPECT_TRUE(lock.Acquire(kExclusive, kForever));
-    EXPECT_GE(YPlatformTickCount() - start, 35u);
+    EXPECT_GE(YPlatformTickCount() - start, 30u);
     EXPECT_TRUE(reader.Done());
     letGo.join();
     lock.Release(kExclusive);

@@ -82,7 +82,7 @@ TEST(YLockThreading, AnyNonZeroTimeoutWaitsUntilFree) {
     lock.Unlock();
     other.join();
     EXPECT_EQ(result, 0);
-    EXPECT_GE(waited, 60u);
+    EXPECT_GE(waited, 50u);
 }
 
 TEST(YMutex, WithoutHandleLocksAndUnlocksWithoutEffect) {
@@ -110,12 +110,12 @@ TEST(YMutexThreading, TimesOutWhileHeldElsewhereAndLocksAtOnceAfterDestroy) {
     uint32_t waited = 0;
     EXPECT_EQ(OnOtherThread([&] {
                   const uint32_t start = YPlatformTickCount();
-                  const int r = mutex.Lock(50);
+                  const int r = mutex.Lock(60);
                   waited = YPlatformTickCount() - start;
                   return r;
               }),
               1);
-    EXPECT_GE(waited, 35u);
+    EXPECT_GE(waited, 40u);
     mutex.Unlock();
     EXPECT_EQ(OnOtherThread([&] { return mutex.Lock(0); }), 1) << "one level is still held";
     mutex.Unlock();
@@ -136,8 +136,8 @@ TEST(YSemaphore, LockTakesCountsAndUnlockAddsOne) {
     EXPECT_EQ(semaphore.Lock(0), 0);
     EXPECT_EQ(semaphore.Lock(0), 1);
     const uint32_t start = YPlatformTickCount();
-    EXPECT_EQ(semaphore.Lock(40), 1);
-    EXPECT_GE(YPlatformTickCount() - start, 25u);
+    EXPECT_EQ(semaphore.Lock(60), 1);
+    EXPECT_GE(YPlatformTickCount() - start, 40u); // Windows ticks advance in steps of about 16 ms
     semaphore.Unlock();
     semaphore.Unlock();
     semaphore.Unlock(); // past the maximum: ignored
