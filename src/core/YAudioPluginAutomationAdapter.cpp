@@ -1,22 +1,8 @@
 #include "core/YAudioPluginAutomationAdapter.h"
 
-#include <atomic>
+#include "core/YAudioPlugin.h"
+
 #include <cmath>
-
-namespace {
-
-std::atomic<YAudioPluginAutomationAdapter::AutomationOutFunction> g_automationOut{nullptr};
-
-} // namespace
-
-void YAudioPluginAutomationAdapter::SetAutomationOut(AutomationOutFunction function) noexcept {
-    g_automationOut.store(function, std::memory_order_release);
-}
-
-YAudioPluginAutomationAdapter::AutomationOutFunction
-YAudioPluginAutomationAdapter::GetAutomationOut() noexcept {
-    return g_automationOut.load(std::memory_order_acquire);
-}
 
 YAudioPluginAutomationAdapter::~YAudioPluginAutomationAdapter() = default;
 
@@ -69,7 +55,7 @@ void YAudioPluginAutomationAdapter::SendAutomation(int32_t local) {
 
 void YAudioPluginAutomationAdapter::SendAutomationValue(int32_t local, double value) {
     if (m_plugin == nullptr) return;
-    if (AutomationOutFunction out = GetAutomationOut()) out(m_plugin, m_firstIndex + local, value);
+    m_plugin->AutomateParameter(m_firstIndex + local, value);
 }
 
 void YAudioPluginAutomationAdapter::SendAutomationValueWithChange(int32_t local, double value) {
@@ -80,6 +66,10 @@ void YAudioPluginAutomationAdapter::SendAutomationValueWithChange(int32_t local,
 
 void YAudioPluginAutomationAdapter::SendAllAutomation() {
     for (int32_t i = 0; i < m_indexCount; ++i) SendAutomation(i);
+}
+
+void YAudioPluginAutomationAdapter::RequestEditorUpdate() {
+    if (m_plugin != nullptr) m_plugin->NeedUpdateEditor(this);
 }
 
 YString YAudioPluginAutomationAdapter::JoinLabels(const YString& first, const YString& second) {

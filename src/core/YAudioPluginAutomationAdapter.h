@@ -1,21 +1,17 @@
 // The unit through which the plug-in publishes host parameters: one adapter serves a block of
 // consecutive host indices and converts between normalised host values and its own state.
+// The plug-in knows it as YAudioPlugin::AutomationAdapter.
 #pragma once
 
 #include "foundation/YString.h"
 
+#include <atomic>
 #include <cstdint>
 
 class YAudioPlugin;
 
 class YAudioPluginAutomationAdapter {
 public:
-    // The plug-in supplies how values reach the host. Until it installs its route, automation
-    // out goes nowhere, which is what a detached adapter (tests, editor-only records) needs.
-    using AutomationOutFunction = void (*)(YAudioPlugin* plugin, int32_t hostIndex, double value);
-    static void SetAutomationOut(AutomationOutFunction function) noexcept;
-    static AutomationOutFunction GetAutomationOut() noexcept;
-
     YAudioPluginAutomationAdapter() = default;
     YAudioPluginAutomationAdapter(const YAudioPluginAutomationAdapter&) = delete;
     YAudioPluginAutomationAdapter& operator=(const YAudioPluginAutomationAdapter&) = delete;
@@ -43,12 +39,20 @@ public:
     virtual bool IsRandomizable();
     virtual void Randomize(double amount, bool force = false);
 
-    // Automation out (nothing happens while the adapter has no plug-in).
+    // Automation out through the plug-in (nothing happens while the adapter has no plug-in).
     void SendAutomation(int32_t local);
     void SendAutomationValue(int32_t local, double value);
     // Sends a nudged value first so that the host records a change even for its current value.
     void SendAutomationValueWithChange(int32_t local, double value);
     void SendAllAutomation();
+
+    // Asks the plug-in to refresh this adapter's controls in the editor.
+    void RequestEditorUpdate();
+    // The plug-in's editor-update mark: Mark answers whether it was clear, Take clears it and
+    // answers whether it was set. Safe from any thread.
+    bool MarkEditorUpdatePending() noexcept { return !m_editorUpdatePending.exchange(true); }
+    bool TakeEditorUpdatePending() noexcept { return m_editorUpdatePending.exchange(false); }
+    bool IsEditorUpdatePending() const noexcept { return m_editorUpdatePending.load(); }
 
     int32_t IndexCount() const noexcept { return m_indexCount; }
     void SetIndexCount(int32_t count) noexcept { m_indexCount = count; }
@@ -73,4 +77,5 @@ private:
     YAudioPlugin* m_plugin = nullptr;
     YString m_baseLabel;
     uint64_t m_ownerTag = 0;
+    std::atomic<bool> m_editorUpdatePending{false};
 };

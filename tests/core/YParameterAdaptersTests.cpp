@@ -1,3 +1,4 @@
+#include "core/YAudioPlugin.h"
 #include "core/YParameterAdapters.h"
 #include "foundation/YException.h"
 
@@ -24,22 +25,18 @@ struct AutomationCall {
     int32_t hostIndex;
     double value;
 };
-std::vector<AutomationCall> g_sent;
 
-void RecordAutomation(YAudioPlugin* plugin, int32_t hostIndex, double value) {
-    g_sent.push_back({plugin, hostIndex, value});
-}
+// Records what the adapters send out instead of passing it to a host.
+class RecordingPlugin : public YAudioPlugin {
+public:
+    void AutomateParameter(int32_t hostIndex, double value) override {
+        sent.push_back({this, hostIndex, value});
+    }
+    std::vector<AutomationCall> sent;
+};
 
-// Routes automation into g_sent for the test and restores the previous route afterwards.
 class AdapterTest : public testing::Test {
 protected:
-    void SetUp() override {
-        g_sent.clear();
-        m_previous = YAudioPluginAutomationAdapter::GetAutomationOut();
-        YAudioPluginAutomationAdapter::SetAutomationOut(RecordAutomation);
-    }
-    void TearDown() override { YAudioPluginAutomationAdapter::SetAutomationOut(m_previous); }
-
     std::unique_ptr<YAudioPluginAutomationAdapter> Make(PluginParameter& record, int32_t index = 3,
                                                         uint64_t target = 0, YString context = YString()) {
         ParameterAdapterSetup setup;
@@ -52,12 +49,9 @@ protected:
     }
 
     RecordingOwner owner;
-    // Stands in for the plug-in: the adapter only passes the pointer on.
-    int pluginStandIn = 0;
-    YAudioPlugin* plugin = reinterpret_cast<YAudioPlugin*>(&pluginStandIn);
-
-private:
-    YAudioPluginAutomationAdapter::AutomationOutFunction m_previous = nullptr;
+    RecordingPlugin recorder;
+    YAudioPlugin* plugin = &recorder;
+    std::vector<AutomationCall>& sent = recorder.sent;
 };
 
 std::string Str(const YString& s) { return s.ToUTF8(); }
@@ -183,7 +177,7 @@ TEST_F(AdapterTest, HostWritesNotifyTheOwner) {
     b->SetParameter(0, std::numeric_limits<double>::quiet_NaN(), false);
     EXPECT_NEAR(range.Float.Value, 0.0004, 1e-15);
     EXPECT_EQ(owner.changed.size(), 2u);
-    EXPECT_TRUE(g_sent.empty()); // no automation target
+    EXPECT_TRUE(sent.empty()); // no automation target
 }
 
 TEST_F(AdapterTest, SetParameterIfChangedSkipsEchoes) {
@@ -203,15 +197,15 @@ TEST_F(AdapterTest, AutomationTargetEchoesWritesToTheHost) {
     auto a = Make(p, 0, 1);
     a->SetFirstIndex(7);
     a->SetParameter(0, 0.5, false); // no plug-in yet: nothing goes out
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(sent.empty());
     a->SetPlugin(plugin);
     a->SetParameter(0, 1.0, false);
-    ASSERT_EQ(g_sent.size(), 1u);
-    EXPECT_EQ(g_sent[0].plugin, plugin);
-    EXPECT_EQ(g_sent[0].hostIndex, 7);
-    EXPECT_EQ(g_sent[0].value, 1.0);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].plugin, plugin);
+    EXPECT_EQ(sent[0].hostIndex, 7);
+    EXPECT_EQ(sent[0].value, 1.0);
     a->SetParameter(0, 0.0, true);
-    EXPECT_EQ(g_sent.size(), 1u);
+    EXPECT_EQ(sent.size(), 1u);
 }
 
 TEST_F(AdapterTest, SendAutomationForms) {
@@ -220,21 +214,21 @@ TEST_F(AdapterTest, SendAutomationForms) {
     auto a = Make(p);
     a->SetFirstIndex(10);
     a->SendAutomationValueWithChange(0, 0.0);
-    EXPECT_TRUE(g_sent.empty());
+    EXPECT_TRUE(sent.empty());
 
     a->SetPlugin(plugin);
     a->SendAutomationValueWithChange(0, 0.0);
     a->SendAutomationValueWithChange(0, 0.5);
     a->SendAutomation(0);
     a->SendAllAutomation();
-    ASSERT_EQ(g_sent.size(), 6u);
-    EXPECT_EQ(g_sent[0].value, 1e-10);
-    EXPECT_EQ(g_sent[1].value, 0.0);
-    EXPECT_EQ(g_sent[2].value, 0.5 - 1e-10);
-    EXPECT_EQ(g_sent[3].value, 0.5);
-    EXPECT_EQ(g_sent[4].value, 0.25);
-    EXPECT_EQ(g_sent[5].value, 0.25);
-    for (const AutomationCall& c : g_sent) EXPECT_EQ(c.hostIndex, 10);
+    ASSERT_EQ(sent.size(), 6u);
+    EXPECT_EQ(sent[0].value, 1e-10);
+    EXPECT_EQ(sent[1].value, 0.0);
+    EXPECT_EQ(sent[2].value, 0.5 - 1e-10);
+    EXPECT_EQ(sent[3].value, 0.5);
+    EXPECT_EQ(sent[4].value, 0.25);
+    EXPECT_EQ(sent[5].value, 0.25);
+    for (const AutomationCall& c : sent) EXPECT_EQ(c.hostIndex, 10);
 }
 
 TEST_F(AdapterTest, NamesAndLabels) {
