@@ -1,0 +1,553 @@
+#include "modulation/YSignalGenerator.h"
+
+#include "foundation/YException.h"
+#include "modulation/YSignalShapeBank.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <mutex>
+#include <numbers>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int N = 8192;
+constexpr double kPi = std::numbers::pi;
+
+double Peak(const std::vector<double>& v) {
+    double p = 0.0;
+    for (double x : v) p = std::max(p, std::fabs(x));
+    return p;
+}
+
+// The table as the rebuild must produce it from un-normalised values.
+std::vector<double> Normalised(std::vector<double> v) {
+    const double p = std::max(Peak(v), 0.1);
+    for (double& x : v) x /= p;
+    return v;
+}
+
+std::vector<double> BankShape(int index) {
+    const float* s = YSignalShapeBank::Instance().Shape(index);
+    return std::vector<double>(s, s + N);
+}
+
+void ExpectTable(const YSignalGenerator& g, const std::vector<double>& expected, double tolerance) {
+    const float* t = g.Table();
+    for (int j = 0; j < N; ++j) ASSERT_NEAR(t[j], expected[static_cast<size_t>(j)], tolerance) << "j = " << j;
+    ASSERT_EQ(t[N], t[0]);
+}
+
+// Linear read of a cyclic table, as the transformations read their source.
+double ReadAt(const std::vector<double>& v, double position) {
+    position = std::fmod(position, static_cast<double>(N));
+    if (position < 0) position += N;
+    const int k = static_cast<int>(position);
+    const double f = position - k;
+    return (1 - f) * v[static_cast<size_t>(k)] + f * v[static_cast<size_t>((k + 1) % N)];
+}
+
+void Rebuild(YSignalGenerator& g) { ASSERT_TRUE(g.Refresh()); }
+
+} // namespace
+
+TEST(YSignalGenerator, DefaultTableIsTheSine) {
+    YSignalGenerator g;
+    EXPECT_FALSE(g.IsDirty());
+    EXPECT_FALSE(g.Refresh());
+    EXPECT_EQ(g.GetValue(), 5.0);
+    EXPECT_EQ(g.GetMode(), 0);
+    EXPECT_EQ(g.GetStepCount(), 8);
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(g.GetStepValue(k), (k % 2) ? -1.0f : 1.0f);
+    EXPECT_EQ(g.LookupScale(), 8192.0);
+    EXPECT_EQ(g.LookupRatio(), 1.0);
+    ExpectTable(g, BankShape(5), 0.0);
+    EXPECT_DOUBLE_EQ(g.Evaluate(0.25), 1.0);
+    EXPECT_DOUBLE_EQ(g.Evaluate(0.75), -1.0);
+    EXPECT_DOUBLE_EQ(g.Evaluate(0.0), 0.0);
+}
+
+TEST(YSignalGenerator, IntegerValuesGiveThePureNormalisedShapes) {
+    YSignalGenerator g;
+    for (int index = 0; index < 16; ++index) {
+        SCOPED_TRACE(YSignalShapeBank::ShapeName(index));
+        g.SetValue(index);
+        Rebuild(g);
+        EXPECT_EQ(g.MorphFraction(), index == 15 ? 1.0 : 0.0);
+        ExpectTable(g, Normalised(BankShape(index)), 1e-6);
+    }
+}
+
+TEST(YSignalGenerator, FractionalValueMorphsBetweenNeighbours) {
+    struct Case {
+        double value;
+        int lower;
+        double fraction;
+    };
+    const Case cases[] = {{4.5, 4, 0.5}, {0.25, 0, 0.25}, {11.75, 11, 0.75}, {14.1, 14, 0.1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        YSignalGenerator g;
+        g.SetValue(c.value);
+        Rebuild(g);
+        const auto a = BankShape(c.lower);
+        const auto b = BankShape(c.lower + 1);
+        std::vector<double> mix(N);
+        for (int j = 0; j < N; ++j) mix[j] = (1 - c.fraction) * a[j] + c.fraction * b[j];
+        ExpectTable(g, Normalised(mix), 1e-5);
+        EXPECT_NEAR(g.MorphFraction(), c.fraction, 1e-12);
+    }
+}
+
+TEST(YSignalGenerator, ValueOutsideTheBankIsLimitedAndStoredBack) {
+    YSignalGenerator g;
+    g.SetValue(20.0);
+    Rebuild(g);
+    EXPECT_EQ(g.GetValue(), 15.0);
+    ExpectTable(g, Normalised(BankShape(15)), 1e-6);
+
+    g.SetValue(-3.0);
+    Rebuild(g);
+    EXPECT_EQ(g.GetValue(), 0.0);
+    ExpectTable(g, Normalised(BankShape(0)), 1e-6);
+
+    g.SetValue(std::nan(""));
+    EXPECT_FALSE(g.IsDirty());
+    EXPECT_EQ(g.GetValue(), 0.0);
+}
+
+TEST(YSignalGenerator, NormalisationDividesByThePeakButNeverByLessThanATenth) {
+    struct Case {
+        double amplitude;
+        double expectedPeak;
+    };
+    const Case cases[] = {{0.5, 1.0}, {0.1, 1.0}, {0.05, 0.5}, {0.0, 0.0}, {3.0, 1.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.amplitude);
+        std::vector<float> sample(N);
+        for (int j = 0; j < N; ++j) sample[j] = static_cast<float>(c.amplitude * std::sin(2 * kPi * j / N));
+        YSignalGenerator g;
+        g.SetCustomSample(sample.data());
+        g.SetDepth(1.0);
+        Rebuild(g);
+        const float* t = g.Table();
+        EXPECT_NEAR(*std::max_element(t, t + N), c.expectedPeak, 1e-6);
+        EXPECT_NEAR(t[1000], c.expectedPeak * std::sin(2 * kPi * 1000 / N), 1e-6);
+    }
+}
+
+TEST(YSignalGenerator, PhaseRotatesTheTable) {
+    struct Case {
+        double phase;
+        int shift;
+    };
+    const Case cases[] = {{0.25, 2048}, {-0.25, 6144}, {0.5, 4096}, {1.0, 0}, {-1.0, 0}, {1.0 / 8192, 1}};
+    const auto saw = BankShape(12);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.phase);
+        YSignalGenerator g;
+        g.SetValue(12);
+        g.SetPhase(c.phase);
+        Rebuild(g);
+        std::vector<double> expected(N);
+        for (int j = 0; j < N; ++j) expected[j] = saw[static_cast<size_t>((j - c.shift + N) % N)];
+        ExpectTable(g, expected, 0.0);
+    }
+}
+
+TEST(YSignalGenerator, SkewWarpsTimeWithACubicThatKeepsTheEnds) {
+    for (double skew : {0.5, -1.0, 1.0}) {
+        SCOPED_TRACE(skew);
+        YSignalGenerator g;
+        g.SetValue(12); // "Saw": 1 − j/8192, so a read at position p gives 1 − p/8192
+        g.SetSkew(skew);
+        Rebuild(g);
+        const double a = std::pow(3.0, skew), b = 3 - 3 * a, c = 1 - b - a;
+        std::vector<double> expected(N);
+        for (int j = 0; j < N; ++j) {
+            const double x = j / 8191.0;
+            const double y = c * x * x * x + b * x * x + a * x;
+            expected[j] = 1.0 - y * 8191.0 / 8192.0;
+        }
+        ExpectTable(g, Normalised(expected), 2e-5);
+    }
+}
+
+TEST(YSignalGenerator, FullSkewWarpsTimeWithAPower) {
+    for (double skew : {0.5, -0.5, 1.0}) {
+        SCOPED_TRACE(skew);
+        YSignalGenerator g;
+        g.SetValue(12);
+        g.SetFullSkew(skew);
+        Rebuild(g);
+        const double power = std::pow(10.0, std::fabs(skew));
+        std::vector<double> expected(N);
+        for (int j = 0; j < N; ++j) {
+            const double x = j / 8191.0;
+            const double y = skew > 0 ? std::pow(x, power) : 1.0 - std::pow(1.0 - x, power);
+            expected[j] = 1.0 - y * 8191.0 / 8192.0;
+        }
+        ExpectTable(g, Normalised(expected), 2e-5);
+    }
+}
+
+TEST(YSignalGenerator, HalveStretchesTheHalvesAroundTheNewMiddle) {
+    struct Case {
+        double halve;
+        int middle;
+    };
+    const Case cases[] = {{0.5, 6143}, {-0.5, 2049}, {1.0, 8190}, {-1.0, 2}};
+    const auto saw = BankShape(12);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.halve);
+        YSignalGenerator g;
+        g.SetValue(12);
+        g.SetHalve(c.halve);
+        Rebuild(g);
+        std::vector<double> expected(N);
+        const int k = c.middle;
+        for (int j = 0; j < k; ++j) expected[j] = ReadAt(saw, k == 1 ? 4095.0 : j * 4095.0 / (k - 1));
+        for (int j = 0; j < N - k; ++j)
+            expected[k + j] = ReadAt(saw, 4096.0 + (N - k == 1 ? 4095.0 : j * 4095.0 / (N - k - 1)));
+        ExpectTable(g, Normalised(expected), 2e-5);
+        EXPECT_NEAR(g.Table()[k - 1], saw[4095], 1e-6);
+        EXPECT_NEAR(g.Table()[k], saw[4096], 1e-6);
+    }
+}
+
+TEST(YSignalGenerator, HalveTooSmallToMoveTheMiddleChangesNothing) {
+    YSignalGenerator g;
+    g.SetValue(12);
+    g.SetHalve(1.0 / 8192); // trunc(4094 × h) = 0
+    Rebuild(g);
+    ExpectTable(g, BankShape(12), 0.0);
+}
+
+TEST(YSignalGenerator, AddedHarmonicsReadTheShapeFasterWithTheirPhase) {
+    YSignalGenerator g;
+    g.SetHarmonic(3, 0.5);
+    g.SetHarmonic(2, -0.25);
+    g.SetHarmonicPhase(2, 0.25); // a quarter of the source table: sine becomes cosine
+    Rebuild(g);
+    std::vector<double> expected(N);
+    for (int j = 0; j < N; ++j) {
+        const double x = static_cast<double>(j) / N;
+        expected[j] = std::sin(2 * kPi * x) + 0.5 * std::sin(6 * kPi * x) - 0.25 * std::cos(4 * kPi * x);
+    }
+    ExpectTable(g, Normalised(expected), 1e-5);
+}
+
+TEST(YSignalGenerator, SmoothnessKeepsASineAndRoundsASquare) {
+    YSignalGenerator sine;
+    sine.SetSmoothness(1.0);
+    Rebuild(sine);
+    ExpectTable(sine, BankShape(5), 1e-4); // a symmetric kernel only scales a sine
+
+    // A Gaussian step response: weights exp(−(2k/v)²) turn a unit step into erf(2d/v).
+    std::vector<float> square(N);
+    for (int j = 0; j < N; ++j) square[j] = j < N / 2 ? 1.0f : -1.0f;
+    for (double smoothness : {0.25, 1.0}) {
+        SCOPED_TRACE(smoothness);
+        YSignalGenerator g;
+        g.SetCustomSample(square.data());
+        g.SetDepth(1.0);
+        g.SetSmoothness(smoothness);
+        Rebuild(g);
+        const double v = smoothness * 256.0;
+        for (int d : {-200, -128, -40, -10, -1, 0, 10, 40, 128, 200}) {
+            // The rising edge lies between samples −1 and 0.
+            EXPECT_NEAR(g.Table()[(d + N) % N], std::erf(2.0 * (d + 0.5) / v), 0.005) << "d = " << d;
+        }
+        EXPECT_NEAR(g.Table()[N / 4], 1.0, 1e-6);
+    }
+}
+
+TEST(YSignalGenerator, StepSequencerSplitsTheCycleIntoEqualSteps) {
+    YSignalGenerator g;
+    g.SetStepCount(3);
+    g.SetStepValue(0, 1.0);
+    g.SetStepValue(1, -1.0);
+    g.SetStepValue(2, 0.5);
+    g.SetStepDepth(1.0);
+    Rebuild(g);
+    const float* t = g.Table();
+    // 3 steps over 8192 samples: 2730, 2731 and 2731 long.
+    EXPECT_EQ(t[0], 1.0f);
+    EXPECT_EQ(t[2729], 1.0f);
+    EXPECT_EQ(t[2730], -1.0f);
+    EXPECT_EQ(t[5460], -1.0f);
+    EXPECT_EQ(t[5461], 0.5f);
+    EXPECT_EQ(t[8191], 0.5f);
+    EXPECT_EQ(t[8192], 1.0f);
+}
+
+TEST(YSignalGenerator, StepTypesShapeEachStep) {
+    const float* linearUp = YSignalShapeBank::Instance().StepType(1);
+    struct Case {
+        bool baseLowest;
+        double level;
+    };
+    for (const auto& c : {Case{false, 0.5}, Case{true, 0.5}, Case{false, -1.0}}) {
+        SCOPED_TRACE(c.baseLowest);
+        YSignalGenerator g;
+        g.SetStepCount(2);
+        g.SetStepType(0, 1);
+        g.SetStepValue(0, c.level);
+        g.SetStepValue(1, -1.0);
+        g.SetStepBaseLowest(c.baseLowest);
+        g.SetStepDepth(1.0);
+        Rebuild(g);
+        std::vector<double> expected(N, -1.0);
+        for (int j = 0; j < 4096; ++j) {
+            const double v = linearUp[j * 1024 / 4096];
+            expected[j] = c.baseLowest ? v * (c.level + 1) - 1 : v * c.level;
+        }
+        ExpectTable(g, Normalised(expected), 1e-6);
+    }
+}
+
+TEST(YSignalGenerator, StepDepthCrossfadesFromTheShapeToTheSteps) {
+    YSignalGenerator g;
+    g.SetStepCount(1);
+    g.SetStepValue(0, 0.5);
+    g.SetStepDepth(0.25);
+    Rebuild(g);
+    const auto sine = BankShape(5);
+    std::vector<double> expected(N);
+    for (int j = 0; j < N; ++j) expected[j] = 0.75 * sine[j] + 0.25 * 0.5;
+    ExpectTable(g, Normalised(expected), 1e-6);
+
+    g.SetStepDepth(1e-6); // below the audible threshold: the plain shape
+    Rebuild(g);
+    ExpectTable(g, sine, 0.0);
+}
+
+TEST(YSignalGenerator, CustomSampleAmountNeedsASample) {
+    YSignalGenerator g;
+    g.SetDepth(1.0);
+    EXPECT_EQ(g.GetDepth(), 0.0);
+    EXPECT_FALSE(g.HasCustomSample());
+
+    std::vector<float> sample(N);
+    for (int j = 0; j < N; ++j) sample[j] = j < N / 2 ? 0.5f : -0.5f;
+    sample[7] = std::nanf("");
+    g.SetCustomSample(sample.data());
+    EXPECT_TRUE(g.HasCustomSample());
+    EXPECT_EQ(g.CustomSample()[7], 0.0f);
+    g.SetDepth(0.5);
+    Rebuild(g);
+    const auto sine = BankShape(5);
+    std::vector<double> expected(N);
+    for (int j = 0; j < N; ++j) expected[j] = 0.5 * sine[j] + 0.5 * (j == 7 ? 0.0 : sample[j]);
+    ExpectTable(g, Normalised(expected), 1e-6);
+
+    g.ClearCustomSample();
+    EXPECT_EQ(g.GetDepth(), 0.0);
+    Rebuild(g);
+    ExpectTable(g, sine, 0.0);
+}
+
+TEST(YSignalGenerator, HarmonicsModeMatchesADirectSumOfSines) {
+    YSignalGenerator g;
+    g.SetMode(YSignalGenerator::kModeHarmonics);
+    for (int k = 0; k < YSignalGenerator::kSpectrumLength; ++k) {
+        g.SetMagnitude(k, 0.0);
+        g.SetSpectrumPhase(k, 0.0);
+    }
+    struct Bin {
+        int k;
+        double magnitude, phase;
+    };
+    const Bin bins[] = {{1, 1.0, 0.0}, {2, 0.7, 0.25}, {5, 0.5, 0.6}, {40, 0.3, 0.1}, {255, 0.2, 0.9}};
+    for (const auto& b : bins) {
+        g.SetMagnitude(b.k, b.magnitude);
+        g.SetSpectrumPhase(b.k, b.phase);
+    }
+    g.SetSpectrumCount(256);
+    Rebuild(g);
+    std::vector<double> expected(N);
+    for (int j = 0; j < N; ++j) {
+        double sum = 0.0;
+        for (const auto& b : bins)
+            sum +=
+                b.magnitude * b.magnitude * std::sin(2 * kPi * (b.k * j / static_cast<double>(N) + b.phase));
+        expected[j] = sum;
+    }
+    ExpectTable(g, Normalised(expected), 1e-4);
+
+    // Bins at or above Count are left out.
+    g.SetSpectrumCount(3);
+    Rebuild(g);
+    for (int j = 0; j < N; ++j) {
+        const double x = j / static_cast<double>(N);
+        expected[j] = std::sin(2 * kPi * x) + 0.49 * std::sin(2 * kPi * (2 * x + 0.25));
+    }
+    ExpectTable(g, Normalised(expected), 1e-4);
+}
+
+TEST(YSignalGenerator, SilentSpectrumGivesASilentTable) {
+    YSignalGenerator g;
+    g.SetMode(YSignalGenerator::kModeHarmonics);
+    g.SetSpectrumCount(0);
+    Rebuild(g);
+    for (int j = 0; j <= N; ++j) ASSERT_EQ(g.Table()[j], 0.0f);
+    EXPECT_EQ(g.Evaluate(0.3), 0.0);
+}
+
+TEST(YSignalGenerator, UnknownModeKeepsTheTable) {
+    YSignalGenerator g;
+    g.SetMode(7);
+    g.SetValue(12);
+    Rebuild(g);
+    ExpectTable(g, BankShape(5), 0.0);
+}
+
+TEST(YSignalGenerator, HarmonicsGeneratorFollowsItsSettings) {
+    YSignalGenerator g;
+    // Defaults: a clean series with level 1/k at phase 0 and no DC.
+    EXPECT_EQ(g.GetSpectrumCount(), 256);
+    EXPECT_EQ(g.GetMagnitude(0), 0.0f);
+    for (int k : {1, 2, 3, 10, 255}) {
+        EXPECT_NEAR(g.GetMagnitude(k) * g.GetMagnitude(k), 1.0 / k, 1e-6) << k;
+        EXPECT_EQ(g.GetSpectrumPhase(k), 0.0f);
+    }
+
+    YSignalGenerator::HarmonicsSettings s;
+    s.Slope = 1.0;
+    s.Fullness = 0.0;
+    g.SetHarmonicsSettings(s);
+    EXPECT_FLOAT_EQ(g.GetMagnitude(1), 1.0f);
+    for (int k = 2; k < 256; ++k) ASSERT_EQ(g.GetMagnitude(k), 0.0f) << k;
+
+    s.Fullness = 1.0;
+    s.FundamentalMinimum = 1.0;
+    s.Slope = 0.0; // flat: every level 1, the fundamental already the loudest
+    g.SetHarmonicsSettings(s);
+    for (int k = 1; k < 256; ++k) ASSERT_FLOAT_EQ(g.GetMagnitude(k), 1.0f) << k;
+
+    s.Harmonicity = 0.0;
+    s.Seed = 5;
+    g.SetHarmonicsSettings(s);
+    std::vector<float> first;
+    for (int k = 0; k < 256; ++k) first.push_back(g.GetMagnitude(k));
+    bool phasesMoved = false;
+    for (int k = 1; k < 256; ++k) {
+        ASSERT_LE(g.GetMagnitude(k), 1.0f);
+        phasesMoved = phasesMoved || g.GetSpectrumPhase(k) != 0.0f;
+    }
+    EXPECT_TRUE(phasesMoved);
+    EXPECT_GE(g.GetMagnitude(1), *std::max_element(first.begin() + 2, first.end()) - 1e-6f);
+    g.SetHarmonicsSettings(s);
+    for (int k = 0; k < 256; ++k) ASSERT_EQ(g.GetMagnitude(k), first[static_cast<size_t>(k)]);
+    s.Seed = 6;
+    g.SetHarmonicsSettings(s);
+    bool differs = false;
+    for (int k = 0; k < 256; ++k) differs = differs || g.GetMagnitude(k) != first[static_cast<size_t>(k)];
+    EXPECT_TRUE(differs);
+}
+
+TEST(YSignalGenerator, EvaluateInterpolatesAndWraps) {
+    YSignalGenerator g;
+    g.SetValue(15); // "Mess": neighbouring values differ a lot
+    Rebuild(g);
+    const float* t = g.Table();
+    auto mix = [t](int k, float f) { return (1.0f - f) * t[k] + f * t[k + 1]; };
+    EXPECT_FLOAT_EQ(static_cast<float>(g.Evaluate((100 + 0.25) / N)), mix(100, 0.25f));
+    EXPECT_FLOAT_EQ(static_cast<float>(g.Evaluate(100.0 / N)), t[100]);
+    EXPECT_FLOAT_EQ(static_cast<float>(g.Evaluate((8191 + 0.5) / N)), 0.5f * (t[8191] + t[0]));
+    EXPECT_FLOAT_EQ(static_cast<float>(g.Evaluate(1.0)), t[0]);
+    EXPECT_FLOAT_EQ(static_cast<float>(g.Evaluate(3.0 + 100.25 / N)), mix(100, 0.25f));
+    EXPECT_FLOAT_EQ(static_cast<float>(g.Evaluate(-1.0 + 100.25 / N)), mix(100, 0.25f));
+    EXPECT_EQ(g.Evaluate(std::nan("")), t[0]);
+    EXPECT_EQ(g.Evaluate(std::numeric_limits<double>::infinity()), t[0]);
+    EXPECT_TRUE(std::isfinite(g.Evaluate(1e300)));
+}
+
+TEST(YSignalGenerator, SpeedPairScalesTheLookup) {
+    YSignalGenerator g;
+    g.SetSpeed(1.0, 4.0);
+    Rebuild(g);
+    EXPECT_EQ(g.LookupRatio(), 4.0);
+    EXPECT_EQ(g.LookupScale(), 2048.0);
+    EXPECT_DOUBLE_EQ(g.Evaluate(1.0), 1.0); // a quarter cycle
+    EXPECT_DOUBLE_EQ(g.EvaluateCycle(0.25), 1.0);
+    EXPECT_NEAR(g.Evaluate(0.3), g.EvaluateCycle(0.075), 1e-7);
+    EXPECT_THROW(g.SetSpeed(0.0, 1.0), YException);
+    EXPECT_THROW(g.SetSpeed(1.0, -2.0), YException);
+    EXPECT_THROW(g.SetSpeed(std::nan(""), 1.0), YException);
+    EXPECT_EQ(g.GetSpeedQ(), 4.0);
+}
+
+TEST(YSignalGenerator, OnlyRealChangesMarkTheGeneratorDirty) {
+    YSignalGenerator g;
+    g.SetValue(5.0);
+    g.SetPhase(0.0);
+    g.SetStepCount(8);
+    g.SetStepType(40, 3);  // no such step
+    g.SetHarmonic(9, 0.5); // no such harmonic
+    EXPECT_FALSE(g.IsDirty());
+    g.SetSkew(0.1);
+    EXPECT_TRUE(g.IsDirty());
+    EXPECT_TRUE(g.Refresh());
+    EXPECT_FALSE(g.Refresh());
+}
+
+TEST(YSignalGenerator, SettersLimitTheirRanges) {
+    YSignalGenerator g;
+    g.SetEnvelopeDepth(2.0);
+    g.SetStepDepth(-1.0);
+    g.SetSmoothness(1.5);
+    g.SetPhase(-3.0);
+    g.SetSkew(2.0);
+    g.SetFullSkew(std::nan(""));
+    g.SetHalve(-7.0);
+    g.SetHarmonic(4, 9.0);
+    g.SetHarmonicPhase(4, -0.5);
+    g.SetStepCount(0);
+    g.SetStepValue(3, -2.0);
+    g.SetStepType(3, 99);
+    g.SetSpectrumCount(1000);
+    EXPECT_EQ(g.GetEnvelopeDepth(), 1.0);
+    EXPECT_EQ(g.GetStepDepth(), 0.0);
+    EXPECT_EQ(g.GetSmoothness(), 1.0);
+    EXPECT_EQ(g.GetPhase(), -1.0);
+    EXPECT_EQ(g.GetSkew(), 1.0);
+    EXPECT_EQ(g.GetFullSkew(), 0.0);
+    EXPECT_EQ(g.GetHalve(), -1.0);
+    EXPECT_EQ(g.GetHarmonic(4), 1.0);
+    EXPECT_EQ(g.GetHarmonicPhase(4), 0.0);
+    EXPECT_EQ(g.GetStepCount(), 1);
+    EXPECT_EQ(g.GetStepValue(3), -1.0f);
+    EXPECT_EQ(g.GetStepType(3), 36);
+    EXPECT_EQ(g.GetSpectrumCount(), 256);
+    Rebuild(g);
+    for (int j = 0; j <= N; ++j) ASSERT_TRUE(std::isfinite(g.Table()[j])) << j;
+}
+
+TEST(YSignalGeneratorThreading, RefreshLeavesTheRebuildForLaterWhileAnEditorHoldsTheLock) {
+    YSignalGenerator g;
+    g.SetValue(12);
+    std::unique_lock<std::recursive_mutex> editor(g.Lock());
+    bool refreshed = true;
+    std::thread audio([&] { refreshed = g.Refresh(); });
+    audio.join();
+    EXPECT_FALSE(refreshed);
+    EXPECT_TRUE(g.IsDirty());
+    editor.unlock();
+    std::thread again([&] { refreshed = g.Refresh(); });
+    again.join();
+    EXPECT_TRUE(refreshed);
+    EXPECT_EQ(g.Table()[0], 1.0f);
+}
+
+TEST(YSignalGenerator, OwnerLockReplacesTheOwnOne) {
+    YSignalGenerator g;
+    std::recursive_mutex pluginLock;
+    g.SetLock(&pluginLock);
+    EXPECT_EQ(&g.Lock(), &pluginLock);
+    g.SetLock(nullptr);
+    EXPECT_NE(&g.Lock(), &pluginLock);
+}
