@@ -7,23 +7,12 @@
 #include <thread>
 #include <vector>
 
-// Counting replacements of the global allocation functions, so that a test can prove that a
-// piece of code allocates nothing. The other forms (array, sized, nothrow) forward to these.
-namespace {
-std::atomic<long> g_allocations{0};
-} // namespace
-
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+// The counting allocation operators for this test program.
+#include "support/AllocationCounting.inc"
 
 namespace {
 
-long Allocations() { return g_allocations.load(std::memory_order_relaxed); }
+long Allocations() { return static_cast<long>(AllocationCounting::Count()); }
 
 std::string U8(const YString& s) { return s.ToUTF8(); }
 

@@ -6,7 +6,7 @@ TEST(YPlatformTime, SleepAdvancesTheTickCount) {
     const uint32_t start = YPlatformTickCount();
     YPlatformSleep(50);
     const uint32_t elapsed = YPlatformTickCount() - start;
-    EXPECT_GE(elapsed, 40u); // tick granularity may be coarse
+    EXPECT_GE(elapsed, 30u); // Windows ticks advance in steps of about 16 ms
     EXPECT_LT(elapsed, 2000u);
 }
 
