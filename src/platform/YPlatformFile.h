@@ -1,0 +1,32 @@
+// File services of the operating system: opening C-runtime files by YString path,
+// creating directories and 64-bit positioning.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+class YString;
+
+class YPlatformFile {
+public:
+    // Opens path with a C-runtime mode ("rb", "r+b", "w+b"); nullptr on failure.
+    static std::FILE* Open(const YString& path, const char* mode);
+
+    // Creates directory and every missing parent (mkdir -p). Returns false if the
+    // directory does not exist afterwards.
+    static bool CreateDirectories(const YString& directory);
+
+    // Creates the missing directories above a file path (nothing when it has none).
+    static bool CreateParentDirectories(const YString& filePath);
+
+    // The directory part of a path (without the trailing separator), empty when none.
+    static YString ParentDirectory(const YString& filePath);
+
+    // 64-bit seek (origin SEEK_SET, SEEK_CUR or SEEK_END); true on success.
+    static bool Seek(std::FILE* file, int64_t offset, int origin);
+    // 64-bit position, -1 on failure.
+    static int64_t Tell(std::FILE* file);
+
+    // Whether c separates path components on this system.
+    static bool IsSeparator(char16_t c);
+};

@@ -1,0 +1,59 @@
+#include "platform/YPlatformFile.h"
+
+#include "foundation/YString.h"
+
+#include <cerrno>
+#include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+namespace {
+bool IsDirectory(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+} // namespace
+
+std::FILE* YPlatformFile::Open(const YString& path, const char* mode) {
+    if (path.IsEmpty()) return nullptr;
+    return std::fopen(path.ToUTF8().c_str(), mode);
+}
+
+bool YPlatformFile::IsSeparator(char16_t c) { return c == u'/'; }
+
+YString YPlatformFile::ParentDirectory(const YString& filePath) {
+    int32_t end = filePath.Length();
+    while (end > 0 && !IsSeparator(filePath[end - 1])) --end;
+    // Drop the separator itself, but keep "/" for a file in the root.
+    while (end > 1 && IsSeparator(filePath[end - 1])) --end;
+    return filePath.Substring(0, end);
+}
+
+bool YPlatformFile::CreateDirectories(const YString& directory) {
+    std::string path = directory.ToUTF8();
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    if (path.empty()) return false;
+    if (IsDirectory(path)) return true;
+    // Walk the components left to right, creating each missing one.
+    for (std::size_t pos = 1; pos <= path.size(); ++pos) {
+        if (pos != path.size() && path[pos] != '/') continue;
+        std::string prefix = path.substr(0, pos);
+        if (mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    }
+    return IsDirectory(path);
+}
+
+bool YPlatformFile::CreateParentDirectories(const YString& filePath) {
+    YString parent = ParentDirectory(filePath);
+    if (parent.IsEmpty()) return true;
+    return CreateDirectories(parent);
+}
+
+bool YPlatformFile::Seek(std::FILE* file, int64_t offset, int origin) {
+    return file && fseeko(file, static_cast<off_t>(offset), origin) == 0;
+}
+
+int64_t YPlatformFile::Tell(std::FILE* file) {
+    if (!file) return -1;
+    return static_cast<int64_t>(ftello(file));
+}

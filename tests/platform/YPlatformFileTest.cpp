@@ -1,0 +1,77 @@
+#include "platform/YPlatformFile.h"
+
+#include "foundation/YString.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+class ScratchDirectory {
+public:
+    ScratchDirectory() {
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        m_path = std::filesystem::temp_directory_path() /
+                 std::string("vornik-platform-").append(std::to_string(stamp));
+        std::filesystem::create_directories(m_path);
+    }
+    ~ScratchDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    std::string Path(const std::string& name) const {
+        std::u8string text = (m_path / name).generic_u8string();
+        return std::string(text.begin(), text.end());
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+} // namespace
+
+TEST(YPlatformFileTest, ParentDirectoryOfForwardSlashPaths) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a/b/c.xml", "a/b"}, {"c.xml", ""}, {"/c.xml", "/"}, {"a//b.xml", "a"}, {"", ""}, {"dir/", "dir"},
+    };
+    for (auto [path, parent] : cases)
+        EXPECT_EQ(YPlatformFile::ParentDirectory(YString::FromUTF8(path)).ToUTF8(), parent) << path;
+}
+
+TEST(YPlatformFileTest, CreateDirectoriesMakesEveryMissingLevel) {
+    ScratchDirectory scratch;
+    const std::string deep = scratch.Path("one/two/thr\xC3\xA9\x65");
+    EXPECT_TRUE(YPlatformFile::CreateDirectories(YString::FromUTF8(deep)));
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(deep)));
+    EXPECT_TRUE(YPlatformFile::CreateDirectories(YString::FromUTF8(deep + "/"))); // exists already
+    EXPECT_TRUE(YPlatformFile::CreateParentDirectories(YString::FromUTF8(scratch.Path("p/q/file.bin"))));
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(scratch.Path("p/q"))));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(scratch.Path("p/q/file.bin"))));
+
+    std::ofstream(std::filesystem::u8path(scratch.Path("plain"))) << "x";
+    EXPECT_FALSE(YPlatformFile::CreateDirectories(YString::FromUTF8(scratch.Path("plain/sub"))));
+    EXPECT_FALSE(YPlatformFile::CreateDirectories(YString()));
+}
+
+TEST(YPlatformFileTest, OpenSeekAndTellBeyondFourGigabytes) {
+    ScratchDirectory scratch;
+    const YString path = YString::FromUTF8(scratch.Path("n\xC3\xA4me.bin"));
+    EXPECT_EQ(YPlatformFile::Open(path, "rb"), nullptr);
+    EXPECT_EQ(YPlatformFile::Open(YString(), "rb"), nullptr);
+    std::FILE* file = YPlatformFile::Open(path, "w+b");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(std::fwrite("abc", 1, 3, file), 3u);
+    const int64_t far = int64_t(5) << 30;
+    EXPECT_TRUE(YPlatformFile::Seek(file, far, SEEK_SET));
+    EXPECT_EQ(YPlatformFile::Tell(file), far);
+    EXPECT_TRUE(YPlatformFile::Seek(file, -far + 1, SEEK_CUR));
+    EXPECT_EQ(YPlatformFile::Tell(file), 1);
+    EXPECT_FALSE(YPlatformFile::Seek(file, -5, SEEK_SET));
+    EXPECT_TRUE(YPlatformFile::Seek(file, 0, SEEK_END));
+    EXPECT_EQ(YPlatformFile::Tell(file), 3);
+    std::fclose(file);
+    EXPECT_FALSE(YPlatformFile::Seek(nullptr, 0, SEEK_SET));
+    EXPECT_EQ(YPlatformFile::Tell(nullptr), -1);
+}
