@@ -1,10 +1,10 @@
 #include "platform/YPlatformThread.h"
 
 #include "platform/posix/YPosixDeadline.h"
+#include "platform/posix/YPosixRecord.h"
 
 #include <atomic>
 #include <cerrno>
-#include <new>
 #include <pthread.h>
 #include <sched.h>
 
@@ -94,7 +94,7 @@ bool Apply(pthread_t id, const Policy& p) {
 
 bool YPlatformThread::Create(YPlatformThreadEntry entry, void* argument) noexcept {
     if (m_handle || !entry) return false;
-    auto* t = new (std::nothrow) Thread;
+    Thread* t = NewRecord<Thread>();
     if (!t) return false;
     t->entry = entry;
     t->argument = argument;
