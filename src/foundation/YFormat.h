@@ -82,6 +82,6 @@ private:
     enum class Kind { kText, kDouble, kInteger };
     // Copy on write: a compiled pattern shared with another YFormat is copied before a change.
     void Detach();
-    YFormat& Insert(const YString& text, Kind kind, double number, int64_t integer);
+    YFormat& Insert(const YString& text, Kind kind, double value, int64_t integer);
     Compiled* m_compiled;
 };

@@ -70,6 +70,26 @@ TEST(YString, CopiesShareTheBufferAndAppendCopiesOnWrite) {
     EXPECT_EQ(a.ShareCount(), 1);
 }
 
+TEST(YString, SelfAssignmentAndMovesKeepTheText) {
+    YString a = YString::FromUTF8("buffer");
+    YString& alias = a;
+    a = alias;
+    EXPECT_EQ(U8(a), "buffer");
+    EXPECT_EQ(a.ShareCount(), 1);
+    a = std::move(alias);
+    EXPECT_EQ(U8(a), "buffer");
+
+    YString b(std::move(a));
+    EXPECT_EQ(U8(b), "buffer");
+    EXPECT_EQ(b.ShareCount(), 1);
+    EXPECT_TRUE(a.IsEmpty()); // NOLINT(bugprone-use-after-move): a moved-from string is empty
+    YString c("literal");
+    c = std::move(b);
+    EXPECT_EQ(U8(c), "buffer");
+    c = "again";
+    EXPECT_TRUE(c.IsLiteral());
+}
+
 TEST(YString, LiteralBecomesABufferOnWrite) {
     YString literal("abc");
     YString copy = literal;
