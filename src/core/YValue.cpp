@@ -19,6 +19,29 @@ std::optional<double> YValueConfig::ParseNumber(const YString& text) {
     return value;
 }
 
+YValueConfig YValueConfig::FromItem(const YXMLItem& item) {
+    YValueConfig c;
+    auto text = [&](const char* name) -> std::optional<YString> {
+        const YString* value = item.FindAttribute(YString::Literal(name));
+        if (value == nullptr) return std::nullopt;
+        return *value;
+    };
+    auto number = [&](const char* name) -> std::optional<double> {
+        std::optional<YString> t = text(name);
+        if (!t) return std::nullopt;
+        return ParseNumber(*t);
+    };
+    c.Id = text("id");
+    c.Min = number("min");
+    c.Max = number("max");
+    c.Default = number("default");
+    c.Value = number("value");
+    c.Inc = number("inc");
+    c.MaxInc = number("maxinc");
+    c.Format = text("format");
+    return c;
+}
+
 namespace {
 
 // Integers that fit a double exactly; anything beyond is limited so that casts stay defined.
@@ -68,6 +91,19 @@ YString YValue::StoredText() const { return YString::FromDouble(Get(), 12); }
 
 void YValue::LoadStoredText(const YString& text) {
     if (std::optional<double> v = YValueConfig::ParseNumber(text)) Set(*v);
+}
+
+void YValue::StoreValue(YXMLItem& item, const YString& name) const { item.SetAttribute(name, StoredText()); }
+
+void YValue::LoadValue(const YXMLItem& item, const YString& name) {
+    if (const YString* text = item.FindAttribute(name)) LoadStoredText(*text);
+}
+
+void YValue::Store(bool storing, YXMLItem& item) {
+    if (storing)
+        StoreValue(item, Id());
+    else
+        LoadValue(item, Id());
 }
 
 void YValue::Configure(const YValueConfig& config) {
