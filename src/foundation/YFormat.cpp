@@ -120,6 +120,10 @@ YFormat::YFormat(const YString& pattern) {
     // The literal text is never longer than the pattern: write it in place, trim at the end.
     YString& text = compiled->text;
     const int32_t n = pattern.Length();
+    if (n == 0) {
+        m_compiled = compiled.release();
+        return;
+    }
     text.Resize(n);
     Char* out = text.MutableData();
     int32_t length = 0;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <charconv>
 #include <cstring>
+#include <limits>
 #include <new>
 
 namespace {
@@ -298,6 +299,15 @@ double YString::ToDouble(int32_t* consumed) const noexcept {
     const auto result = std::from_chars(buffer, buffer + n, value);
     if (result.ec == std::errc::invalid_argument) return 0.0;
     if (consumed) *consumed = skip + static_cast<int32_t>(result.ptr - buffer);
+    if (result.ec == std::errc::result_out_of_range) {
+        // from_chars leaves the value alone: a negative exponent underflowed, else it overflowed.
+        const bool negative = buffer[0] == '-';
+        bool underflow = false;
+        for (const char* p = buffer; p + 1 < result.ptr; ++p)
+            if ((*p == 'e' || *p == 'E') && p[1] == '-') underflow = true;
+        const double magnitude = underflow ? 0.0 : std::numeric_limits<double>::infinity();
+        return negative ? -magnitude : magnitude;
+    }
     return value;
 }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <limits>
 #include <new>
 #include <thread>
 #include <vector>
@@ -276,6 +277,11 @@ TEST(YString, ToDouble) {
     EXPECT_EQ(consumed, 0);
     EXPECT_DOUBLE_EQ(YString::FromUTF8("0.5\xC3\xA9").ToDouble(&consumed), 0.5);
     EXPECT_EQ(consumed, 3);
+    // Out of range: infinity for overflow, zero for underflow, the sign kept.
+    EXPECT_EQ(YString("1e999").ToDouble(&consumed), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(consumed, 5);
+    EXPECT_EQ(YString("-1e999").ToDouble(), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(YString("1e-999").ToDouble(), 0.0);
 }
 
 TEST(YString, NumbersToText) {
