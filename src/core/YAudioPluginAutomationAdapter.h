@@ -2,13 +2,14 @@
 // consecutive host indices and converts between normalised host values and its own state.
 #pragma once
 
+#include "foundation/YObject.h"
 #include "foundation/YString.h"
 
 #include <cstdint>
 
 class YAudioPlugin;
 
-class YAudioPluginAutomationAdapter {
+class YAudioPluginAutomationAdapter : public YObject {
 public:
     // The plug-in supplies how values reach the host. Until it installs its route, automation
     // out goes nowhere, which is what a detached adapter (tests, editor-only records) needs.
@@ -19,7 +20,7 @@ public:
     YAudioPluginAutomationAdapter() = default;
     YAudioPluginAutomationAdapter(const YAudioPluginAutomationAdapter&) = delete;
     YAudioPluginAutomationAdapter& operator=(const YAudioPluginAutomationAdapter&) = delete;
-    virtual ~YAudioPluginAutomationAdapter();
+    ~YAudioPluginAutomationAdapter() override;
 
     // The adapter interface; every index is local (host index minus FirstIndex()).
     virtual void SetParameter(int32_t local, double normalized, bool silent) = 0;

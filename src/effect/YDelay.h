@@ -2,6 +2,8 @@
 // across a change of length (so that a new delay time glides instead of clicking).
 #pragma once
 
+#include "foundation/YObject.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -96,7 +98,7 @@ template <typename T> void Stretch(const T* source, int32_t sourceLength, T* tar
 // A ring buffer of `Length()` samples: PushPop returns the sample pushed Length() calls
 // earlier. Storage is a power of two that only grows, except that lines of 1 250 000
 // samples or more give memory back when they shrink.
-template <typename T> class Delay {
+template <typename T> class Delay : public YObject {
 public:
     // Lengths are clamped to this (2^24 samples, almost 6 minutes at 48 kHz), so that a
     // nonsensical request cannot ask for gigabytes.
@@ -107,7 +109,7 @@ public:
     Delay() = default;
     Delay(const Delay&) = delete;
     Delay& operator=(const Delay&) = delete;
-    virtual ~Delay() = default;
+    ~Delay() override = default;
 
     int32_t Capacity() const noexcept { return m_capacity; }
     int32_t ReservedLength() const noexcept { return m_reserved; }

@@ -78,8 +78,8 @@ TEST(YPlatformThreadThreading, TimedWaitOnARunningThreadTimesOut) {
     ASSERT_TRUE(thread.Create(&Spin, &stop));
     ASSERT_TRUE(thread.Resume());
     const uint32_t start = YPlatformTickCount();
-    EXPECT_FALSE(thread.Wait(50));
-    EXPECT_GE(YPlatformTickCount() - start, 35u);
+    EXPECT_FALSE(thread.Wait(60));
+    EXPECT_GE(YPlatformTickCount() - start, 40u); // Windows ticks advance in steps of about 16 ms
     stop = true;
     EXPECT_TRUE(thread.Wait(5000));
 }
@@ -144,4 +144,34 @@ TEST(YPlatformThreadThreading, RejectsUnknownPriorities) {
     EXPECT_EQ(thread.Priority(), YPlatformThread::kPriorityNormal);
     thread.Resume();
     EXPECT_TRUE(thread.Wait(5000));
+}
+
+namespace {
+struct Nested {
+    int childPriority = 99;
+};
+
+uint32_t CreateChild(void* argument) {
+    auto* nested = static_cast<Nested*>(argument);
+    std::atomic<bool> stop{true};
+    YPlatformThread child;
+    if (child.Create(&Spin, &stop)) {
+        nested->childPriority = child.Priority();
+        child.Resume();
+        child.Wait(kYPlatformWaitInfinite);
+    }
+    return 0;
+}
+} // namespace
+
+TEST(YPlatformThreadThreading, NewThreadStartsAtNormalPriorityWhateverItsCreatorRunsAt) {
+    Nested nested;
+    YPlatformThread parent;
+    ASSERT_TRUE(parent.Create(&CreateChild, &nested));
+    // Not idle: without privileges a thread may not leave that class, nor may its children.
+    ASSERT_TRUE(parent.SetPriority(YPlatformThread::kPriorityLowest));
+    ASSERT_EQ(parent.Priority(), YPlatformThread::kPriorityLowest);
+    ASSERT_TRUE(parent.Resume());
+    ASSERT_TRUE(parent.Wait(5000));
+    EXPECT_EQ(nested.childPriority, YPlatformThread::kPriorityNormal);
 }

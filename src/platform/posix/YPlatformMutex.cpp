@@ -1,9 +1,10 @@
 #include "platform/YPlatformMutex.h"
 
+#include "platform/posix/YPosixRecord.h"
+
 #include <atomic>
 #include <cerrno>
 #include <ctime>
-#include <new>
 #include <pthread.h>
 
 // A recursive robust mutex gives both properties of a Windows mutex: re-entry by the owner,
@@ -39,7 +40,7 @@ bool Taken(Mutex* m, int rc) {
 
 bool YPlatformMutex::Open() noexcept {
     if (m_handle) return false;
-    auto* m = new (std::nothrow) Mutex;
+    Mutex* m = NewRecord<Mutex>();
     if (!m) return false;
     pthread_mutexattr_t attr;
     pthread_mutexattr_init(&attr);
@@ -58,6 +59,11 @@ bool YPlatformMutex::Open() noexcept {
 void YPlatformMutex::Close() noexcept {
     if (!m_handle) return;
     Mutex* m = Native(m_handle);
+    // Closing a mutex the caller still holds is fine on Windows; a pthread mutex must be
+    // unlocked before it is destroyed.
+    if (pthread_equal(m->owner.load(std::memory_order_relaxed), pthread_self())) {
+        for (; m->depth > 0; --m->depth) pthread_mutex_unlock(&m->mutex);
+    }
     pthread_mutex_destroy(&m->mutex);
     delete m;
     m_handle = nullptr;

@@ -1,9 +1,9 @@
 #include "platform/YPlatformSemaphore.h"
 
 #include "platform/posix/YPosixDeadline.h"
+#include "platform/posix/YPosixRecord.h"
 
 #include <cerrno>
-#include <new>
 #include <pthread.h>
 
 // A mutex and a condition variable on the monotonic clock rather than sem_t, which has no
@@ -21,7 +21,7 @@ Semaphore* Native(void* handle) { return static_cast<Semaphore*>(handle); }
 
 bool YPlatformSemaphore::Open(int32_t initialCount, int32_t maximumCount) noexcept {
     if (m_handle || maximumCount < 1 || initialCount < 0 || initialCount > maximumCount) return false;
-    auto* s = new (std::nothrow) Semaphore;
+    Semaphore* s = NewRecord<Semaphore>();
     if (!s) return false;
     s->count = initialCount;
     s->maximum = maximumCount;

@@ -48,8 +48,12 @@ bool IsKnownPriority(int priority) {
 
 bool YPlatformThread::Create(YPlatformThreadEntry entry, void* argument) noexcept {
     if (m_handle || !entry) return false;
-    auto* t = new (std::nothrow) Thread;
-    if (!t) return false;
+    Thread* t = nullptr;
+    try {
+        t = new Thread; // plain new: freed by the same allocator if operator new is replaced
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     t->entry = entry;
     t->argument = argument;
     t->handle = CreateThread(nullptr, 0, &Trampoline, t, CREATE_SUSPENDED, nullptr);
