@@ -2,6 +2,7 @@
 
 #include "core/YValue.h"
 #include "foundation/YFormat.h"
+#include "foundation/YXMLItem.h"
 
 #include <algorithm>
 #include <atomic>
@@ -290,6 +291,86 @@ double PluginParameter::ParseValueText(const YString& text) {
     }
     default:
         return 0.0;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// State
+
+void PluginParameter::Store(bool storing, YXMLItem& item) {
+    if (!storing) {
+        Load(item);
+        return;
+    }
+    YString name = YString("parameter") + ID;
+    switch (Kind) {
+    case kParameterFloat:
+        item.SetAttribute(name, YString::FromDouble(Float.Value, 12));
+        break;
+    case kParameterInteger:
+        item.SetAttribute(name, YString::FromInteger(Int.Value));
+        break;
+    case kParameterEnum:
+        item.SetAttribute(name, YString::FromInteger(Enum.Value));
+        if (Enum.Names != nullptr && Enum.Value >= 0 && Enum.Value < Enum.Count)
+            item.SetAttribute(name + YString("Enum"), YString::Literal(Enum.Names[Enum.Value]));
+        break;
+    case kParameterBool:
+    case kParameterGroup:
+        item.SetAttribute(name, IsOn() ? YString("1") : YString("0"));
+        break;
+    default:
+        break;
+    }
+}
+
+void PluginParameter::Load(const YXMLItem& item) {
+    YString name = YString("parameter") + ID;
+    const YString* text = item.FindAttribute(name);
+    auto readInteger = [](const YString* t, int64_t& out) {
+        if (t == nullptr) return false;
+        int32_t consumed = 0;
+        out = t->Trimmed().ToInteger(10, &consumed);
+        return consumed > 0;
+    };
+    int64_t n = 0;
+    switch (Kind) {
+    case kParameterFloat: {
+        if (text == nullptr) break;
+        int32_t consumed = 0;
+        double v = text->Trimmed().ToDouble(&consumed);
+        if (consumed == 0 || std::isnan(v)) break;
+        Float.Value = v;
+        ClampValue();
+        break;
+    }
+    case kParameterInteger:
+        if (!readInteger(text, n)) break;
+        Int.Value = static_cast<int32_t>(
+            std::clamp<int64_t>(n, std::min(Int.Min, Int.Max), std::max(Int.Min, Int.Max)));
+        break;
+    case kParameterEnum: {
+        if (Enum.Count <= 0) break;
+        if (const YString* enumName = item.FindAttribute(name + YString("Enum"))) {
+            for (int32_t i = 0; Enum.Names != nullptr && i < Enum.Count; ++i) {
+                if (*enumName == YString::Literal(Enum.Names[i])) {
+                    Enum.Value = i;
+                    return;
+                }
+            }
+        }
+        if (!readInteger(text, n)) break;
+        Enum.Value = static_cast<int32_t>(std::clamp<int64_t>(n, 0, Enum.Count - 1));
+        break;
+    }
+    case kParameterBool:
+        if (readInteger(text, n)) Bool.Value = n != 0 ? 1 : 0;
+        break;
+    case kParameterGroup:
+        if (Group.State != nullptr && readInteger(text, n)) *Group.State = n != 0 ? 1 : 0;
+        break;
+    default:
+        break;
     }
 }
 

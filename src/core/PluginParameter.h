@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class YParameterSpecialObject;
+class YXMLItem;
 struct PluginParameter;
 
 enum ParameterKind : uint32_t {
@@ -150,6 +151,13 @@ struct PluginParameter {
     // Random change of the value by amount (0..1; 1 is a fresh value). Ignored unless the record
     // is randomisable or force is set.
     void Randomize(double amount, bool force = false) noexcept;
+
+    // The record's value in a state tree as the attribute "parameter" + ID (enumerations also by
+    // name in "parameter" + ID + "Enum"). Reading leaves the value when the attribute is absent
+    // or unreadable and limits it to the record's range. Special records are stored by their
+    // objects.
+    void Store(bool storing, YXMLItem& item);
+    void Load(const YXMLItem& item);
 
     // Limits Value to the record's range.
     void ClampValue() noexcept;

@@ -2,6 +2,7 @@
 
 #include "core/YMIDIProcessorBase.h"
 #include "foundation/YException.h"
+#include "foundation/YXMLItem.h"
 
 #include <memory>
 
@@ -31,9 +32,69 @@ void YAudioEffectPlugin::SetMaximumBlockSize(int32_t frames) {
     if (frames > 0) m_maximumBlockSize = frames;
 }
 
-void YAudioEffectPlugin::Store(YXMLItem&) {}
+void YAudioEffectPlugin::Store(YXMLItem& item) {
+    YStorer storer{true, &item};
+    StoreParameters(storer);
+}
 
-void YAudioEffectPlugin::Load(YXMLItem&) {}
+void YAudioEffectPlugin::Load(YXMLItem& item) {
+    ScopedLock lock(*this);
+    YStorer storer{false, &item};
+    StoreParameters(storer);
+}
+
+void YAudioEffectPlugin::StoreParameters(YStorer& storer) {
+    if (!storer.Item) return;
+    YXMLItem& item = *storer.Item;
+    for (int32_t i = 0; i < m_information.ParameterCount; ++i) {
+        PluginParameter& record = m_information.Parameters[i];
+        const YString key = YString("parameter") + record.ID;
+        switch (record.Kind) {
+        case kParameterFloat:
+            storer.DoubleIfPresent(key, record.Float.Value);
+            if (storer.IsReading()) record.ClampValue();
+            break;
+        case kParameterInteger:
+            storer.IntegerIfPresent(key, record.Int.Value);
+            if (storer.IsReading()) record.ClampValue();
+            break;
+        case kParameterEnum: {
+            const YString enumKey = key + YString("Enum");
+            const int32_t count = record.Enum.Names ? record.Enum.Count : 0;
+            if (storer.IsWriting()) {
+                item.SetAttribute(key, YString::FromInteger(record.Enum.Value));
+                if (record.Enum.Value >= 0 && record.Enum.Value < count)
+                    item.SetAttribute(enumKey, YString::Literal(record.Enum.Names[record.Enum.Value]));
+                break;
+            }
+            int32_t index = -1;
+            if (const YString* name = item.FindAttribute(enumKey)) {
+                for (int32_t n = 0; n < count && index < 0; ++n)
+                    if (*name == YString::Literal(record.Enum.Names[n])) index = n;
+            }
+            if (index < 0 && YStorer::ReadInteger(item, key, index) && (index < 0 || index >= count))
+                index = -1;
+            if (index >= 0) record.Enum.Value = index;
+            break;
+        }
+        case kParameterBool: {
+            int32_t on = record.Bool.Value ? 1 : 0;
+            storer.IntegerIfPresent(key, on);
+            record.Bool.Value = on != 0 ? 1 : 0;
+            break;
+        }
+        case kParameterGroup: {
+            if (!record.Group.State) break;
+            int32_t on = *record.Group.State ? 1 : 0;
+            storer.IntegerIfPresent(key, on);
+            *record.Group.State = on != 0 ? 1 : 0;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
 
 void YAudioEffectPlugin::StoreState(YStorer& storer) {
     if (!storer.Item) return;

@@ -171,6 +171,11 @@ public:
     virtual void Load(YXMLItem& item);
     // Both directions through a storer (nothing happens without an item).
     void StoreState(YStorer& storer);
+    // The parameter table as attributes "parameter" + ID: floats (read limited to Min..Max),
+    // integers, enumerations (by name in "parameter" + ID + "Enum", else by index), booleans
+    // and group switches. Absent attributes leave a value as it is; special records store
+    // themselves elsewhere.
+    void StoreParameters(YStorer& storer);
 
     // Editor: builds the effect's parts into container; false when it has none.
     virtual bool CreateEditorParts(void* container);

@@ -3,6 +3,7 @@
 // The plug-in knows it as YAudioPlugin::AutomationAdapter.
 #pragma once
 
+#include "foundation/YObject.h"
 #include "foundation/YString.h"
 
 #include <atomic>
@@ -10,12 +11,12 @@
 
 class YAudioPlugin;
 
-class YAudioPluginAutomationAdapter {
+class YAudioPluginAutomationAdapter : public YObject {
 public:
     YAudioPluginAutomationAdapter() = default;
     YAudioPluginAutomationAdapter(const YAudioPluginAutomationAdapter&) = delete;
     YAudioPluginAutomationAdapter& operator=(const YAudioPluginAutomationAdapter&) = delete;
-    virtual ~YAudioPluginAutomationAdapter();
+    ~YAudioPluginAutomationAdapter() override;
 
     // The adapter interface; every index is local (host index minus FirstIndex()).
     virtual void SetParameter(int32_t local, double normalized, bool silent) = 0;

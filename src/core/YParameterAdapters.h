@@ -106,6 +106,9 @@ public:
     void GetParameterValueNameFrom01(YString& out, int32_t, double normalized) override {
         PluginParameter copy = this->Record();
         copy.SetFlagA(PluginParameter::kHold, false);
+        // A group switch keeps its state outside the record: the copy gets a byte of its own.
+        uint8_t groupState = this->Record().IsOn() ? 1 : 0;
+        if (copy.Kind == kParameterGroup) copy.Group.State = &groupState;
         copy.SetNormalized(normalized);
         copy.GetValueText(out);
     }

@@ -19,12 +19,36 @@ std::optional<double> YValueConfig::ParseNumber(const YString& text) {
     return value;
 }
 
+YValueConfig YValueConfig::FromItem(const YXMLItem& item) {
+    YValueConfig c;
+    auto text = [&](const char* name) -> std::optional<YString> {
+        const YString* value = item.FindAttribute(YString::Literal(name));
+        if (value == nullptr) return std::nullopt;
+        return *value;
+    };
+    auto number = [&](const char* name) -> std::optional<double> {
+        std::optional<YString> t = text(name);
+        if (!t) return std::nullopt;
+        return ParseNumber(*t);
+    };
+    c.Id = text("id");
+    c.Min = number("min");
+    c.Max = number("max");
+    c.Default = number("default");
+    c.Value = number("value");
+    c.Inc = number("inc");
+    c.MaxInc = number("maxinc");
+    c.Format = text("format");
+    return c;
+}
+
 namespace {
 
 // Integers that fit a double exactly; anything beyond is limited so that casts stay defined.
 constexpr double kIntegerLimit = 9007199254740992.0;
 
 int64_t ToInt64(double value) {
+    if (std::isnan(value)) return 0;
     return static_cast<int64_t>(std::clamp(value, -kIntegerLimit, kIntegerLimit));
 }
 
@@ -68,6 +92,19 @@ YString YValue::StoredText() const { return YString::FromDouble(Get(), 12); }
 
 void YValue::LoadStoredText(const YString& text) {
     if (std::optional<double> v = YValueConfig::ParseNumber(text)) Set(*v);
+}
+
+void YValue::StoreValue(YXMLItem& item, const YString& name) const { item.SetAttribute(name, StoredText()); }
+
+void YValue::LoadValue(const YXMLItem& item, const YString& name) {
+    if (const YString* text = item.FindAttribute(name)) LoadStoredText(*text);
+}
+
+void YValue::Store(bool storing, YXMLItem& item) {
+    if (storing)
+        StoreValue(item, Id());
+    else
+        LoadValue(item, Id());
 }
 
 void YValue::Configure(const YValueConfig& config) {
@@ -251,7 +288,7 @@ void YValueFrequencyLog::SetPosition(double position) {
 }
 
 YString YValuePan::Text(double pan) {
-    if (std::fabs(pan) < 1e-50) return YString("center");
+    if (!(std::fabs(pan) >= 1e-50)) return YString("center"); // NaN included
     if (pan < 0.0) return YFormat::Text("{0}% left", ToInt64(std::trunc(-pan * 100.0)));
     return YFormat::Text("{0}% right", ToInt64(std::trunc(pan * 100.0)));
 }
@@ -281,8 +318,9 @@ const char* const kNoteNames[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "
 } // namespace
 
 YString YValueMIDINote::Text(int32_t note) {
-    int32_t octave = note >= 0 ? note / 12 : -((11 - note) / 12);
-    int32_t step = note - octave * 12;
+    int64_t n = note;
+    int64_t octave = n >= 0 ? n / 12 : -((11 - n) / 12);
+    int64_t step = n - octave * 12;
     return YString::Literal(kNoteNames[step]) + YString::FromInteger(octave);
 }
 

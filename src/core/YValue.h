@@ -3,6 +3,7 @@
 #pragma once
 
 #include "foundation/YString.h"
+#include "foundation/YXMLItem.h"
 
 #include <cstdint>
 #include <functional>
@@ -24,30 +25,9 @@ struct YValueConfig {
     std::optional<double> MaxInc;
     std::optional<YString> Format;
 
-    // Reads "id", "min", "max", "default", "value", "inc", "maxinc" and "format" from any item with
-    // HasAttribute(name) and GetAttribute(name).
-    template <typename Item> static YValueConfig FromItem(const Item& item) {
-        YValueConfig c;
-        auto text = [&](const char* name) -> std::optional<YString> {
-            YString n = YString::Literal(name);
-            if (!item.HasAttribute(n)) return std::nullopt;
-            return YString(item.GetAttribute(n));
-        };
-        auto number = [&](const char* name) -> std::optional<double> {
-            std::optional<YString> t = text(name);
-            if (!t) return std::nullopt;
-            return ParseNumber(*t);
-        };
-        c.Id = text("id");
-        c.Min = number("min");
-        c.Max = number("max");
-        c.Default = number("default");
-        c.Value = number("value");
-        c.Inc = number("inc");
-        c.MaxInc = number("maxinc");
-        c.Format = text("format");
-        return c;
-    }
+    // Reads "id", "min", "max", "default", "value", "inc", "maxinc" and "format"; a number attribute
+    // that does not hold a number counts as absent.
+    static YValueConfig FromItem(const YXMLItem& item);
     // A number, or nothing for text that does not start with one.
     static std::optional<double> ParseNumber(const YString& text);
 };
@@ -78,14 +58,13 @@ public:
     virtual double GetPosition() const;                 // 0..1 across Min..Max
     virtual void SetPosition(double position);
 
-    // Persistent storage in an XML attribute (any item type with SetAttribute, HasAttribute,
-    // GetAttribute). An absent attribute leaves the value unchanged.
-    template <typename Item> void StoreTo(Item& item, const YString& name) const {
-        item.SetAttribute(name, StoredText());
-    }
-    template <typename Item> void LoadFrom(const Item& item, const YString& name) {
-        if (item.HasAttribute(name)) LoadStoredText(YString(item.GetAttribute(name)));
-    }
+    // Persistent storage in an XML attribute; an absent attribute leaves the value unchanged.
+    virtual void StoreValue(YXMLItem& item, const YString& name) const;
+    virtual void LoadValue(const YXMLItem& item, const YString& name);
+    // Both directions under the converter's id: storing writes, otherwise reads.
+    void Store(bool storing, YXMLItem& item);
+    // Configuration from the converter's GUI definition item.
+    void ConfigureFrom(const YXMLItem& item) { Configure(YValueConfig::FromItem(item)); }
 
     const YString& Id() const { return Target().m_id; }
     double Min() const { return Target().m_min; }
@@ -312,6 +291,8 @@ public:
     YString StoredText() const override { return m_inner->StoredText(); }
     void LoadStoredText(const YString& text) override { m_inner->LoadStoredText(text); }
     void Configure(const YValueConfig& config) override { m_inner->Configure(config); }
+    void StoreValue(YXMLItem& item, const YString& name) const override { m_inner->StoreValue(item, name); }
+    void LoadValue(const YXMLItem& item, const YString& name) override { m_inner->LoadValue(item, name); }
     YString GetDisplayText() const override { return m_inner->GetDisplayText(); }
     YString FormatDisplay() const override { return m_inner->FormatDisplay(); }
     void ParseDisplay(const YString& text) override { m_inner->ParseDisplay(text); }

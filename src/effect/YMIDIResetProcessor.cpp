@@ -69,4 +69,31 @@ bool YMIDIResetProcessor::RemoveChild(YMIDIProcessorBase* child) noexcept {
     return false;
 }
 
-void YMIDIResetProcessor::Store(YStorer&) {}
+void YMIDIResetProcessor::Store(YStorer& storer) {
+    if (!storer.Item) return;
+    storer.Bool("Enabled", Enabled, false);
+    storer.Bool("NoteOn", NoteOn, true);
+    storer.Bool("NoteOnOnlyFirst", NoteOnOnlyFirst, false);
+    storer.Bool("NoteOff", NoteOff, false);
+    storer.Bool("NoteOffOnlyLast", NoteOffOnlyLast, false);
+    storer.Double("MinVelocity", MinVelocity, 0.0);
+    storer.Double("MaxVelocity", MaxVelocity, 1.0);
+    storer.Integer("MinNote", MinNote, 0);
+    storer.Integer("MaxNote", MaxNote, 127);
+    storer.Integer("Channel", Channel, 0);
+    storer.Double("Phase", Phase, 0.0);
+}
+
+void YMIDIResetProcessor::ResetSettings() noexcept {
+    Enabled = false;
+    NoteOn = true;
+    NoteOnOnlyFirst = false;
+    NoteOff = false;
+    NoteOffOnlyLast = false;
+    MinVelocity = 0.0;
+    MaxVelocity = 1.0;
+    MinNote = 0;
+    MaxNote = 127;
+    Channel = 0;
+    Phase = 0.0;
+}

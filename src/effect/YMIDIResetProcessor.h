@@ -37,6 +37,8 @@ public:
 
     // Writes or reads the settings as attributes of the storer's item (nothing without one).
     void Store(YStorer& storer);
+    // Back to the defaults below.
+    void ResetSettings() noexcept;
 
     bool Enabled = false;
     bool NoteOn = true;

@@ -1,9 +1,11 @@
 #include "effect/YModulationPluginBase.h"
 
 #include "foundation/YException.h"
+#include "foundation/YXMLItem.h"
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace {
 
@@ -17,7 +19,183 @@ double Wrap01(double x) noexcept {
 constexpr const char* kRateHelp = "<name>Rate</name> defines speed of the low frequency oscillator. This is "
                                   "available only when synchronization to host is disabled.";
 
+// Space-separated numbers, as the spectrum and the step types are kept.
+YString JoinNumbers(const float* values, int32_t count) {
+    YString text;
+    for (int32_t i = 0; i < count; ++i) {
+        if (i > 0) text.Append(u' ');
+        text.Append(YString::FromDouble(values[i], 10));
+    }
+    return text;
+}
+
+// Reads up to count numbers; returns how many were read.
+int32_t SplitNumbers(const YString& text, float* values, int32_t count) {
+    int32_t read = 0;
+    int32_t index = 0;
+    const int32_t length = text.Length();
+    while (read < count && index < length) {
+        while (index < length && text[index] == u' ') ++index;
+        if (index >= length) break;
+        int32_t consumed = 0;
+        const double v = text.Substring(index).ToDouble(&consumed);
+        if (consumed == 0) break;
+        values[read++] = std::isfinite(v) ? static_cast<float>(v) : 0.0f;
+        index += consumed;
+    }
+    return read;
+}
+
 } // namespace
+
+// The generator's settings in both directions. Absent attributes read as the generator's
+// defaults, so an incomplete shape loads predictably.
+void StoreGenerator(YSignalGenerator& generator, YStorer& storer) {
+    if (!storer.Item) return;
+    const bool writing = storer.IsWriting();
+    const YSignalGenerator::HarmonicsSettings defaults;
+
+    int32_t mode = generator.GetMode();
+    double value = generator.GetValue();
+    double smoothness = generator.GetSmoothness();
+    double envelopeDepth = generator.GetEnvelopeDepth();
+    storer.Integer("Mode", mode, YSignalGenerator::kModeShapes);
+    storer.Double("value", value, YSignalGenerator::kDefaultValue);
+    storer.Double("Smoothness", smoothness, 0.0);
+    storer.Double("EnvelopeDepth", envelopeDepth, 0.0);
+    if (!writing) {
+        generator.SetMode(mode);
+        generator.SetValue(value);
+        generator.SetSmoothness(smoothness);
+        generator.SetEnvelopeDepth(envelopeDepth);
+    }
+
+    YStorer step = storer.Child("Step");
+    {
+        int32_t count = generator.GetStepCount();
+        double depth = generator.GetStepDepth();
+        bool baseLowest = generator.GetStepBaseLowest();
+        float values[YSignalGenerator::kMaxSteps] = {};
+        float types[YSignalGenerator::kMaxSteps] = {};
+        for (int32_t i = 0; i < YSignalGenerator::kMaxSteps; ++i) {
+            values[i] = generator.GetStepValue(i);
+            types[i] = static_cast<float>(generator.GetStepType(i));
+        }
+        if (writing) {
+            step.Integer("StepItemCount", count, 8);
+            step.Double("StepDepth", depth, 0.0);
+            step.Bool("StepBaseLowest", baseLowest, false);
+            while (YXMLItem* old = step.Item->FindChild("Item")) step.Item->RemoveChild(*old);
+            for (int32_t i = 0; i < YSignalGenerator::kMaxSteps; ++i)
+                step.Item->AddChild("Item").SetAttribute("Value", YString::FromDouble(values[i], 10));
+            step.Item->SetAttribute("Types", JoinNumbers(types, YSignalGenerator::kMaxSteps));
+        } else {
+            count = 8;
+            depth = 0.0;
+            baseLowest = false;
+            for (int32_t i = 0; i < YSignalGenerator::kMaxSteps; ++i) values[i] = types[i] = 0.0f;
+            if (step.Item) {
+                step.Integer("StepItemCount", count, 8);
+                step.Double("StepDepth", depth, 0.0);
+                step.Bool("StepBaseLowest", baseLowest, false);
+                int32_t i = 0;
+                for (YXMLItem::Iterator it(*step.Item, "Item");
+                     it.IsValid() && i < YSignalGenerator::kMaxSteps; it.Next(), ++i) {
+                    double v = 0.0;
+                    YStorer::ReadDouble(*it, "Value", v);
+                    values[i] = static_cast<float>(v);
+                }
+                if (const YString* text = step.Item->FindAttribute("Types"))
+                    SplitNumbers(*text, types, YSignalGenerator::kMaxSteps);
+            }
+            generator.SetStepCount(count);
+            generator.SetStepDepth(depth);
+            generator.SetStepBaseLowest(baseLowest);
+            for (int32_t i = 0; i < YSignalGenerator::kMaxSteps; ++i) {
+                generator.SetStepValue(i, values[i]);
+                generator.SetStepType(i, static_cast<int32_t>(types[i]));
+            }
+        }
+    }
+
+    YStorer operations = storer.Child("Operations");
+    {
+        double phase = generator.GetPhase();
+        double skew = generator.GetSkew();
+        double fullSkew = generator.GetFullSkew();
+        double halve = generator.GetHalve();
+        operations.Double("Phase", phase, 0.0);
+        operations.Double("Skew", skew, 0.0);
+        operations.Double("FullSkew", fullSkew, 0.0);
+        operations.Double("Halve", halve, 0.0);
+        if (!writing && !operations.Item) phase = skew = fullSkew = halve = 0.0;
+        for (int32_t h = 2; h <= 8; ++h) {
+            double amount = generator.GetHarmonic(h);
+            double harmonicPhase = generator.GetHarmonicPhase(h);
+            operations.Double(YString("Harmonic") + YString::FromInteger(h), amount, 0.0);
+            operations.Double(YString("HarmonicPhase") + YString::FromInteger(h), harmonicPhase, 0.0);
+            if (!writing) {
+                if (!operations.Item) amount = harmonicPhase = 0.0;
+                generator.SetHarmonic(h, amount);
+                generator.SetHarmonicPhase(h, harmonicPhase);
+            }
+        }
+        if (!writing) {
+            generator.SetPhase(phase);
+            generator.SetSkew(skew);
+            generator.SetFullSkew(fullSkew);
+            generator.SetHalve(halve);
+        }
+    }
+
+    YStorer harmonics = storer.Child("Harmonics");
+    {
+        YSignalGenerator::HarmonicsSettings settings = generator.GetHarmonicsSettings();
+        if (!writing && !harmonics.Item) settings = defaults;
+        int32_t count = generator.GetSpectrumCount();
+        harmonics.Integer("Count", count, YSignalGenerator::kSpectrumLength);
+        harmonics.Double("Harmonicity", settings.Harmonicity, defaults.Harmonicity);
+        harmonics.Double("Slope", settings.Slope, defaults.Slope);
+        harmonics.Double("Fullness", settings.Fullness, defaults.Fullness);
+        harmonics.Double("FundamentalMinimum", settings.FundamentalMinimum, defaults.FundamentalMinimum);
+        harmonics.Double("Seed", settings.Seed, defaults.Seed);
+        harmonics.Double("SampleRatio", settings.SampleRatio, defaults.SampleRatio);
+        harmonics.Double("SamplePosition", settings.SamplePosition, defaults.SamplePosition);
+        harmonics.Double("PostProcess.Sharpen", settings.PostSharpen, defaults.PostSharpen);
+        harmonics.Double("PostProcess.Noise", settings.PostNoise, defaults.PostNoise);
+        harmonics.Double("PostProcess.Clean", settings.PostClean, defaults.PostClean);
+        harmonics.Double("PostProcess.Compress", settings.PostCompress, defaults.PostCompress);
+        harmonics.Double("PostProcess.Harmonize", settings.PostHarmonize, defaults.PostHarmonize);
+        constexpr int32_t n = YSignalGenerator::kSpectrumLength;
+        float magnitudes[n];
+        float phases[n];
+        if (writing) {
+            for (int32_t k = 0; k < n; ++k) {
+                magnitudes[k] = generator.GetMagnitude(k);
+                phases[k] = generator.GetSpectrumPhase(k);
+            }
+            harmonics.Item->SetAttribute("Magnitudes", JoinNumbers(magnitudes, n));
+            harmonics.Item->SetAttribute("Phases", JoinNumbers(phases, n));
+        } else {
+            if (!harmonics.Item) count = YSignalGenerator::kSpectrumLength;
+            // The settings regenerate the spectrum; a stored spectrum (possibly edited by
+            // hand) then replaces it.
+            generator.SetHarmonicsSettings(settings);
+            generator.SetSpectrumCount(count);
+            const YString* storedMagnitudes =
+                harmonics.Item ? harmonics.Item->FindAttribute("Magnitudes") : nullptr;
+            const YString* storedPhases = harmonics.Item ? harmonics.Item->FindAttribute("Phases") : nullptr;
+            if (storedMagnitudes) {
+                const int32_t read = SplitNumbers(*storedMagnitudes, magnitudes, n);
+                for (int32_t k = 0; k < read; ++k) generator.SetMagnitude(k, magnitudes[k]);
+            }
+            if (storedPhases) {
+                const int32_t read = SplitNumbers(*storedPhases, phases, n);
+                for (int32_t k = 0; k < read; ++k) generator.SetSpectrumPhase(k, phases[k]);
+            }
+        }
+    }
+}
 
 // --- YModulationPluginBase_NoSignalGeneratorT ---
 
@@ -84,7 +262,13 @@ template <class HostSync> void YModulationPluginBase_NoSignalGeneratorT<HostSync
 
 template <class HostSync>
 void YModulationPluginBase_NoSignalGeneratorT<HostSync>::StoreMIDIReset(YStorer& storer) {
-    m_midiReset.Store(storer);
+    if (!storer.Item) return;
+    YStorer child = storer.Child("MIDIReset");
+    // A state from before MIDI reset existed starts from the defaults, like absent attributes.
+    if (!child.Item)
+        m_midiReset.ResetSettings();
+    else
+        m_midiReset.Store(child);
 }
 
 template <class HostSync>
@@ -192,10 +376,28 @@ template <class HostSync> void YModulationPluginBaseT<HostSync>::SetMaximumBlock
     GrowScratch(this->MaximumBlockSize());
 }
 
-template <class HostSync> void YModulationPluginBaseT<HostSync>::Store(YXMLItem& item) { Base::Store(item); }
+template <class HostSync> void YModulationPluginBaseT<HostSync>::Store(YXMLItem& item) {
+    Base::Store(item);
+    std::lock_guard<std::recursive_mutex> generatorLock(m_generator.Lock());
+    YStorer shape = YStorer{true, &item}.Child("shape");
+    StoreGenerator(m_generator, shape);
+}
 
 template <class HostSync> void YModulationPluginBaseT<HostSync>::Load(YXMLItem& item) {
     YPlugin::ScopedLock lock(*this);
+    {
+        std::lock_guard<std::recursive_mutex> generatorLock(m_generator.Lock());
+        if (YXMLItem* shape = item.FindChild("shape")) {
+            YStorer storer{false, shape};
+            StoreGenerator(m_generator, storer);
+        } else {
+            // States from before shapes were designed hold only the shape number.
+            m_generator.SetEnvelopeDepth(0.0);
+            double value = m_generator.GetValue();
+            YStorer::ReadDouble(item, "shape", value);
+            m_generator.SetValue(value);
+        }
+    }
     Base::Load(item);
 }
 

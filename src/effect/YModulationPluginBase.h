@@ -14,6 +14,9 @@
 #include <cstdint>
 #include <memory>
 
+// The signal generator's settings as attributes and children of the storer's item.
+void StoreGenerator(YSignalGenerator& generator, YStorer& storer);
+
 template <class HostSync> class YModulationPluginBase_NoSignalGeneratorT : public YAudioEffectPlugin {
 public:
     // The reset processor of this effect: a matching note puts the phase at its "Phase".

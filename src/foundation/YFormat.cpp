@@ -3,6 +3,7 @@
 #include "foundation/YException.h"
 
 #include <atomic>
+#include <charconv>
 #include <memory>
 
 namespace {
@@ -23,12 +24,20 @@ struct Slot {
 
 uint8_t ClampByte(int64_t v) noexcept { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
 
-// Reads an optional '-' and decimal digits at i, the way ToInteger does, and advances i.
-int64_t ReadNumber(const YString& s, int32_t& i) {
-    int32_t consumed = 0;
-    const int64_t value = s.Substring(i).ToInteger(10, &consumed);
-    i += consumed;
-    return value;
+// Reads an optional '-' and decimal digits at i and advances i past them (not past a lone
+// '-'). Large values stop growing: every use clamps them far below the cap.
+int64_t ReadNumber(const YString& s, int32_t& i) noexcept {
+    const int32_t n = s.Length();
+    int32_t k = i;
+    const bool negative = k < n && s[k] == '-';
+    if (negative) ++k;
+    const int32_t first = k;
+    int64_t value = 0;
+    for (; k < n && s[k] >= '0' && s[k] <= '9'; ++k)
+        if (value < 1000000000000000) value = value * 10 + (s[k] - '0');
+    if (k == first) return 0;
+    i = k;
+    return negative ? -value : value;
 }
 
 [[noreturn]] void RaiseUnterminated() { YRaise("Formatting string ends in an argument specification."); }
@@ -65,20 +74,35 @@ int ParsePlaceholder(const YString& pattern, int32_t& i, Slot& slot) {
     return static_cast<int>(index);
 }
 
-// Pads a number's digits to the slot's width: zeros go between sign and digits, blanks before.
-YString Padded(const Slot& slot, Char sign, const YString& digits) {
-    const int32_t bodyLength = digits.Length() + (sign ? 1 : 0);
-    const int32_t padCount = slot.width > bodyLength ? slot.width - bodyLength : 0;
-    if (padCount == 0 && !sign) return digits;
+// Pads a text argument on the left to the slot's width.
+YString PaddedText(const Slot& slot, const YString& text) {
+    if (slot.width <= text.Length()) return text;
     YString out;
-    out.Reserve(bodyLength + padCount);
-    if (slot.pad != '0')
-        for (int32_t k = 0; k < padCount; ++k) out.Append(slot.pad);
-    if (sign) out.Append(sign);
-    if (slot.pad == '0')
-        for (int32_t k = 0; k < padCount; ++k) out.Append(slot.pad);
-    out.Append(digits);
+    out.Reserve(slot.width);
+    for (int32_t k = text.Length(); k < slot.width; ++k) out.Append(slot.pad);
+    out.Append(text);
     return out;
+}
+
+// Room for a padded number: the widest number text plus the widest padding and a sign.
+constexpr int32_t kPieceChars = YString::kNumberChars + 256 + 1;
+
+// Lays out sign, padding and digits (all ASCII) in out: zeros go between the sign and the
+// digits, blanks before the sign. Returns the length.
+int32_t PadNumber(const Slot& slot, char sign, const char* digits, int32_t digitCount,
+                  char (&out)[kPieceChars]) {
+    const int32_t bodyLength = digitCount + (sign ? 1 : 0);
+    const int32_t padCount = slot.width > bodyLength ? slot.width - bodyLength : 0;
+    const char pad = static_cast<char>(slot.pad);
+    int32_t n = 0;
+    if (pad != '0')
+        for (int32_t k = 0; k < padCount; ++k) out[n++] = pad;
+    if (sign) out[n++] = sign;
+    if (pad == '0')
+        for (int32_t k = 0; k < padCount; ++k) out[n++] = pad;
+    for (int32_t k = 0; k < digitCount; ++k) out[n++] = digits[k];
+    out[n] = 0;
+    return n;
 }
 
 } // namespace
@@ -93,24 +117,31 @@ struct YFormat::Compiled {
 
 YFormat::YFormat(const YString& pattern) {
     auto compiled = std::make_unique<Compiled>();
+    // The literal text is never longer than the pattern: write it in place, trim at the end.
     YString& text = compiled->text;
-    text.Reserve(pattern.Length());
     const int32_t n = pattern.Length();
+    if (n == 0) {
+        m_compiled = compiled.release();
+        return;
+    }
+    text.Resize(n);
+    Char* out = text.MutableData();
+    int32_t length = 0;
     int32_t i = 0;
     while (i < n) {
         const Char c = pattern[i++];
         if (c == '}') {
             // "}" stands for the character after it, so "}}" is one "}".
-            if (i < n) text.Append(pattern[i++]);
+            if (i < n) out[length++] = pattern[i++];
         } else if (c == '{') {
             if (i < n && pattern[i] == '{') {
-                text.Append(Char('{'));
+                out[length++] = '{';
                 ++i;
                 continue;
             }
             Slot slot;
             const int index = ParsePlaceholder(pattern, i, slot);
-            slot.position = text.Length();
+            slot.position = length;
             uint8_t order = 0;
             for (int k = 0; k < kMaxSlots; ++k)
                 if (k != index && compiled->slots[k].position == slot.position) ++order;
@@ -118,9 +149,10 @@ YFormat::YFormat(const YString& pattern) {
             compiled->slots[index] = slot;
             if (index + 1 > compiled->slotCount) compiled->slotCount = index + 1;
         } else {
-            text.Append(c);
+            out[length++] = c;
         }
     }
+    text.Resize(length);
     m_compiled = compiled.release();
 }
 
@@ -153,7 +185,7 @@ void YFormat::Detach() {
     m_compiled = copy;
 }
 
-YFormat& YFormat::Insert(const YString& text, Kind kind, double number, int64_t integer) {
+YFormat& YFormat::Insert(const YString& text, Kind kind, double value, int64_t integer) {
     Detach();
     Compiled& c = *m_compiled;
     const int32_t index = c.next++;
@@ -162,29 +194,36 @@ YFormat& YFormat::Insert(const YString& text, Kind kind, double number, int64_t 
     const Slot& slot = c.slots[index];
     if (slot.position < 0) return *this;
 
+    // Numbers are laid out on the stack; the text is built without any allocation of its own.
+    char number[kPieceChars];
     YString piece;
     if (kind == Kind::kText) {
-        piece = Padded(slot, 0, text);
-    } else if (kind == Kind::kInteger) {
-        const uint64_t magnitude =
-            integer < 0 ? uint64_t{0} - static_cast<uint64_t>(integer) : static_cast<uint64_t>(integer);
-        Char sign = integer < 0 ? Char('-') : ((slot.flags & kPlusFlag) ? Char('+') : Char(0));
-        YString digits;
-        if (magnitude > static_cast<uint64_t>(INT64_MAX))
-            digits = (slot.flags & kHexFlag) ? YString("8000000000000000") : YString("9223372036854775808");
-        else
-            digits = YString::FromInteger(static_cast<int64_t>(magnitude), (slot.flags & kHexFlag) ? 16 : 10);
-        piece = Padded(slot, sign, digits);
+        piece = PaddedText(slot, text);
     } else {
-        YString digits = YString::FromDouble(number, slot.precision);
-        Char sign = 0;
-        if (digits.Length() > 0 && digits[0] == '-') {
-            sign = '-';
-            digits = digits.Substring(1);
-        } else if (slot.flags & kPlusFlag) {
-            sign = '+';
+        char digits[YString::kNumberChars];
+        const char* start = digits;
+        int32_t count = 0;
+        bool negative = false;
+        if (kind == Kind::kInteger) {
+            // Print the magnitude unsigned: INT64_MIN has no positive int64_t.
+            negative = integer < 0;
+            const uint64_t magnitude =
+                negative ? uint64_t{0} - static_cast<uint64_t>(integer) : uint64_t(integer);
+            const auto result =
+                std::to_chars(digits, digits + sizeof(digits), magnitude, (slot.flags & kHexFlag) ? 16 : 10);
+            count = static_cast<int32_t>(result.ptr - digits);
+            for (int32_t k = 0; k < count; ++k)
+                if (digits[k] >= 'a' && digits[k] <= 'z')
+                    digits[k] = static_cast<char>(digits[k] - 'a' + 'A');
+        } else {
+            count = YString::PrintDouble(digits, value, slot.precision);
+            negative = count > 0 && digits[0] == '-';
+            if (negative) ++start, --count;
         }
-        piece = Padded(slot, sign, digits);
+        const char sign = negative ? '-' : ((slot.flags & kPlusFlag) ? '+' : 0);
+        PadNumber(slot, sign, start, count, number);
+        // A view of the stack text is enough: Insert copies it before returning.
+        piece = YString::Literal(number);
     }
 
     const int32_t at = slot.position;

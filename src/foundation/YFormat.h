@@ -30,6 +30,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -48,10 +49,16 @@ public:
     YFormat& Arg(double value);
     YFormat& Arg(int64_t value);
     YFormat& Arg(int value) { return Arg(static_cast<int64_t>(value)); }
-    // Every other integer type (unsigned, long, char types) prints as an integer.
+    // Every other integer type (unsigned, long, bool) prints as an integer; unsigned values
+    // beyond INT64_MAX print as INT64_MAX. A char16_t is one character of text, a char one
+    // Latin-1 character.
     template <std::integral T>
     requires(!std::same_as<T, int64_t> && !std::same_as<T, int>) YFormat& Arg(T value) {
-        if constexpr (std::is_unsigned_v<T> && sizeof(T) >= sizeof(int64_t))
+        if constexpr (std::is_same_v<T, char16_t>)
+            return Arg(YString(&value, 1));
+        else if constexpr (std::is_same_v<T, char>)
+            return Arg(YString::FromLatin1(std::string_view(&value, 1)));
+        else if constexpr (std::is_unsigned_v<T> && sizeof(T) >= sizeof(int64_t))
             return Arg(static_cast<int64_t>(value > static_cast<T>(INT64_MAX) ? INT64_MAX : value));
         else
             return Arg(static_cast<int64_t>(value));
@@ -65,9 +72,16 @@ public:
     // Number of argument slots in use (highest placeholder index + 1).
     int SlotCount() const noexcept;
 
-    // Reverse reading: walks text and pattern together; each placeholder captures the
-    // matching part of the text (captures[index]). Returns the number of placeholders
-    // captured before the first mismatch or the end of either string.
+    // Reverse reading: walks text and pattern together. A pattern character above code 32
+    // must equal the text's; a pattern blank (code 32 or less) needs at least one blank in
+    // the text, and runs of blanks are skipped on both sides. A placeholder captures the text
+    // up to the first character that matches the next literal pattern character (any blank
+    // for a blank; the rest of the text when no literal follows), so of two adjacent
+    // placeholders the second captures nothing. captures[index] receives each capture
+    // (captures is cleared first and sized to the highest index read). Returns the number of
+    // placeholders captured before the first mismatch or the end of either string; the text
+    // ending before a placeholder ends the reading without a capture. Raises like the
+    // constructor for a placeholder that is cut off or out of range.
     static int Read(const YString& text, const YString& pattern, std::vector<YString>& captures);
 
     // Convenience: compile, supply every argument, render.
@@ -82,6 +96,6 @@ private:
     enum class Kind { kText, kDouble, kInteger };
     // Copy on write: a compiled pattern shared with another YFormat is copied before a change.
     void Detach();
-    YFormat& Insert(const YString& text, Kind kind, double number, int64_t integer);
+    YFormat& Insert(const YString& text, Kind kind, double value, int64_t integer);
     Compiled* m_compiled;
 };

@@ -3,7 +3,9 @@
 #include <atomic>
 #include <charconv>
 #include <cstring>
+#include <limits>
 #include <new>
+#include <ostream>
 
 namespace {
 
@@ -96,33 +98,9 @@ YString::YString(const Char* text, int32_t length) : YString() {
     Char* data = AllocateBlock(length);
     std::memcpy(data, text, static_cast<size_t>(length) * sizeof(Char));
     data[length] = 0;
-    m_ptr = data;
-    m_length = length;
-    m_flags = 0;
-}
-
-YString& YString::operator=(const YString& other) noexcept {
-    if (this != &other) {
-        if (!other.IsLiteral()) other.AddRef();
-        if (!IsLiteral()) Release();
-        m_ptr = other.m_ptr;
-        m_length = other.m_length;
-        m_flags = other.m_flags;
-    }
-    return *this;
-}
-
-YString& YString::operator=(YString&& other) noexcept {
-    if (this != &other) {
-        if (!IsLiteral()) Release();
-        m_ptr = other.m_ptr;
-        m_length = other.m_length;
-        m_flags = other.m_flags;
-        other.m_ptr = kEmpty;
-        other.m_length = 0;
-        other.m_flags = kLiteralFlag;
-    }
-    return *this;
+    m_rep.ptr = data;
+    m_rep.length = length;
+    m_rep.flags = 0;
 }
 
 void YString::AddRef() const noexcept { HeaderOf(Buffer())->refs.fetch_add(1, std::memory_order_relaxed); }
@@ -130,9 +108,6 @@ void YString::AddRef() const noexcept { HeaderOf(Buffer())->refs.fetch_add(1, st
 void YString::Release() noexcept {
     Char* data = Buffer();
     if (HeaderOf(data)->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) FreeBlock(data);
-    m_ptr = kEmpty;
-    m_length = 0;
-    m_flags = kLiteralFlag;
 }
 
 YString YString::Literal(const char* text) noexcept {
@@ -143,7 +118,7 @@ YString YString::Literal(const char* text) noexcept {
 void YString::CopyChars(Char* dst, const YString& src, int32_t index, int32_t count) noexcept {
     if (count <= 0) return;
     if (src.IsLiteral()) {
-        const auto* bytes = reinterpret_cast<const unsigned char*>(src.m_ptr) + index;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(src.m_rep.ptr) + index;
         for (int32_t i = 0; i < count; ++i) dst[i] = bytes[i];
     } else {
         std::memmove(dst, src.Buffer() + index, static_cast<size_t>(count) * sizeof(Char));
@@ -151,7 +126,7 @@ void YString::CopyChars(Char* dst, const YString& src, int32_t index, int32_t co
 }
 
 void YString::Reserve(int32_t n) {
-    if (n < m_length) n = m_length;
+    if (n < m_rep.length) n = m_rep.length;
     if (!IsLiteral()) {
         BlockHeader* header = HeaderOf(Buffer());
         // Count 1 means no other string can reach the block: writing in place is safe.
@@ -160,17 +135,17 @@ void YString::Reserve(int32_t n) {
         }
     }
     Char* data = AllocateBlock(n);
-    CopyChars(data, *this, 0, m_length);
-    data[m_length] = 0;
-    const int32_t length = m_length;
+    CopyChars(data, *this, 0, m_rep.length);
+    data[m_rep.length] = 0;
+    const int32_t length = m_rep.length;
     if (!IsLiteral()) Release();
-    m_ptr = data;
-    m_length = length;
-    m_flags = 0;
+    m_rep.ptr = data;
+    m_rep.length = length;
+    m_rep.flags = 0;
 }
 
 YString::Char* YString::MutableData() {
-    Reserve(m_length);
+    Reserve(m_rep.length);
     return Buffer();
 }
 
@@ -178,18 +153,18 @@ void YString::Resize(int32_t n) {
     if (n < 0) n = 0;
     Reserve(n);
     Char* data = Buffer();
-    for (int32_t i = m_length; i < n; ++i) data[i] = 0;
+    for (int32_t i = m_rep.length; i < n; ++i) data[i] = 0;
     data[n] = 0;
-    m_length = n;
+    m_rep.length = n;
 }
 
-YString& YString::Append(const YString& text) { return Insert(m_length, text); }
+YString& YString::Append(const YString& text) { return Insert(m_rep.length, text); }
 
 YString& YString::Append(Char c) {
-    Reserve(m_length + 1);
+    Reserve(m_rep.length + 1);
     Char* data = Buffer();
-    data[m_length] = c;
-    data[++m_length] = 0;
+    data[m_rep.length] = c;
+    data[++m_rep.length] = 0;
     return *this;
 }
 
@@ -206,31 +181,32 @@ YString operator+(const YString& a, const YString& b) {
 YString& YString::Insert(int32_t index, const YString& text) {
     if (text.IsEmpty()) return *this;
     if (index < 0) index = 0;
-    if (index > m_length) index = m_length;
+    if (index > m_rep.length) index = m_rep.length;
     // Holding a reference to the text forces a fresh buffer when this string shares it
     // (including inserting a string into itself), so the source cannot move under us.
     const YString source(text);
-    const int32_t added = source.m_length;
-    if (added > INT32_MAX - m_length) throw std::bad_alloc();
-    Reserve(m_length + added);
+    const int32_t added = source.m_rep.length;
+    if (added > INT32_MAX - m_rep.length) throw std::bad_alloc();
+    Reserve(m_rep.length + added);
     Char* data = Buffer();
-    std::memmove(data + index + added, data + index, static_cast<size_t>(m_length - index) * sizeof(Char));
+    std::memmove(data + index + added, data + index,
+                 static_cast<size_t>(m_rep.length - index) * sizeof(Char));
     CopyChars(data + index, source, 0, added);
-    m_length += added;
-    data[m_length] = 0;
+    m_rep.length += added;
+    data[m_rep.length] = 0;
     return *this;
 }
 
 YString YString::Substring(int32_t index, int32_t length) const {
     if (index < 0) index = 0;
-    if (index > m_length) index = m_length;
-    const int32_t available = m_length - index;
+    if (index > m_rep.length) index = m_rep.length;
+    const int32_t available = m_rep.length - index;
     if (length < 0 || length > available) length = available;
     if (length == 0) return YString();
-    if (index == 0 && length == m_length) return *this;
+    if (index == 0 && length == m_rep.length) return *this;
     // The tail of a literal is still a NUL-terminated literal.
     if (IsLiteral() && length == available)
-        return YString(AdoptTag{}, static_cast<const char*>(m_ptr) + index, length, kLiteralFlag);
+        return YString(AdoptTag{}, static_cast<const char*>(m_rep.ptr) + index, length, kLiteralFlag);
     Char* data = AllocateBlock(length);
     CopyChars(data, *this, index, length);
     data[length] = 0;
@@ -239,9 +215,9 @@ YString YString::Substring(int32_t index, int32_t length) const {
 
 int32_t YString::Find(const YString& what, int32_t start) const noexcept {
     if (start < 0) start = 0;
-    const int32_t n = what.m_length;
-    if (n == 0) return start <= m_length ? start : -1;
-    for (int32_t i = start; i + n <= m_length; ++i) {
+    const int32_t n = what.m_rep.length;
+    if (n == 0) return start <= m_rep.length ? start : -1;
+    for (int32_t i = start; i + n <= m_rep.length; ++i) {
         int32_t k = 0;
         while (k < n && (*this)[i + k] == what[k]) ++k;
         if (k == n) return i;
@@ -251,16 +227,16 @@ int32_t YString::Find(const YString& what, int32_t start) const noexcept {
 
 int32_t YString::Find(Char c, int32_t start) const noexcept {
     if (start < 0) start = 0;
-    for (int32_t i = start; i < m_length; ++i)
+    for (int32_t i = start; i < m_rep.length; ++i)
         if ((*this)[i] == c) return i;
     return -1;
 }
 
 int YString::Compare(const YString& other) const noexcept {
-    const int32_t n = m_length < other.m_length ? m_length : other.m_length;
+    const int32_t n = m_rep.length < other.m_rep.length ? m_rep.length : other.m_rep.length;
     if (IsLiteral() && other.IsLiteral()) {
         // Bytes compare as unsigned, which orders like their widened units.
-        const int r = std::memcmp(m_ptr, other.m_ptr, static_cast<size_t>(n));
+        const int r = std::memcmp(m_rep.ptr, other.m_rep.ptr, static_cast<size_t>(n));
         if (r != 0) return r < 0 ? -1 : 1;
     } else {
         for (int32_t i = 0; i < n; ++i) {
@@ -268,11 +244,11 @@ int YString::Compare(const YString& other) const noexcept {
             if (a != b) return a < b ? -1 : 1;
         }
     }
-    return m_length == other.m_length ? 0 : (m_length < other.m_length ? -1 : 1);
+    return m_rep.length == other.m_rep.length ? 0 : (m_rep.length < other.m_rep.length ? -1 : 1);
 }
 
 YString YString::Trimmed() const {
-    int32_t begin = 0, end = m_length;
+    int32_t begin = 0, end = m_rep.length;
     while (begin < end && (*this)[begin] <= 32) ++begin;
     while (end > begin && (*this)[end - 1] <= 32) --end;
     return Substring(begin, end - begin);
@@ -282,14 +258,14 @@ int64_t YString::ToInteger(int base, int32_t* consumed) const noexcept {
     if (consumed) *consumed = 0;
     if (base < 2 || base > 36) return 0;
     int32_t i = 0;
-    const bool negative = m_length > 0 && (*this)[0] == '-';
+    const bool negative = m_rep.length > 0 && (*this)[0] == '-';
     if (negative) ++i;
     const int32_t firstDigit = i;
     // Accumulate the magnitude unsigned and saturate, so huge inputs cannot overflow.
     const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
     uint64_t magnitude = 0;
     bool saturated = false;
-    for (; i < m_length; ++i) {
+    for (; i < m_rep.length; ++i) {
         const int digit = DigitValue((*this)[i]);
         if (digit >= base) break;
         if (!saturated) {
@@ -313,8 +289,8 @@ double YString::ToDouble(int32_t* consumed) const noexcept {
     char buffer[512];
     int32_t n = 0;
     int32_t skip = 0;
-    if (m_length > 0 && (*this)[0] == '+') skip = 1; // from_chars does not take a plus sign
-    while (skip + n < m_length && n < static_cast<int32_t>(sizeof(buffer))) {
+    if (m_rep.length > 0 && (*this)[0] == '+') skip = 1; // from_chars does not take a plus sign
+    while (skip + n < m_rep.length && n < static_cast<int32_t>(sizeof(buffer))) {
         const Char c = (*this)[skip + n];
         if (c == 0 || c > 127) break;
         buffer[n++] = static_cast<char>(c);
@@ -324,28 +300,46 @@ double YString::ToDouble(int32_t* consumed) const noexcept {
     const auto result = std::from_chars(buffer, buffer + n, value);
     if (result.ec == std::errc::invalid_argument) return 0.0;
     if (consumed) *consumed = skip + static_cast<int32_t>(result.ptr - buffer);
+    if (result.ec == std::errc::result_out_of_range) {
+        // from_chars leaves the value alone: a negative exponent underflowed, else it overflowed.
+        const bool negative = buffer[0] == '-';
+        bool underflow = false;
+        for (const char* p = buffer; p + 1 < result.ptr; ++p)
+            if ((*p == 'e' || *p == 'E') && p[1] == '-') underflow = true;
+        const double magnitude = underflow ? 0.0 : std::numeric_limits<double>::infinity();
+        return negative ? -magnitude : magnitude;
+    }
     return value;
 }
 
-YString YString::FromDouble(double value, int precision) {
+int32_t YString::PrintDouble(char (&buffer)[kNumberChars], double value, int precision) noexcept {
     if (precision < 0) precision = 0;
     // Beyond 60 significant digits a double has nothing left to show.
     if (precision > 60) precision = 60;
-    char buffer[400];
     const auto format = precision < 10 ? std::chars_format::fixed : std::chars_format::general;
-    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value, format, precision);
-    const int32_t n = result.ec == std::errc() ? static_cast<int32_t>(result.ptr - buffer) : 0;
+    const auto result = std::to_chars(buffer, buffer + kNumberChars, value, format, precision);
+    return result.ec == std::errc() ? static_cast<int32_t>(result.ptr - buffer) : 0;
+}
+
+int32_t YString::PrintInteger(char (&buffer)[kNumberChars], int64_t value, int base) noexcept {
+    if (base < 2 || base > 36) base = 10;
+    const auto result = std::to_chars(buffer, buffer + kNumberChars, value, base);
+    // Upper-case letters, the way hexadecimal appears in our files.
+    for (char* p = buffer; p < result.ptr; ++p)
+        if (*p >= 'a' && *p <= 'z') *p = static_cast<char>(*p - 'a' + 'A');
+    return static_cast<int32_t>(result.ptr - buffer);
+}
+
+YString YString::FromDouble(double value, int precision) {
+    char buffer[kNumberChars];
+    const int32_t n = PrintDouble(buffer, value, precision);
     return FromLatin1(std::string_view(buffer, static_cast<size_t>(n)));
 }
 
 YString YString::FromInteger(int64_t value, int base) {
-    if (base < 2 || base > 36) base = 10;
-    char buffer[72];
-    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value, base);
-    // Upper-case letters, the way hexadecimal appears in our files.
-    for (char* p = buffer; p < result.ptr; ++p)
-        if (*p >= 'a' && *p <= 'z') *p = static_cast<char>(*p - 'a' + 'A');
-    return FromLatin1(std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
+    char buffer[kNumberChars];
+    const int32_t n = PrintInteger(buffer, value, base);
+    return FromLatin1(std::string_view(buffer, static_cast<size_t>(n)));
 }
 
 int32_t YString::ShareCount() const noexcept {
@@ -419,10 +413,10 @@ YString YString::FromUTF8(std::string_view utf8) {
 
 std::string YString::ToUTF8() const {
     std::string out;
-    out.reserve(static_cast<size_t>(m_length));
-    for (int32_t i = 0; i < m_length; ++i) {
+    out.reserve(static_cast<size_t>(m_rep.length));
+    for (int32_t i = 0; i < m_rep.length; ++i) {
         const uint32_t c = (*this)[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < m_length) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < m_rep.length) {
             const uint32_t low = (*this)[i + 1];
             if (low >= 0xDC00 && low <= 0xDFFF) {
                 AppendUTF8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
@@ -437,7 +431,9 @@ std::string YString::ToUTF8() const {
 }
 
 std::u16string YString::ToUTF16() const {
-    std::u16string out(static_cast<size_t>(m_length), u'\0');
-    CopyChars(out.data(), *this, 0, m_length);
+    std::u16string out(static_cast<size_t>(m_rep.length), u'\0');
+    CopyChars(out.data(), *this, 0, m_rep.length);
     return out;
 }
+
+void PrintTo(const YString& text, std::ostream* out) { *out << '"' << text.ToUTF8() << '"'; }

@@ -6,10 +6,15 @@
 //  - a shared buffer: 16-bit characters in a heap block laid out as
 //    [capacity in bytes : u32][reference count : u32][chars ...][u16 NUL],
 //    reference-counted atomically, copied before any change when shared.
+// A block for N characters is N*2 + 8 bytes rounded up to the next power of two strictly
+// above, so the terminating NUL always fits (4 characters: 32 bytes, not 16).
+// Literal bytes widen one to one (Latin-1); program literals are meant to be ASCII, and
+// UTF-8 text goes through FromUTF8.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -18,13 +23,12 @@ public:
     using Char = char16_t;
 
     // The empty literal view.
-    YString() noexcept : m_ptr(kEmpty), m_length(0), m_flags(kLiteralFlag) {}
+    YString() noexcept : m_rep{kEmpty, 0, kLiteralFlag} {}
 
     // Literal view of a program literal: no allocation.
     template <std::size_t N>
     YString(const char (&literal)[N]) noexcept // NOLINT(google-explicit-constructor)
-        : m_ptr(literal), m_length(static_cast<int32_t>(std::char_traits<char>::length(literal))),
-          m_flags(kLiteralFlag) {}
+        : m_rep{literal, static_cast<int32_t>(std::char_traits<char>::length(literal)), kLiteralFlag} {}
     // A writable char array is not a literal: its contents may change after wrapping.
     template <std::size_t N> YString(char (&)[N]) = delete;
 
@@ -33,22 +37,31 @@ public:
 
     // Copies share: a literal view copies three fields, a buffer gains one reference.
     // Inline so that copying a literal costs no more than copying a pointer and a length.
-    YString(const YString& other) noexcept
-        : m_ptr(other.m_ptr), m_length(other.m_length), m_flags(other.m_flags) {
-        if (!(m_flags & kLiteralFlag)) AddRef();
+    YString(const YString& other) noexcept : m_rep(other.m_rep) {
+        if (!(other.m_rep.flags & kLiteralFlag)) AddRef();
     }
-    YString(YString&& other) noexcept : m_ptr(other.m_ptr), m_length(other.m_length), m_flags(other.m_flags) {
-        other.m_ptr = kEmpty;
-        other.m_length = 0;
-        other.m_flags = kLiteralFlag;
+    YString(YString&& other) noexcept : m_rep(other.m_rep) { other.m_rep = Rep{kEmpty, 0, kLiteralFlag}; }
+    YString& operator=(const YString& other) noexcept {
+        // Taking the new reference first keeps self-assignment safe.
+        const Rep rep = other.m_rep;
+        if (!(rep.flags & kLiteralFlag)) other.AddRef();
+        if (!(m_rep.flags & kLiteralFlag)) Release();
+        m_rep = rep;
+        return *this;
     }
-    YString& operator=(const YString& other) noexcept;
-    YString& operator=(YString&& other) noexcept;
+    YString& operator=(YString&& other) noexcept {
+        if (this != &other) {
+            if (!(m_rep.flags & kLiteralFlag)) Release();
+            m_rep = other.m_rep;
+            other.m_rep = Rep{kEmpty, 0, kLiteralFlag};
+        }
+        return *this;
+    }
     template <std::size_t N> YString& operator=(const char (&literal)[N]) noexcept {
         return *this = YString(literal);
     }
     ~YString() {
-        if (!(m_flags & kLiteralFlag)) Release();
+        if (!(m_rep.flags & kLiteralFlag)) Release();
     }
 
     // Wraps a NUL-terminated 8-bit text that lives as long as the program (no copy).
@@ -62,15 +75,15 @@ public:
     std::string ToUTF8() const;
     std::u16string ToUTF16() const;
 
-    int32_t Length() const noexcept { return m_length; }
-    bool IsEmpty() const noexcept { return m_length == 0; }
-    bool IsLiteral() const noexcept { return (m_flags & kLiteralFlag) != 0; }
+    int32_t Length() const noexcept { return m_rep.length; }
+    bool IsEmpty() const noexcept { return m_rep.length == 0; }
+    bool IsLiteral() const noexcept { return (m_rep.flags & kLiteralFlag) != 0; }
 
     // Character access; a literal view widens on read. No range check.
     Char operator[](int32_t index) const noexcept {
         return IsLiteral()
-                   ? static_cast<Char>(static_cast<unsigned char>(static_cast<const char*>(m_ptr)[index]))
-                   : static_cast<const Char*>(m_ptr)[index];
+                   ? static_cast<Char>(static_cast<unsigned char>(static_cast<const char*>(m_rep.ptr)[index]))
+                   : static_cast<const Char*>(m_rep.ptr)[index];
     }
 
     // Copy on write and the capacity rule: afterwards this string owns a buffer (count 1)
@@ -120,6 +133,11 @@ public:
     // Integers print in base 2..36 with upper-case letters.
     static YString FromDouble(double value, int precision);
     static YString FromInteger(int64_t value, int base = 10);
+    // The same into a caller's buffer, without allocating (for the audio thread); return the
+    // number of characters written (no NUL).
+    static constexpr int32_t kNumberChars = 400;
+    static int32_t PrintDouble(char (&buffer)[kNumberChars], double value, int precision) noexcept;
+    static int32_t PrintInteger(char (&buffer)[kNumberChars], int64_t value, int base = 10) noexcept;
 
     // Reference count of the shared buffer (0 for literal views); for tests.
     int32_t ShareCount() const noexcept;
@@ -130,17 +148,25 @@ private:
 
     struct AdoptTag {};
     // Takes over a pointer as it is: a literal (flags = kLiteralFlag) or a buffer reference.
-    YString(AdoptTag, const void* ptr, int32_t length, uint8_t flags) noexcept
-        : m_ptr(ptr), m_length(length), m_flags(flags) {}
+    YString(AdoptTag, const void* ptr, int32_t length, uint8_t flags) noexcept : m_rep{ptr, length, flags} {}
 
+    // Reference counting of the buffer (only when !IsLiteral()). Release drops this string's
+    // reference and leaves the fields for the caller to overwrite.
     void AddRef() const noexcept;
     void Release() noexcept;
     // The buffer's characters (only when !IsLiteral()).
-    Char* Buffer() const noexcept { return static_cast<Char*>(const_cast<void*>(m_ptr)); }
+    Char* Buffer() const noexcept { return static_cast<Char*>(const_cast<void*>(m_rep.ptr)); }
     // Copies count characters from index of src, widening a literal view.
     static void CopyChars(Char* dst, const YString& src, int32_t index, int32_t count) noexcept;
 
-    const void* m_ptr; // const char* (literal view) or Char* (first character of a buffer)
-    int32_t m_length;
-    uint8_t m_flags;
+    // The three fields, kept in one block so that a copy moves them together.
+    struct Rep {
+        const void* ptr; // const char* (literal view) or Char* (first character of a buffer)
+        int32_t length;
+        uint8_t flags; // bit 0: literal view
+    };
+    Rep m_rep;
 };
+
+// Writes the text as UTF-8 in quotes; test frameworks find it to print failed comparisons.
+void PrintTo(const YString& text, std::ostream* out);

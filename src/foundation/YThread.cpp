@@ -76,11 +76,9 @@ void YThread::Stop() {
         m_stop = true;
     }
     m_wakeUp.Unlock();
-    if (m_thread.IsCurrent()) {
-        // A thread cannot wait for itself; it ends when its caller returns.
-        m_thread.Close();
-        return;
-    }
+    // A thread cannot wait for itself. It keeps its handle, so that the owner's Stop() still
+    // waits for its end; when it is deleting itself, the handle member lets go of the thread.
+    if (m_thread.IsCurrent()) return;
     // A thread that was never started must still run, to see the flag and end.
     m_thread.Resume();
     m_thread.Wait(kYPlatformWaitInfinite);

@@ -55,7 +55,7 @@ public:
     // Creates the thread if needed and lets it run.
     void Start();
     // Sets the stop flag, wakes the thread and waits for it to end, then closes it. Called on
-    // the thread itself it cannot wait: it only sets the flag and lets go of the system thread.
+    // the thread itself it cannot wait: it only sets the flag and wakes the loop.
     void Stop();
 
     bool IsCreated() const noexcept { return m_thread.IsCreated(); }

@@ -3,12 +3,13 @@
 #pragma once
 
 #include "core/PluginParameter.h"
+#include "foundation/YObject.h"
 
 #include <cstdint>
 
-class YAudioPluginHostSyncBase {
+class YAudioPluginHostSyncBase : public YObject {
 public:
-    virtual ~YAudioPluginHostSyncBase();
+    ~YAudioPluginHostSyncBase() override;
     // Recomputes the cycles per whole note from the length and type parameters.
     virtual void UpdateFactor() = 0;
     // Phase offset in cycles at the start of a bar.

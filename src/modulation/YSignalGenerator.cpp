@@ -1,6 +1,7 @@
 #include "modulation/YSignalGenerator.h"
 
 #include "foundation/YException.h"
+#include "modulation/YSignalGeneratorParameters.h"
 #include "modulation/YSignalShapeBank.h"
 
 #include <algorithm>
@@ -92,6 +93,24 @@ bool YSignalGenerator::Refresh() {
     }
     Rebuild();
     return true;
+}
+
+std::unique_ptr<ParameterSpecialMainBase>
+YSignalGenerator::CreateParameterAdapter(const ParameterAdapterSetup& setup) {
+    if (setup.Record == nullptr) YRaise("Invalid plugin parameter type.");
+    auto named = [&setup](const char* name) {
+        const YString n = YString::Literal(name);
+        return setup.Record->Name == n || setup.Record->ID == n;
+    };
+    if (named("Shape")) return std::make_unique<YSignalGeneratorShapeParameter>(setup, *this);
+    if (named("Custom morph")) return std::make_unique<YSignalGeneratorCustomMorphParameter>(setup, *this);
+    if (named("Step sequencer"))
+        return std::make_unique<YSignalGeneratorStepSequencerParameter>(setup, *this);
+    if (named("Smoothness")) return std::make_unique<YSignalGeneratorSmoothnessParameter>(setup, *this);
+    if (named("Transformations"))
+        return std::make_unique<YSignalGeneratorTransformationsParameter>(setup, *this);
+    if (named("Shape harmonics")) return std::make_unique<YSignalGeneratorHarmonicsParameter>(setup, *this);
+    YRaise("Invalid plugin parameter type.");
 }
 
 // ---- settings ----------------------------------------------------------------------------

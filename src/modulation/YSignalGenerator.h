@@ -2,6 +2,7 @@
 // 8192 floats per cycle; the audio thread only reads that table (Evaluate).
 #pragma once
 
+#include "core/YParameterAdapters.h"
 #include "primitives/YFFT.h"
 
 #include <array>
@@ -10,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-class YSignalGenerator {
+class YSignalGenerator : public YParameterSpecialObject {
 public:
     static constexpr int32_t kTableLength = 8192;
     static constexpr int32_t kMaxSteps = 32;
@@ -21,7 +22,7 @@ public:
     static constexpr double kDefaultValue = 5.0; // "Sine"
 
     YSignalGenerator();
-    virtual ~YSignalGenerator();
+    ~YSignalGenerator() override;
     YSignalGenerator(const YSignalGenerator&) = delete;
     YSignalGenerator& operator=(const YSignalGenerator&) = delete;
 
@@ -49,6 +50,12 @@ public:
     // The owner may point it at its own lock; nullptr restores the generator's own.
     std::recursive_mutex& Lock() noexcept { return *m_lock; }
     void SetLock(std::recursive_mutex* lock) noexcept { m_lock = lock ? lock : &m_ownLock; }
+
+    // The host adapter for a special record bound to the generator, chosen by the record's
+    // name (or ID): "Shape", "Custom morph", "Step sequencer", "Smoothness", "Transformations"
+    // or "Shape harmonics". Any other record raises "Invalid plugin parameter type.".
+    std::unique_ptr<ParameterSpecialMainBase>
+    CreateParameterAdapter(const ParameterAdapterSetup& setup) override;
 
     // Setters mark the generator dirty. Out-of-range values are limited to their range;
     // NaN leaves the setting unchanged.

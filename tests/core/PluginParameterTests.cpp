@@ -1,4 +1,5 @@
 #include "core/PluginParameter.h"
+#include "foundation/YXMLItem.h"
 
 #include <algorithm>
 #include <cmath>
@@ -475,4 +476,81 @@ TEST(PluginParameterRandom, RandomisableFlagAndForce) {
     PluginParameter q = FloatRecord(0.0, 1.0, 0.5);
     q.Randomize(std::numeric_limits<double>::quiet_NaN());
     EXPECT_EQ(q.Float.Value, 0.5);
+}
+
+TEST(PluginParameterState, WritesEachKindAndReadsItBack) {
+    uint8_t group = 1;
+    PluginParameter depth = FloatRecord(-2.0, 2.0, 1.0);
+    depth.ID = "Depth";
+    depth.Float.Value = 1.0 / 3.0;
+    PluginParameter count = IntRecord(0, 16, 5);
+    count.ID = "Voices";
+    PluginParameter mode = ModeRecord();
+    mode.Enum.Value = 2;
+    PluginParameter on;
+    on.DefineBool("Enabled", "Enabled", true);
+    PluginParameter sync;
+    sync.DefineGroup("sync", "Synchronization", &group);
+
+    YXMLItem root("settings");
+    for (PluginParameter* p : {&depth, &count, &mode, &on, &sync}) p->Store(true, root);
+    EXPECT_EQ(root.GetAttribute("parameterDepth").ToUTF8(), "0.333333333333");
+    EXPECT_EQ(root.GetAttribute("parameterVoices").ToUTF8(), "5");
+    EXPECT_EQ(root.GetAttribute("parameterMode").ToUTF8(), "2");
+    EXPECT_EQ(root.GetAttribute("parameterModeEnum").ToUTF8(), "Tape 2");
+    EXPECT_EQ(root.GetAttribute("parameterEnabled").ToUTF8(), "1");
+    EXPECT_EQ(root.GetAttribute("parametersync").ToUTF8(), "1");
+
+    depth.Float.Value = 0;
+    count.Int.Value = 0;
+    mode.Enum.Value = 0;
+    on.Bool.Value = 0;
+    group = 0;
+    for (PluginParameter* p : {&depth, &count, &mode, &on, &sync}) p->Store(false, root);
+    EXPECT_DOUBLE_EQ(depth.Float.Value, 0.333333333333);
+    EXPECT_EQ(count.Int.Value, 5);
+    EXPECT_EQ(mode.Enum.Value, 2);
+    EXPECT_EQ(on.Bool.Value, 1);
+    EXPECT_EQ(group, 1);
+}
+
+TEST(PluginParameterState, ReadingLimitsAndFallsBack) {
+    PluginParameter range = FloatRecord(0.0, 0.01, 0.0008);
+    range.ID = "Range2";
+    PluginParameter mode = ModeRecord();
+    PluginParameter count = IntRecord(0, 16, 5);
+    count.ID = "Voices";
+
+    YXMLItem root("settings");
+    root.SetAttribute("parameterRange2", "0.5");
+    root.SetAttribute("parameterMode", "2");
+    root.SetAttribute("parameterModeEnum", "Tape");
+    root.SetAttribute("parameterVoices", "-40");
+    range.Load(root);
+    mode.Load(root);
+    count.Load(root);
+    EXPECT_EQ(range.Float.Value, 0.01);
+    EXPECT_EQ(mode.Enum.Value, 1); // the name wins over the index
+    EXPECT_EQ(count.Int.Value, 0);
+
+    YXMLItem plain("settings");
+    plain.SetAttribute("parameterMode", "2");
+    plain.SetAttribute("parameterRange2", "nan");
+    mode.Load(plain);
+    range.Load(plain);
+    EXPECT_EQ(mode.Enum.Value, 2);
+    EXPECT_EQ(range.Float.Value, 0.01); // unreadable: unchanged
+
+    YXMLItem odd("settings");
+    odd.SetAttribute("parameterMode", "99");
+    odd.SetAttribute("parameterModeEnum", "Flange");
+    mode.Enum.Value = 0;
+    mode.Load(odd);
+    EXPECT_EQ(mode.Enum.Value, 2); // limited: an index past the names would read beyond them
+
+    YXMLItem empty("settings");
+    count.Load(empty);
+    range.Load(empty);
+    EXPECT_EQ(count.Int.Value, 0);
+    EXPECT_EQ(range.Float.Value, 0.01);
 }

@@ -379,4 +379,7 @@ TEST_F(AdapterTest, GroupSwitchDrivesItsExternalByte) {
     a->GetParameterValueName(text, 0);
     EXPECT_EQ(Str(text), "On");
     EXPECT_EQ(a->GetParameterDefaultValue(0), 0.5);
+    a->GetParameterValueNameFrom01(text, 0, 0.0);
+    EXPECT_EQ(Str(text), "Off");
+    EXPECT_EQ(enabled, 1); // asking for a text does not switch the panel
 }

@@ -1,20 +1,12 @@
 #include "core/YValue.h"
+#include "foundation/YXMLItem.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
-#include <map>
 #include <string>
 
 namespace {
-
-// The attribute part of an XML item, enough for the converters' storage.
-struct AttributeItem {
-    std::map<std::string, YString> attributes;
-    void SetAttribute(const YString& name, const YString& value) { attributes[name.ToUTF8()] = value; }
-    bool HasAttribute(const YString& name) const { return attributes.count(name.ToUTF8()) != 0; }
-    const YString& GetAttribute(const YString& name) const { return attributes.at(name.ToUTF8()); }
-};
 
 std::string Str(const YString& s) { return s.ToUTF8(); }
 
@@ -85,6 +77,19 @@ TEST(YValueDisplay, UnitFormats) {
     EXPECT_EQ(Str(midi.FormatDisplay()), "B0");
     note = 127;
     EXPECT_EQ(Str(midi.FormatDisplay()), "G10");
+    note = -1;
+    EXPECT_EQ(Str(midi.FormatDisplay()), "B-1");
+    note = std::numeric_limits<int32_t>::min();
+    EXPECT_EQ(Str(midi.FormatDisplay()), "E-178956971");
+}
+
+TEST(YValueDisplay, VariablesWrittenBehindTheConvertersBack) {
+    // A bound variable may be written by anyone; its text must still be well defined.
+    double x = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(Str(YValuePan(x, -1, 1).FormatDisplay()), "center");
+    x = 1e300;
+    EXPECT_EQ(Str(YValuePan(x, -1, 1).FormatDisplay()), "9007199254740992% right");
+    EXPECT_EQ(Str(YValueTimeMS(x).FormatDisplay()), "9007199254740992 ms");
 }
 
 TEST(YValueDisplay, NumbersWithAndWithoutFormat) {
@@ -187,52 +192,69 @@ TEST(YValueLimits, SetClampsIgnoresNaNAndTracksChanges) {
 }
 
 TEST(YValueStorage, TwelveDigitsAndAbsentAttributes) {
-    AttributeItem item;
+    YXMLItem item("item");
     double third = 1.0 / 3.0;
     YValueNumber<double> v(third);
-    v.StoreTo(item, "gain");
-    EXPECT_EQ(Str(item.attributes.at("gain")), "0.333333333333");
+    v.StoreValue(item, "gain");
+    EXPECT_EQ(Str(item.GetAttribute("gain")), "0.333333333333");
     double small = 0.0008;
     YValueTimeMS t(small);
-    t.StoreTo(item, "time");
-    EXPECT_EQ(Str(item.attributes.at("time")), "0.0008");
+    t.StoreValue(item, "time");
+    EXPECT_EQ(Str(item.GetAttribute("time")), "0.0008");
     int32_t n = -42;
     YValueNumber<int32_t> vi(n, -100, 100);
-    vi.StoreTo(item, "count");
-    EXPECT_EQ(Str(item.attributes.at("count")), "-42");
+    vi.StoreValue(item, "count");
+    EXPECT_EQ(Str(item.GetAttribute("count")), "-42");
 
     double loaded = 0.9;
     YValueNumber<double> reader(loaded);
-    reader.LoadFrom(item, "missing");
+    reader.LoadValue(item, "missing");
     EXPECT_EQ(loaded, 0.9);
-    reader.LoadFrom(item, "gain");
+    reader.LoadValue(item, "gain");
     EXPECT_DOUBLE_EQ(loaded, 0.333333333333);
     item.SetAttribute("bad", "not a number");
-    reader.LoadFrom(item, "bad");
+    reader.LoadValue(item, "bad");
     EXPECT_DOUBLE_EQ(loaded, 0.333333333333);
     item.SetAttribute("big", "7");
-    reader.LoadFrom(item, "big");
+    reader.LoadValue(item, "big");
     EXPECT_EQ(loaded, 1.0); // limited to the range
 
     EXPECT_EQ(Str(v.ToText()), "0.333333");
 }
 
+TEST(YValueStorage, StoreRunsBothDirectionsUnderTheId) {
+    double gain = 0.125;
+    YValueVolume v(gain, 0, 4, 1);
+    YXMLItem config("knob");
+    config.SetAttribute("id", "OutputGain");
+    v.ConfigureFrom(config);
+    YXMLItem state("settings");
+    v.Store(true, state);
+    EXPECT_EQ(Str(state.GetAttribute("OutputGain")), "0.125");
+    gain = 2.0;
+    v.Store(false, state);
+    EXPECT_EQ(gain, 0.125);
+    YXMLItem empty("settings");
+    v.Store(false, empty);
+    EXPECT_EQ(gain, 0.125);
+}
+
 TEST(YValueStorage, EnumerationsByName) {
     ChannelMode mode = ChannelMode::kRight;
     YValueEnum<ChannelMode> v(mode, kChannelModes, 3);
-    AttributeItem item;
-    v.StoreTo(item, "ChannelMode");
-    EXPECT_EQ(Str(item.attributes.at("ChannelMode")), "Right");
+    YXMLItem item("item");
+    v.StoreValue(item, "ChannelMode");
+    EXPECT_EQ(Str(item.GetAttribute("ChannelMode")), "Right");
     EXPECT_EQ(Str(v.FormatDisplay()), "Right");
 
     item.SetAttribute("ChannelMode", "Left");
-    v.LoadFrom(item, "ChannelMode");
+    v.LoadValue(item, "ChannelMode");
     EXPECT_EQ(mode, ChannelMode::kLeft);
     item.SetAttribute("ChannelMode", "0");
-    v.LoadFrom(item, "ChannelMode");
+    v.LoadValue(item, "ChannelMode");
     EXPECT_EQ(mode, ChannelMode::kLeftRight);
     item.SetAttribute("ChannelMode", "Surround");
-    v.LoadFrom(item, "ChannelMode");
+    v.LoadValue(item, "ChannelMode");
     EXPECT_EQ(mode, ChannelMode::kLeftRight);
     v.ParseDisplay("Left + Right");
     EXPECT_EQ(mode, ChannelMode::kLeftRight);
@@ -249,7 +271,7 @@ TEST(YValueStorage, EnumerationsByName) {
 }
 
 TEST(YValueConfigure, FromGuiAttributes) {
-    AttributeItem item;
+    YXMLItem item("item");
     item.SetAttribute("id", "cutoff");
     item.SetAttribute("min", "20");
     item.SetAttribute("max", "20000");
@@ -260,7 +282,7 @@ TEST(YValueConfigure, FromGuiAttributes) {
     item.SetAttribute("format", "{0;.1} Hz");
     double hz = 0;
     YValueNumber<double> v(hz);
-    v.Configure(YValueConfig::FromItem(item));
+    v.ConfigureFrom(item);
     EXPECT_EQ(Str(v.Id()), "cutoff");
     EXPECT_EQ(v.Min(), 20.0);
     EXPECT_EQ(v.Max(), 20000.0);
@@ -270,9 +292,9 @@ TEST(YValueConfigure, FromGuiAttributes) {
     EXPECT_EQ(hz, 440.0);
     EXPECT_EQ(Str(v.FormatDisplay()), "440.0 Hz");
 
-    AttributeItem partial;
+    YXMLItem partial("partial");
     partial.SetAttribute("max", "junk");
-    v.Configure(YValueConfig::FromItem(partial));
+    v.ConfigureFrom(partial);
     EXPECT_EQ(v.Max(), 20000.0);
 }
 
@@ -322,10 +344,10 @@ TEST(YValuePosition, ScaleForwardsEverythingElse) {
     EXPECT_TRUE(scale.IsChanged());
     EXPECT_TRUE(scale.ResetToDefault());
     EXPECT_EQ(seconds, 0.001);
-    AttributeItem item;
+    YXMLItem item("item");
     item.SetAttribute("id", "pre");
     item.SetAttribute("max", "0.02");
-    scale.Configure(YValueConfig::FromItem(item));
+    scale.ConfigureFrom(item);
     EXPECT_EQ(Str(scale.Id()), "pre");
     EXPECT_EQ(scale.Inner().Max(), 0.02);
     scale.SetTextCallback([](const YValue&) { return YString("custom"); });

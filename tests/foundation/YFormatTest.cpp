@@ -3,6 +3,8 @@
 #include "foundation/YException.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <thread>
 
 namespace {
 
@@ -74,6 +76,10 @@ TEST(YFormat, IntegersIgnorePrecisionAndPrintHexWithX) {
     // Other integer types go through the integer path, not the double one.
     EXPECT_EQ(U8(YFormat::Text("{0}/{1}/{2}", 3u, static_cast<uint8_t>(200), 5L)), "3/200/5");
     EXPECT_EQ(U8(YFormat::Text("{0}", UINT64_MAX)), "9223372036854775807");
+    EXPECT_EQ(U8(YFormat::Text("{0}{1}{2}", u'\u00E9', 'c', true)), "\xC3\xA9"
+                                                                    "c1"); // characters are text
+    // Options directly after the index, without ";", work the same.
+    EXPECT_EQ(U8(YFormat::Text("{0.2}%", 12.345)), "12.35%");
 }
 
 TEST(YFormat, TextArgumentsAndOrderOfPlaceholders) {
@@ -158,4 +164,27 @@ TEST(YFormatRead, StopsAtFirstMismatchOrEnd) {
     EXPECT_EQ(YFormat::Read("ab", "a b {0}", captures), 0); // a blank needs a blank
     EXPECT_EQ(YFormat::Read("", "", captures), 0);
     EXPECT_THROW(YFormat::Read("1", "{0;.2", captures), YException);
+}
+
+TEST(YFormatThreading, CopiesOfOneCompiledPatternOnTwoThreads) {
+    // Each thread fills its own copies; the shared compiled pattern must stay untouched.
+    const YFormat shared("{0;.1} dB / {1}");
+    auto work = [&shared](double value, const char* expected) {
+        int bad = 0;
+        for (int i = 0; i < 5000; ++i) {
+            YFormat mine(shared);
+            mine.Arg(value).Arg(i % 2);
+            const std::string text = mine.ToString().ToUTF8();
+            if (text != std::string(expected) + std::to_string(i % 2)) ++bad;
+        }
+        return bad;
+    };
+    int badA = -1, badB = -1;
+    std::thread a([&] { badA = work(-3.14159, "-3.1 dB / "); });
+    std::thread b([&] { badB = work(12.25, "12.2 dB / "); });
+    a.join();
+    b.join();
+    EXPECT_EQ(badA, 0);
+    EXPECT_EQ(badB, 0);
+    EXPECT_EQ(shared.ToString().ToUTF8(), " dB / ");
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <limits>
 #include <new>
 #include <thread>
 #include <vector>
@@ -70,6 +71,26 @@ TEST(YString, CopiesShareTheBufferAndAppendCopiesOnWrite) {
     EXPECT_EQ(a.ShareCount(), 1);
 }
 
+TEST(YString, SelfAssignmentAndMovesKeepTheText) {
+    YString a = YString::FromUTF8("buffer");
+    YString& alias = a;
+    a = alias;
+    EXPECT_EQ(U8(a), "buffer");
+    EXPECT_EQ(a.ShareCount(), 1);
+    a = std::move(alias);
+    EXPECT_EQ(U8(a), "buffer");
+
+    YString b(std::move(a));
+    EXPECT_EQ(U8(b), "buffer");
+    EXPECT_EQ(b.ShareCount(), 1);
+    EXPECT_TRUE(a.IsEmpty()); // NOLINT(bugprone-use-after-move): a moved-from string is empty
+    YString c("literal");
+    c = std::move(b);
+    EXPECT_EQ(U8(c), "buffer");
+    c = "again";
+    EXPECT_TRUE(c.IsLiteral());
+}
+
 TEST(YString, LiteralBecomesABufferOnWrite) {
     YString literal("abc");
     YString copy = literal;
@@ -130,6 +151,10 @@ TEST(YString, AppendAndInsertTheStringItself) {
     s.Insert(-5, "<").Insert(1000, ">");
     EXPECT_EQ(U8(s), "<aababbab>");
     EXPECT_EQ(U8(YString("a") + YString::FromUTF8("b") + "c"), "abc");
+}
+
+TEST(YString, PrintsAsQuotedUTF8InTestMessages) {
+    EXPECT_EQ(::testing::PrintToString(YString::FromUTF8("caf\xC3\xA9")), "\"caf\xC3\xA9\"");
 }
 
 TEST(YString, SubstringFindCompareTrim) {
@@ -256,6 +281,11 @@ TEST(YString, ToDouble) {
     EXPECT_EQ(consumed, 0);
     EXPECT_DOUBLE_EQ(YString::FromUTF8("0.5\xC3\xA9").ToDouble(&consumed), 0.5);
     EXPECT_EQ(consumed, 3);
+    // Out of range: infinity for overflow, zero for underflow, the sign kept.
+    EXPECT_EQ(YString("1e999").ToDouble(&consumed), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(consumed, 5);
+    EXPECT_EQ(YString("-1e999").ToDouble(), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(YString("1e-999").ToDouble(), 0.0);
 }
 
 TEST(YString, NumbersToText) {

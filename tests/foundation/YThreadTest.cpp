@@ -266,3 +266,31 @@ TEST(YThreadThreading, ExceptionsInTheBodyStayOnTheThread) {
         "end hook", "deleted"};
     EXPECT_EQ(Events(), expected);
 }
+
+namespace {
+// Asks for its own stop from inside the body, then keeps going for a while.
+class SelfStoppingThread : public YThread {
+public:
+    ~SelfStoppingThread() override { Stop(); }
+    std::atomic<bool> stopSeen{false};
+    std::atomic<bool> finished{false};
+
+protected:
+    int32_t Thread() override {
+        Stop();
+        stopSeen = IsStopRequested();
+        YPlatformSleep(100);
+        finished = true;
+        return 3;
+    }
+};
+} // namespace
+
+TEST(YThreadThreading, StopFromTheBodyLeavesTheOwnerAbleToWait) {
+    SelfStoppingThread thread;
+    thread.Start();
+    ASSERT_TRUE(WaitUntil([&] { return thread.stopSeen.load(); }));
+    thread.Stop(); // must still wait for the body, which is sleeping
+    EXPECT_TRUE(thread.finished.load());
+    EXPECT_EQ(thread.Result(), 3);
+}

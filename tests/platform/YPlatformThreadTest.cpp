@@ -145,3 +145,33 @@ TEST(YPlatformThreadThreading, RejectsUnknownPriorities) {
     thread.Resume();
     EXPECT_TRUE(thread.Wait(5000));
 }
+
+namespace {
+struct Nested {
+    int childPriority = 99;
+};
+
+uint32_t CreateChild(void* argument) {
+    auto* nested = static_cast<Nested*>(argument);
+    std::atomic<bool> stop{true};
+    YPlatformThread child;
+    if (child.Create(&Spin, &stop)) {
+        nested->childPriority = child.Priority();
+        child.Resume();
+        child.Wait(kYPlatformWaitInfinite);
+    }
+    return 0;
+}
+} // namespace
+
+TEST(YPlatformThreadThreading, NewThreadStartsAtNormalPriorityWhateverItsCreatorRunsAt) {
+    Nested nested;
+    YPlatformThread parent;
+    ASSERT_TRUE(parent.Create(&CreateChild, &nested));
+    // Not idle: without privileges a thread may not leave that class, nor may its children.
+    ASSERT_TRUE(parent.SetPriority(YPlatformThread::kPriorityLowest));
+    ASSERT_EQ(parent.Priority(), YPlatformThread::kPriorityLowest);
+    ASSERT_TRUE(parent.Resume());
+    ASSERT_TRUE(parent.Wait(5000));
+    EXPECT_EQ(nested.childPriority, YPlatformThread::kPriorityNormal);
+}

@@ -104,7 +104,18 @@ bool YPlatformThread::Create(YPlatformThreadEntry entry, void* argument) noexcep
     pthread_cond_init(&t->changed, &condAttr);
     pthread_condattr_destroy(&condAttr);
     pthread_mutex_init(&t->mutex, nullptr);
-    if (pthread_create(&t->id, nullptr, &Trampoline, t) != 0) {
+    // Like a Windows thread, a new thread starts at normal priority whatever its creator runs
+    // at; should the system refuse that, it inherits the creator's class instead.
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setinheritsched(&attr, PTHREAD_EXPLICIT_SCHED);
+    pthread_attr_setschedpolicy(&attr, SCHED_OTHER);
+    sched_param normal{};
+    pthread_attr_setschedparam(&attr, &normal);
+    int rc = pthread_create(&t->id, &attr, &Trampoline, t);
+    pthread_attr_destroy(&attr);
+    if (rc == EPERM) rc = pthread_create(&t->id, nullptr, &Trampoline, t);
+    if (rc != 0) {
         t->references.store(1);
         Unreference(t);
         return false;

@@ -1,0 +1,735 @@
+#include "effect/VornikAudioEffectPlugin.h"
+
+#include "foundation/YException.h"
+#include "foundation/YXMLItem.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <type_traits>
+#include <utility>
+
+namespace {
+
+// Added to the wet input before the filters (and again between them when saturating) so that
+// the double-precision recursions never sink into denormals.
+constexpr float kInputGuard = 1e-15f;
+constexpr double kFilterGuard = static_cast<double>(1e-15f);
+// Smaller differences count as no change.
+constexpr double kChangeEpsilon = 1e-50;
+// A modulated line whose samples all stay below this is silent.
+constexpr float kSilence = 1e-20f;
+
+constexpr double kLog10Of20Hz = 1.3010299956639813;
+constexpr double kLog10Of20kHz = 4.301029995663981;
+constexpr double kLog10Of40Hz = 1.6020599913279625;
+
+constexpr double kFilterQ = 0.7;
+constexpr int32_t kSincDryDelay = 18;
+constexpr int32_t kCubicDryDelay = 1;
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The per-sample loop
+
+struct VornikAudioEffectPlugin::ChannelBlock {
+    const float* Input = nullptr;
+    float* Output = nullptr;
+    const double* Modulation = nullptr; // the declicked LFO values of this channel
+    int32_t Frames = 0;
+
+    // The swept line: storage, length, position, and the read origin's two terms.
+    float* Line = nullptr;
+    int32_t LineLength = 1;
+    int32_t LinePosition = 0;
+    double HalfMargin = 0.0;   // trunc(margin / 2)
+    double TwiceReserve = 0.0; // 2R
+    float* PreDelay = nullptr;
+    int32_t PreDelayLength = 1;
+    int32_t PreDelayPosition = 0;
+    float* Dry = nullptr;
+    int32_t DryLength = 1;
+    int32_t DryPosition = 0;
+
+    const YBiquadFilterDesign* LowPass = nullptr;
+    const YBiquadFilterDesign* HighPass = nullptr;
+    YBiquadFilterState LowPassState;
+    YBiquadFilterState HighPassState;
+
+    // Ramps: value at the first sample and step per sample.
+    double Depth = 1.0, DepthStep = 0.0;
+    double Feedback = 0.0, FeedbackStep = 0.0;
+    double Jet = 0.0, JetStep = 0.0;
+    double JetPhase = 0.0, JetPhaseStep = 0.0;
+    // Range glide: current value, step and target (the values reached are written back).
+    double Range = 1.0, RangeStep = 0.0, RangeTarget = 1.0;
+
+    // Jet reads the generator at JetOrigin + (i + 1)·Increment + Jet phase.
+    const YSignalGenerator* Generator = nullptr;
+    double JetOrigin = 0.0;
+    double Increment = 0.0;
+
+    const YSaturationCurve* Curve = nullptr;
+    double SaturationAmount = 0.0, SaturationComplement = 1.0, EvenHarmonics = 1.0;
+
+    bool Sinc = false;
+    bool Saturate = false;
+    bool JetActive = false;
+    bool DryDelay = false;
+    bool Moving = false; // Depth or Feedback ramps, or the range glides
+};
+
+namespace {
+
+using ChannelBlock = VornikAudioEffectPlugin::ChannelBlock;
+
+// LFO value limited to −1 … 1; NaN reads as −1 so that the read position stays inside.
+inline double LimitModulation(double l) noexcept {
+    if (!(l >= -1.0)) return -1.0;
+    return l > 1.0 ? 1.0 : l;
+}
+
+// Read position p = (offset + trunc(M/2)) + 2R, kept inside the line; returns the whole part
+// as a ring index (added to the write position) and the fraction in t.
+inline int32_t ReadIndex(const ChannelBlock& b, int32_t position, double offset, double& t) noexcept {
+    double p = offset + b.HalfMargin + b.TwiceReserve;
+    if (!(p >= 0.0)) p = 0.0;
+    const double limit = static_cast<double>(b.LineLength);
+    if (p > limit) p = limit;
+    const int32_t k = static_cast<int32_t>(p);
+    t = p - k;
+    int32_t i = k + position;
+    if (i >= b.LineLength) i -= b.LineLength;
+    if (i >= b.LineLength) i -= b.LineLength;
+    return i;
+}
+
+// Catmull-Rom between d[i] and d[i + 1] of a ring of S samples, single precision.
+inline float CubicAt(const float* d, int32_t S, int32_t i, float t) noexcept {
+    float xm1, x0, x1, x2;
+    if (i >= 1 && i + 2 < S) {
+        xm1 = d[i - 1];
+        x0 = d[i];
+        x1 = d[i + 1];
+        x2 = d[i + 2];
+    } else {
+        xm1 = d[i == 0 ? S - 1 : i - 1];
+        x0 = d[i];
+        x1 = d[(i + 1) % S];
+        x2 = d[(i + 2) % S];
+    }
+    return ((((x0 - x1) * 3.0f - xm1 + x2) * 0.5f * t + (2.0f * x1 + xm1 - (5.0f * x0 + x2) * 0.5f)) * t +
+            (x1 - xm1) * 0.5f) *
+               t +
+           x0;
+}
+
+inline float ReadCubic(const ChannelBlock& b, int32_t position, double offset) noexcept {
+    double t;
+    const int32_t i = ReadIndex(b, position, offset, t);
+    return CubicAt(b.Line, b.LineLength, i, static_cast<float>(t));
+}
+
+// 37-tap windowed sinc at ring index i + t. The kernel h(d) is the table read linearly at
+// 128·d; since every k ± t is exact in double here, 128(k + t) splits into 128k + trunc(128t)
+// with the same fraction for every tap, which is what makes the weights cheap.
+inline float SincAt(const float* d, int32_t S, int32_t i, double t, const double* table) noexcept {
+    using YAudioFilters::kSincHalfTaps;
+    constexpr int32_t kTaps = 2 * kSincHalfTaps + 1;
+    float gathered[kTaps];
+    const float* x;
+    if (S >= kTaps && i >= kSincHalfTaps && i + kSincHalfTaps < S) {
+        x = d + (i - kSincHalfTaps);
+    } else {
+        int32_t j = i - kSincHalfTaps;
+        while (j < 0) j += S;
+        for (int32_t m = 0; m < kTaps; ++m) {
+            gathered[m] = d[j];
+            if (++j >= S) j = 0;
+        }
+        x = gathered;
+    }
+    const double s = t * YAudioFilters::kSincResolution;
+    const int32_t J = static_cast<int32_t>(s);
+    const double f = s - J;
+    const double g = 1.0 - f;
+    const float* centre = x + kSincHalfTaps;
+    // Past side, distances k + t (k = 0 … 18): weight g·T[128k + J] + f·T[128k + J + 1].
+    const double* past = table + J;
+    // Future side, distances k − t (k = 1 … 18): weight f·T[128k − J − 1] + g·T[128k − J].
+    const double* future = table - J - 1;
+    double a0 = 0.0, a1 = 0.0, a2 = 0.0, a3 = 0.0;
+    for (int32_t k = 0; k < kSincHalfTaps; k += 2) {
+        const double* p0 = past + 128 * k;
+        const double* p1 = p0 + 128;
+        a0 += static_cast<double>(centre[-k]) * (g * p0[0] + f * p0[1]);
+        a1 += static_cast<double>(centre[-k - 1]) * (g * p1[0] + f * p1[1]);
+    }
+    {
+        const double* p0 = past + 128 * kSincHalfTaps;
+        a0 += static_cast<double>(centre[-kSincHalfTaps]) * (g * p0[0] + f * p0[1]);
+    }
+    for (int32_t k = 1; k < kSincHalfTaps; k += 2) {
+        const double* q0 = future + 128 * k;
+        const double* q1 = q0 + 128;
+        a2 += static_cast<double>(centre[k]) * (f * q0[0] + g * q0[1]);
+        a3 += static_cast<double>(centre[k + 1]) * (f * q1[0] + g * q1[1]);
+    }
+    return static_cast<float>((a0 + a1) + (a2 + a3));
+}
+
+inline float ReadSinc(const ChannelBlock& b, int32_t position, double offset, const double* table) noexcept {
+    double t;
+    const int32_t i = ReadIndex(b, position, offset, t);
+    return SincAt(b.Line, b.LineLength, i, t, table);
+}
+
+inline double JetGain(const ChannelBlock& b, int32_t i, double jet, double jetPhase) noexcept {
+    const double u = b.Generator->Evaluate(b.JetOrigin + (i + 1) * b.Increment + jetPhase);
+    double q = (u + 1.0) * 0.5;
+    if (jet >= 0.0) q -= 1.0;
+    return 1.0 + q * jet;
+}
+
+inline double WetGain(double depth) noexcept { return std::clamp(depth, -1.0, 1.0); }
+inline double DryGain(double depth) noexcept { return std::min(2.0 - std::fabs(depth), 1.0); }
+
+// The loop as the algorithm reads, every choice made per sample and every line used through
+// its own operations. The specialised loops below must give exactly its numbers.
+void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFilters::Delay<float>& dryLine,
+                YAudioFilters::Vibrato<float>& line) noexcept {
+    const double* table = YAudioFilters::SincTable();
+    double range = b.Range, rangeStep = b.RangeStep;
+    double depth = b.Depth, feedback = b.Feedback, jet = b.Jet, jetPhase = b.JetPhase;
+    YBiquadFilterState lp = b.LowPassState, hp = b.HighPassState;
+    for (int32_t i = 0; i < b.Frames; ++i) {
+        const double offset = (LimitModulation(b.Modulation[i]) - 1.0) * range;
+        const float tap =
+            b.Sinc ? ReadSinc(b, line.Position(), offset, table) : ReadCubic(b, line.Position(), offset);
+
+        range += rangeStep;
+        if (rangeStep > 0.0 ? range >= b.RangeTarget : range < b.RangeTarget) {
+            range = b.RangeTarget;
+            rangeStep = 0.0;
+        }
+
+        double gain = 1.0;
+        if (b.JetActive) gain = JetGain(b, i, jet, jetPhase);
+
+        const float x = b.Input[i];
+        const float p = preDelay.PushPop(x);
+        double v = static_cast<double>(p + kInputGuard);
+        v = b.LowPass->Process(v, lp);
+        if (b.Saturate) v += kFilterGuard;
+        v = b.HighPass->Process(v, hp);
+        if (b.Saturate) {
+            const double y = b.Curve->Evaluate(v);
+            const double e = y - v;
+            v = b.SaturationAmount * (y + b.EvenHarmonics * (e * e)) + b.SaturationComplement * v;
+        }
+        line.Push(static_cast<float>(tap * feedback) + static_cast<float>(v));
+
+        const float dry = b.DryDelay ? dryLine.PushPop(x) : x;
+        b.Output[i] = static_cast<float>(gain * WetGain(depth) * tap + dry * DryGain(depth));
+
+        depth += b.DepthStep;
+        feedback += b.FeedbackStep;
+        jet += b.JetStep;
+        jetPhase += b.JetPhaseStep;
+    }
+    b.Range = range;
+    b.RangeStep = rangeStep;
+    b.LowPassState = lp;
+    b.HighPassState = hp;
+    b.LinePosition = line.Position();
+    b.PreDelayPosition = preDelay.Position();
+    b.DryPosition = dryLine.Position();
+}
+
+// The same loop with the block's choices fixed at compile time and the rings walked through
+// local indices.
+template <bool kSinc, bool kSaturate, bool kJet, bool kDryDelay, bool kMoving>
+void RunSpecialised(ChannelBlock& b) noexcept {
+    const double* table = YAudioFilters::SincTable();
+    const int32_t frames = b.Frames;
+    const float* in = b.Input;
+    float* out = b.Output;
+    const double* modulation = b.Modulation;
+
+    float* line = b.Line;
+    const int32_t lineLength = b.LineLength;
+    int32_t linePosition = b.LinePosition;
+    float* pre = b.PreDelay;
+    const int32_t preLength = b.PreDelayLength;
+    int32_t prePosition = b.PreDelayPosition;
+    float* dryRing = b.Dry;
+    const int32_t dryLength = b.DryLength;
+    int32_t dryPosition = b.DryPosition;
+
+    const YBiquadFilterDesign& lowPass = *b.LowPass;
+    const YBiquadFilterDesign& highPass = *b.HighPass;
+    YBiquadFilterState lp = b.LowPassState, hp = b.HighPassState;
+
+    double range = b.Range, rangeStep = b.RangeStep;
+    const double rangeTarget = b.RangeTarget;
+    double depth = b.Depth, feedback = b.Feedback, jet = b.Jet, jetPhase = b.JetPhase;
+    const double depthStep = b.DepthStep, feedbackStep = b.FeedbackStep;
+    const double jetStep = b.JetStep, jetPhaseStep = b.JetPhaseStep;
+    const double wetFixed = WetGain(depth), dryFixed = DryGain(depth);
+    const double amount = b.SaturationAmount, complement = b.SaturationComplement, K = b.EvenHarmonics;
+
+    for (int32_t i = 0; i < frames; ++i) {
+        const double offset = (LimitModulation(modulation[i]) - 1.0) * range;
+        float tap;
+        if constexpr (kSinc)
+            tap = ReadSinc(b, linePosition, offset, table);
+        else
+            tap = ReadCubic(b, linePosition, offset);
+
+        if constexpr (kMoving) {
+            range += rangeStep;
+            if (rangeStep > 0.0 ? range >= rangeTarget : range < rangeTarget) {
+                range = rangeTarget;
+                rangeStep = 0.0;
+            }
+        }
+
+        double gain = 1.0;
+        if constexpr (kJet) gain = JetGain(b, i, jet, jetPhase);
+
+        const float x = in[i];
+        const float p = pre[prePosition];
+        pre[prePosition] = x;
+        if (++prePosition >= preLength) prePosition = 0;
+
+        double v = static_cast<double>(p + kInputGuard);
+        v = lowPass.Process(v, lp);
+        if constexpr (kSaturate) v += kFilterGuard;
+        v = highPass.Process(v, hp);
+        if constexpr (kSaturate) {
+            const double y = b.Curve->Evaluate(v);
+            const double e = y - v;
+            v = amount * (y + K * (e * e)) + complement * v;
+        }
+        line[linePosition] = static_cast<float>(tap * feedback) + static_cast<float>(v);
+        if (++linePosition >= lineLength) linePosition = 0;
+
+        float dry = x;
+        if constexpr (kDryDelay) {
+            dry = dryRing[dryPosition];
+            dryRing[dryPosition] = x;
+            if (++dryPosition >= dryLength) dryPosition = 0;
+        }
+
+        if constexpr (kMoving) {
+            out[i] = static_cast<float>(gain * WetGain(depth) * tap + dry * DryGain(depth));
+            depth += depthStep;
+            feedback += feedbackStep;
+        } else {
+            out[i] = static_cast<float>(gain * wetFixed * tap + dry * dryFixed);
+        }
+        if constexpr (kJet) {
+            jet += jetStep;
+            jetPhase += jetPhaseStep;
+        }
+    }
+    b.Range = range;
+    b.RangeStep = rangeStep;
+    b.LowPassState = lp;
+    b.HighPassState = hp;
+    b.LinePosition = linePosition;
+    b.PreDelayPosition = prePosition;
+    b.DryPosition = dryPosition;
+}
+
+using Runner = void (*)(ChannelBlock&) noexcept;
+
+template <int kIndex> constexpr Runner RunnerAt() {
+    return &RunSpecialised<(kIndex & 1) != 0, (kIndex & 2) != 0, (kIndex & 4) != 0, (kIndex & 8) != 0,
+                           (kIndex & 16) != 0>;
+}
+
+template <int... kIndex> constexpr auto MakeRunners(std::integer_sequence<int, kIndex...>) {
+    return std::array<Runner, sizeof...(kIndex)>{RunnerAt<kIndex>()...};
+}
+
+constexpr auto kRunners = MakeRunners(std::make_integer_sequence<int, 32>{});
+
+Runner SelectRunner(const ChannelBlock& b) noexcept {
+    const int index = (b.Sinc ? 1 : 0) | (b.Saturate ? 2 : 0) | (b.JetActive ? 4 : 0) | (b.DryDelay ? 8 : 0) |
+                      (b.Moving ? 16 : 0);
+    return kRunners[static_cast<size_t>(index)];
+}
+
+// True when any of the samples is infinite or NaN.
+bool AnyNonFinite(const float* samples, int32_t count) noexcept {
+    uint32_t bad = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t bits = std::bit_cast<uint32_t>(samples[i]);
+        bad |= static_cast<uint32_t>((bits & 0x7F800000u) == 0x7F800000u);
+    }
+    return bad != 0;
+}
+
+bool IsFinite(const YBiquadFilterState& s) noexcept { return std::isfinite(s.Z1) && std::isfinite(s.Z2); }
+
+// A block ramp: the value at the first sample and the step per sample; the processing copy
+// takes the new value.
+void TakeRamp(PluginParameter& record, int32_t frames, double& start, double& step) noexcept {
+    const double value = record.Float.Value;
+    const double previous = record.Float.Processing;
+    if (std::fabs(value - previous) >= kChangeEpsilon) {
+        start = previous;
+        step = (value - previous) / frames;
+        record.Float.Processing = value;
+    } else {
+        start = value;
+        step = 0.0;
+    }
+}
+
+// The generator as the object behind the "Shape" record, once it can publish an adapter.
+template <class Generator> YParameterSpecialObject* ShapeObject(Generator& generator) noexcept {
+    if constexpr (std::is_convertible_v<Generator*, YParameterSpecialObject*>)
+        return &generator;
+    else
+        return nullptr;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Construction and parameters
+
+const char* const VornikAudioEffectPlugin::kModeNames[kModeCount] = {"Default", "Tape", "Tape 2"};
+
+VornikAudioEffectPlugin::VornikAudioEffectPlugin() {
+    SetParameterTable(m_parameters, kParameterCount);
+    DefineParameters();
+    InitModulation(kRate, 0.01, 20.0, 0.2, kFirstSync);
+    m_shape.DefineSpecial("shape", "Shape", ShapeObject(Generator()));
+    // Without an object there is no adapter to publish.
+    if (m_shape.Special.Object == nullptr) m_shape.SetFlagA(PluginParameter::kPublish, false);
+    SetSpecialParameters(&m_shape, 1);
+    SetEffectFlag(kEffectFlagHasTail, true);
+    m_saturation.Configure(YSaturationCurve::kRationalCubic, 0.0);
+}
+
+VornikAudioEffectPlugin::~VornikAudioEffectPlugin() = default;
+
+void VornikAudioEffectPlugin::DefineParameters() {
+    using P = PluginParameter;
+
+    PluginParameter& mode = m_parameters[kMode];
+    mode.DefineEnum("Mode", "Mode", kModeNames, kModeCount, kModeDefault);
+    mode.Description =
+        "<name>Mode</name> determines the way flange effect is performed. Default mode works by mixing "
+        "slightly variably delayed signal with the original. Tape modes, also known as through-null, "
+        "delay the input signal appropriately as well. They simulate the original way flanging was "
+        "performed using 2 tapes, tampering one with fingers.";
+    mode.UserInts[0] = mode.UserInts[1] = 2;
+
+    PluginParameter& depth = m_parameters[kDepth];
+    depth.DefineFloat("Depth", "Depth", -2.0, 2.0, 1.0);
+    depth.TextFunction = ParameterTextDryWet;
+    depth.SetFlagA(P::kMarkOwner, false);
+    depth.Description = "<name>Depth</name> defines how powerful the effect is. Note that it also affects "
+                        "the amount of dry signal.";
+
+    PluginParameter& range = m_parameters[kRange];
+    range.DefineFloat("Range2", "Range", 0.0, kMaximumRangeSeconds, 0.0008, kShapeSquare);
+    range.TextFunction = ParameterTextTime;
+    range.Description = "<name>Range</name> defines flanging frequency delay line size.";
+
+    PluginParameter& feedback = m_parameters[kFeedback];
+    feedback.DefineFloat("Feedback", "Feedback", -1.0, 1.0, 0.0);
+    feedback.TextFunction = ParameterTextPercent;
+    feedback.SetFlagA(P::kMarkOwner, false);
+    feedback.Description = "<name>Feedback</name> determines how much of the signal is returned to the "
+                           "input after the delay time.";
+
+    PluginParameter& phase = m_parameters[kPhaseDifference];
+    phase.DefineFloat("phasediff", "Phase difference", -1.0, 1.0, 0.0);
+    phase.TextFunction = ParameterTextDegrees;
+    phase.SetFlagA(P::kInterpolable, true);
+    phase.SetFlagA(P::kMarkOwner, false);
+    phase.Description = "<name>Phase difference</name> defines phase difference between particular "
+                        "channels. This is very simple and often practical way to accomplish some kind "
+                        "of stereo expansion.";
+
+    PluginParameter& delay = m_parameters[kDelay];
+    delay.DefineFloat("Delay", "Delay", 0.0, 0.02, 0.0);
+    delay.TextFunction = ParameterTextTime;
+    delay.SetFlagA(P::kInterpolable, true);
+    delay.Description = "<name>Delay</name> defines delay applied on the flanging signal.";
+    delay.UserInts[0] = delay.UserInts[1] = 3;
+
+    PluginParameter& minFrequency = m_parameters[kMinFrequency];
+    minFrequency.DefineFloat("MinFreq", "Min frequency", kLog10Of20Hz, kLog10Of20kHz, kLog10Of40Hz);
+    minFrequency.TextFunction = ParameterTextFrequency;
+    minFrequency.SetFlagA(P::kInterpolable, true);
+    minFrequency.SetFlagA(P::kRandomizable, false);
+    minFrequency.Description = "<name>Min frequency</name> defines minimal flanging signal frequency.";
+
+    PluginParameter& maxFrequency = m_parameters[kMaxFrequency];
+    maxFrequency.DefineFloat("MaxFreq", "Max frequency", kLog10Of20Hz, kLog10Of20kHz, kLog10Of20kHz);
+    maxFrequency.TextFunction = ParameterTextFrequency;
+    maxFrequency.SetFlagA(P::kInterpolable, true);
+    maxFrequency.SetFlagA(P::kRandomizable, false);
+    maxFrequency.Description = "<name>Max frequency</name> defines maximal flanging signal frequency.";
+
+    PluginParameter& jet = m_parameters[kJet];
+    jet.DefineFloat("TremoloDepth", "Jet", -1.0, 1.0, 0.0);
+    jet.TextFunction = ParameterTextPercent;
+    jet.SetFlagA(P::kMarkOwner, false);
+    jet.Description = "<name>Jet</name> defines how powerful additional tremolo effect is. It affects "
+                      "which part of the flaging signal is passed.";
+
+    PluginParameter& jetPhase = m_parameters[kJetPhase];
+    jetPhase.DefineFloat("TremoloPhase", "Jet phase", 0.0, 1.0, 0.0);
+    jetPhase.TextFunction = ParameterTextDegrees;
+    jetPhase.SetFlagA(P::kMarkOwner, false);
+    jetPhase.Description = "<name>Jet phase</name> defines phase offset of the tremolo generator to the "
+                           "flange shape generator.";
+
+    PluginParameter& saturation = m_parameters[kSaturation];
+    saturation.DefineFloat("Saturation", "Saturation", 0.0, 1.0, 0.0);
+    saturation.TextFunction = ParameterTextPercent;
+    saturation.Description =
+        "<name>Saturation</name> defines amount of saturation applied on the flanging signal.";
+}
+
+void VornikAudioEffectPlugin::DefineSynchronizationParameters() {
+    GetHostSync().DefineParameters(m_parameters[kFirstSync], m_parameters[kFirstSync + 1],
+                                   m_parameters[kFirstSync + 2], m_parameters[kFirstSync + 3], YString());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Preparation and update
+
+void VornikAudioEffectPlugin::ReserveLines(int32_t channel) {
+    // Storage only grows, so sizing each line once to its largest length here means that
+    // Update, which may run between blocks, never allocates.
+    const double fs = m_sampleRate;
+    const int32_t reserve = static_cast<int32_t>(m_maximumRange) + 1;
+    const auto grow = [](YAudioFilters::Delay<float>& line, int32_t largest) {
+        if (line.Capacity() >= largest) return;
+        const int32_t keep = line.Length();
+        line.Resize(largest);
+        line.Resize(keep);
+    };
+    grow(m_preDelay[channel], static_cast<int32_t>(fs * 0.02));
+    grow(m_dryLine[channel], kSincDryDelay + static_cast<int32_t>(m_maximumRange));
+    grow(m_modulated[channel], 2 * reserve + YAudioFilters::Vibrato<float>::kSincMargin);
+}
+
+int32_t VornikAudioEffectPlugin::Prepare(int32_t channels, double sampleRate) {
+    YModulationPluginBase::Prepare(channels, sampleRate);
+    m_maximumRange = m_sampleRate * kMaximumRangeSeconds;
+    const int32_t n = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
+    for (int32_t c = 0; c < n; ++c) {
+        ReserveLines(c);
+        m_modulated[c].Clear();
+        m_preDelay[c].Clear();
+        m_dryLine[c].Clear();
+        m_lowPassState[c].Clear();
+        m_highPassState[c].Clear();
+    }
+    m_currentRange = 0.0;
+    m_targetRange = 0.0;
+    m_rangeStep = 0.0;
+    m_evenHarmonics = 1.0;
+    m_saturation.Configure(YSaturationCurve::kRationalCubic, 0.0);
+    return 0;
+}
+
+void VornikAudioEffectPlugin::Update() {
+    if (!(m_sampleRate > 0.0)) return;
+    ScopedLock lock(*this);
+    YModulationPluginBase::Update();
+    const double fs = m_sampleRate;
+
+    m_highPass.Design(YBiquadFilterDesign::kHighPass,
+                      std::pow(10.0, m_parameters[kMinFrequency].EffectiveFloat()), fs, kFilterQ, 0.0);
+    m_lowPass.Design(YBiquadFilterDesign::kLowPass,
+                     std::pow(10.0, m_parameters[kMaxFrequency].EffectiveFloat()), fs, kFilterQ, 0.0);
+
+    double target = fs * m_parameters[kRange].EffectiveFloat();
+    if (!(target >= 1.0)) target = 1.0;
+    target = std::max(1.0, std::min(target, m_maximumRange));
+    m_targetRange = target;
+    if (m_currentRange == 0.0) {
+        m_currentRange = target;
+        m_rangeStep = 0.0;
+    } else {
+        m_rangeStep = std::clamp(target - m_currentRange, -kRangeGlideStep, kRangeGlideStep);
+    }
+
+    switch (m_parameters[kMode].Enum.Value) {
+    case kModeTape:
+        m_tapeDelay = static_cast<int32_t>(m_currentRange * 0.5);
+        break;
+    case kModeTape2:
+        m_tapeDelay = static_cast<int32_t>(m_currentRange);
+        break;
+    default:
+        m_tapeDelay = 0;
+        break;
+    }
+
+    const YEffectFrameSettings* settings = FrameSettings();
+    m_sinc = settings != nullptr && settings->Sinc != 0;
+    m_dryDelay = m_tapeDelay >= 1 || m_sinc;
+
+    double delaySamples = fs * m_parameters[kDelay].EffectiveFloat();
+    if (!(delaySamples >= 1.0)) delaySamples = 1.0;
+    const int32_t preLength = static_cast<int32_t>(std::min(delaySamples, fs * 0.02 + 1.0));
+    const double reserve = std::trunc(m_maximumRange) + 1.0;
+    const int32_t margin =
+        m_sinc ? YAudioFilters::Vibrato<float>::kSincMargin : YAudioFilters::Vibrato<float>::kCubicMargin;
+    const int32_t dryLength = (m_sinc ? kSincDryDelay : kCubicDryDelay) + m_tapeDelay;
+    const int32_t n = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
+    for (int32_t c = 0; c < n; ++c) {
+        m_preDelay[c].Resize(std::max(1, preLength));
+        m_modulated[c].Configure(reserve, margin, m_sinc);
+        m_dryLine[c].Resize(std::max(1, dryLength));
+    }
+    m_configured = true;
+}
+
+void VornikAudioEffectPlugin::Load(YXMLItem& item) {
+    ScopedLock lock(*this);
+    YModulationPluginBase::Load(item);
+    // Older states stored the range as a fraction of 25 ms.
+    if (item.HasAttribute("parameterRange")) {
+        PluginParameter& range = m_parameters[kRange];
+        range.Float.Value = item.GetAttribute("parameterRange").ToDouble() * 0.04;
+        range.ClampValue();
+        Update();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Processing
+
+void VornikAudioEffectPlugin::ClearChannel(int32_t channel) noexcept {
+    m_modulated[channel].Clear();
+    m_preDelay[channel].Clear();
+    m_dryLine[channel].Clear();
+    m_lowPassState[channel].Clear();
+    m_highPassState[channel].Clear();
+}
+
+void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* const* inputs,
+                                      float* const* outputs, int32_t frames) {
+    if (frames <= 0 || inputs == nullptr || outputs == nullptr) return;
+    HostPhase(context);
+    RefreshGenerator();
+    ScopedLock lock(*this);
+
+    const int32_t channels = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
+    if (!m_configured) {
+        // Nothing is sized before the first update: pass the signal through untouched.
+        for (int32_t c = 0; c < channels; ++c)
+            if (inputs[c] != nullptr && outputs[c] != nullptr && inputs[c] != outputs[c])
+                std::memmove(outputs[c], inputs[c], sizeof(float) * static_cast<size_t>(frames));
+        return;
+    }
+
+    ChannelBlock block;
+    TakeRamp(m_parameters[kDepth], frames, block.Depth, block.DepthStep);
+    TakeRamp(m_parameters[kFeedback], frames, block.Feedback, block.FeedbackStep);
+    TakeRamp(m_parameters[kJet], frames, block.Jet, block.JetStep);
+    TakeRamp(m_parameters[kJetPhase], frames, block.JetPhase, block.JetPhaseStep);
+    const double phaseDifference = m_parameters[kPhaseDifference].EffectiveFloat();
+    m_saturationAmount = m_parameters[kSaturation].EffectiveFloat();
+    m_saturationComplement = 1.0 - m_saturationAmount;
+
+    block.Frames = frames;
+    block.LowPass = &m_lowPass;
+    block.HighPass = &m_highPass;
+    block.Generator = &Generator();
+    block.Increment = m_increment;
+    block.Curve = &m_saturation;
+    block.SaturationAmount = m_saturationAmount;
+    block.SaturationComplement = m_saturationComplement;
+    block.EvenHarmonics = m_evenHarmonics;
+    block.Sinc = m_sinc;
+    block.Saturate = m_saturationAmount >= kChangeEpsilon;
+    block.JetActive = std::fabs(block.Jet) >= kChangeEpsilon || std::fabs(block.JetStep) >= kChangeEpsilon;
+    block.DryDelay = m_dryDelay;
+    block.Moving = block.DepthStep != 0.0 || block.FeedbackStep != 0.0 || m_rangeStep != 0.0;
+    const Runner runner = SelectRunner(block);
+
+    // Channel c runs at o0 + c·pd, o0 lifting every phase to zero or above.
+    const double firstOffset = phaseDifference < 0.0 ? -8.0 * phaseDifference : 0.0;
+    const double phase = m_phase;
+    double range = m_currentRange, rangeStep = m_rangeStep;
+    for (int32_t c = 0; c < channels; ++c) {
+        if (inputs[c] == nullptr || outputs[c] == nullptr) continue;
+        const double channelPhase = phase + (firstOffset + c * phaseDifference);
+        block.Input = inputs[c];
+        block.Output = outputs[c];
+        block.Modulation = ModulationBlock(c, channelPhase, m_increment, frames);
+        block.JetOrigin = channelPhase;
+
+        ModulatedLineT& line = m_modulated[c];
+        block.Line = line.Samples();
+        block.LineLength = line.Length();
+        block.LinePosition = line.Position();
+        block.HalfMargin = static_cast<double>(line.Margin() / 2);
+        block.TwiceReserve = 2.0 * line.Reserve();
+        block.PreDelay = m_preDelay[c].Samples();
+        block.PreDelayLength = m_preDelay[c].Length();
+        block.PreDelayPosition = m_preDelay[c].Position();
+        block.Dry = m_dryLine[c].Samples();
+        block.DryLength = m_dryLine[c].Length();
+        block.DryPosition = m_dryLine[c].Position();
+        block.LowPassState = m_lowPassState[c];
+        block.HighPassState = m_highPassState[c];
+        block.Range = m_currentRange;
+        block.RangeStep = m_rangeStep;
+        block.RangeTarget = m_targetRange;
+
+        if (m_generalOnly) {
+            RunGeneral(block, m_preDelay[c], m_dryLine[c], line);
+        } else {
+            runner(block);
+            line.SetPosition(block.LinePosition);
+            m_preDelay[c].SetPosition(block.PreDelayPosition);
+            m_dryLine[c].SetPosition(block.DryPosition);
+        }
+        m_lowPassState[c] = block.LowPassState;
+        m_highPassState[c] = block.HighPassState;
+        range = block.Range;
+        rangeStep = block.RangeStep;
+
+        // A NaN or infinity that got in would otherwise circulate in the feedback loop and the
+        // filters for ever: drop this channel's history and its (unusable) block.
+        if (AnyNonFinite(block.Output, frames) || !IsFinite(block.LowPassState) ||
+            !IsFinite(block.HighPassState)) {
+            ClearChannel(c);
+            std::fill(block.Output, block.Output + frames, 0.0f);
+        }
+    }
+    if (channels > 0) {
+        m_currentRange = range;
+        m_rangeStep = rangeStep;
+    }
+    AdvancePhase(frames);
+}
+
+bool VornikAudioEffectPlugin::TailSilent() {
+    ScopedLock lock(*this);
+    const int32_t channels = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
+    for (int32_t c = 0; c < channels; ++c) {
+        const float* d = m_modulated[c].Data();
+        const int32_t n = m_modulated[c].Length();
+        for (int32_t i = 0; i < n; ++i)
+            if (!(std::fabs(d[i]) < kSilence)) return false;
+    }
+    return true;
+}

@@ -1,0 +1,125 @@
+// VornikAudioEffectPlugin: the flanger. Each channel's wet path runs through a short
+// pre-delay, a low-pass/high-pass pair, an optional saturator and a swept delay line with
+// feedback; the output mixes that wet signal with the (optionally delayed) dry signal.
+#pragma once
+
+#include "effect/YBiquadFilter.h"
+#include "effect/YDelay.h"
+#include "effect/YModulationPluginBase.h"
+#include "effect/YSaturationCurve.h"
+#include "effect/YVibrato.h"
+
+#include <cstdint>
+
+class VornikAudioEffectPlugin : public YModulationPluginBase {
+public:
+    enum ParameterIndex : int32_t {
+        kMode = 0,
+        kDepth = 1,
+        kRange = 2,
+        kRate = 3,
+        kFeedback = 4,
+        kPhaseDifference = 5,
+        kDelay = 6,
+        kMinFrequency = 7,
+        kMaxFrequency = 8,
+        kJet = 9,
+        kJetPhase = 10,
+        kSaturation = 11,
+        kFirstSync = 12, // switch, length, type, phase
+        kParameterCount = 16,
+    };
+    enum Mode : int32_t { kModeDefault = 0, kModeTape = 1, kModeTape2 = 2 };
+    static constexpr int32_t kModeCount = 3;
+    static const char* const kModeNames[kModeCount];
+
+    // The widest sweep: 10 ms of delay either side of the centre.
+    static constexpr double kMaximumRangeSeconds = 0.01;
+    // Fastest change of the range: samples of range per sample.
+    static constexpr double kRangeGlideStep = 0.01;
+
+    VornikAudioEffectPlugin();
+    ~VornikAudioEffectPlugin() override;
+
+    void Update() override;
+    void Load(YXMLItem& item) override;
+    int32_t Prepare(int32_t channels, double sampleRate) override;
+    void Process(const YProcessingContext& context, float* const* inputs, float* const* outputs,
+                 int32_t frames) override;
+    bool TailSilent() override;
+    void DefineSynchronizationParameters() override;
+
+    // --- State, for the editor and for tests ---
+
+    double MaximumRange() const noexcept { return m_maximumRange; }
+    double CurrentRange() const noexcept { return m_currentRange; }
+    double TargetRange() const noexcept { return m_targetRange; }
+    double RangeStep() const noexcept { return m_rangeStep; }
+    // Dry-signal delay of the tape modes, in samples (0 in the default mode).
+    int32_t TapeDelay() const noexcept { return m_tapeDelay; }
+    bool DryDelayed() const noexcept { return m_dryDelay; }
+    bool SincInterpolation() const noexcept { return m_sinc; }
+    const YBiquadFilterDesign& LowPass() const noexcept { return m_lowPass; }
+    const YBiquadFilterDesign& HighPass() const noexcept { return m_highPass; }
+    const YSaturationCurve& Saturation() const noexcept { return m_saturation; }
+    const YAudioFilters::Vibrato<float>& ModulatedLine(int32_t channel) const { return m_modulated[channel]; }
+    const YAudioFilters::Delay<float>& PreDelayLine(int32_t channel) const { return m_preDelay[channel]; }
+    const YAudioFilters::Delay<float>& DryLine(int32_t channel) const { return m_dryLine[channel]; }
+    PluginParameter& ShapeParameter() noexcept { return m_shape; }
+
+    // Runs every block through the unspecialised loop: the reference the specialised loops
+    // are checked against.
+    void SetGeneralPathOnly(bool on) noexcept { m_generalOnly = on; }
+
+    // Everything one channel's block needs; the loops read it and write back the line
+    // positions, filter states and the range reached.
+    struct ChannelBlock;
+
+private:
+    // Lines whose storage the processing loop walks with its own indices.
+    class ModulatedLineT : public YAudioFilters::Vibrato<float> {
+    public:
+        float* Samples() noexcept { return m_data.get(); }
+        void SetPosition(int32_t position) noexcept { m_position = position; }
+    };
+    class DelayLineT : public YAudioFilters::Delay<float> {
+    public:
+        float* Samples() noexcept { return m_data.get(); }
+        void SetPosition(int32_t position) noexcept { m_position = position; }
+    };
+
+    void DefineParameters();
+    // Makes sure that no later Update needs to allocate for channel c.
+    void ReserveLines(int32_t channel);
+    // Clears a channel whose lines or filters hold a non-finite value.
+    void ClearChannel(int32_t channel) noexcept;
+
+    PluginParameter m_parameters[kParameterCount];
+    PluginParameter m_shape;
+
+    ModulatedLineT m_modulated[kMaxChannels];
+    DelayLineT m_preDelay[kMaxChannels];
+    DelayLineT m_dryLine[kMaxChannels];
+
+    double m_maximumRange = 0.0;
+    double m_currentRange = 0.0;
+    double m_targetRange = 0.0;
+    double m_rangeStep = 0.0;
+
+    YBiquadFilterDesign m_lowPass;
+    YBiquadFilterDesign m_highPass;
+    YBiquadFilterState m_lowPassState[kMaxChannels];
+    YBiquadFilterState m_highPassState[kMaxChannels];
+
+    YSaturationCurve m_saturation;
+    double m_saturationAmount = 0.0;
+    double m_saturationComplement = 1.0;
+    double m_evenHarmonics = 1.0; // K
+
+    bool m_dryDelay = false;
+    bool m_sinc = false;
+    int32_t m_tapeDelay = 0;
+    // Lines are sized by Update; until then Process passes its input through.
+    bool m_configured = false;
+    bool m_generalOnly = false;
+};
