@@ -41,18 +41,11 @@ struct VornikAudioEffectPlugin::ChannelBlock {
     const double* Modulation = nullptr; // the declicked LFO values of this channel
     int32_t Frames = 0;
 
-    // The swept line: storage, length, position, and the read origin's two terms.
+    // The swept line's storage and length, and the read origin's two terms.
     float* Line = nullptr;
     int32_t LineLength = 1;
-    int32_t LinePosition = 0;
     double HalfMargin = 0.0;   // trunc(margin / 2)
     double TwiceReserve = 0.0; // 2R
-    float* PreDelay = nullptr;
-    int32_t PreDelayLength = 1;
-    int32_t PreDelayPosition = 0;
-    float* Dry = nullptr;
-    int32_t DryLength = 1;
-    int32_t DryPosition = 0;
 
     const YBiquadFilterDesign* LowPass = nullptr;
     const YBiquadFilterDesign* HighPass = nullptr;
@@ -79,7 +72,6 @@ struct VornikAudioEffectPlugin::ChannelBlock {
     bool Saturate = false;
     bool JetActive = false;
     bool DryDelay = false;
-    bool Moving = false; // Depth or Feedback ramps, or the range glides
 };
 
 namespace {
@@ -198,7 +190,7 @@ inline double WetGain(double depth) noexcept { return std::clamp(depth, -1.0, 1.
 inline double DryGain(double depth) noexcept { return std::min(2.0 - std::fabs(depth), 1.0); }
 
 // The loop as the algorithm reads, every choice made per sample and every line used through
-// its own operations. The specialised loops below must give exactly its numbers.
+// its own operations. The fast path below must give exactly its numbers.
 void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFilters::Delay<float>& dryLine,
                 YAudioFilters::Vibrato<float>& line) noexcept {
     const double* table = YAudioFilters::SincTable();
@@ -244,125 +236,195 @@ void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFi
     b.RangeStep = rangeStep;
     b.LowPassState = lp;
     b.HighPassState = hp;
-    b.LinePosition = line.Position();
-    b.PreDelayPosition = preDelay.Position();
-    b.DryPosition = dryLine.Position();
 }
 
-// The same loop with the block's choices fixed at compile time and the rings walked through
-// local indices.
-template <bool kSinc, bool kSaturate, bool kJet, bool kDryDelay, bool kMoving>
-void RunSpecialised(ChannelBlock& b) noexcept {
-    const double* table = YAudioFilters::SincTable();
-    const int32_t frames = b.Frames;
-    const float* in = b.Input;
-    float* out = b.Output;
-    const double* modulation = b.Modulation;
+// ---------------------------------------------------------------------------------------------
+// The fast path: the same arithmetic, reorganised. The wet input (pre-delay, filters,
+// saturation) does not depend on the feedback loop, so it runs as a pass of its own; then the
+// swept-line pass reads taps, writes the line and mixes. Channels run in pairs through both
+// passes, which hides the latency of the filter recursions, and the block's choices are fixed
+// at compile time.
 
-    float* line = b.Line;
-    const int32_t lineLength = b.LineLength;
-    int32_t linePosition = b.LinePosition;
-    float* pre = b.PreDelay;
-    const int32_t preLength = b.PreDelayLength;
-    int32_t prePosition = b.PreDelayPosition;
-    float* dryRing = b.Dry;
-    const int32_t dryLength = b.DryLength;
-    int32_t dryPosition = b.DryPosition;
+struct Ring {
+    float* Data = nullptr;
+    int32_t Length = 1;
+    int32_t Position = 0;
 
-    const YBiquadFilterDesign& lowPass = *b.LowPass;
-    const YBiquadFilterDesign& highPass = *b.HighPass;
-    YBiquadFilterState lp = b.LowPassState, hp = b.HighPassState;
+    float PushPop(float x) noexcept {
+        const float y = Data[Position];
+        Data[Position] = x;
+        if (++Position >= Length) Position = 0;
+        return y;
+    }
+};
 
-    double range = b.Range, rangeStep = b.RangeStep;
-    const double rangeTarget = b.RangeTarget;
-    double depth = b.Depth, feedback = b.Feedback, jet = b.Jet, jetPhase = b.JetPhase;
-    const double depthStep = b.DepthStep, feedbackStep = b.FeedbackStep;
-    const double jetStep = b.JetStep, jetPhaseStep = b.JetPhaseStep;
+// One channel as the passes see it.
+struct Lane {
+    const float* Input = nullptr;       // at the chunk start
+    float* Output = nullptr;            // at the chunk start
+    const double* Modulation = nullptr; // limited LFO values of the chunk
+    float* Wet = nullptr;               // float(v) of the chunk
+    Ring PreDelay, Line, Dry;
+    YBiquadFilterState LowPass, HighPass;
+    double JetOrigin = 0.0;
+};
+
+// Ramps and glide where a chunk starts; every pair starts the chunk from the same values and
+// reaches the same ones.
+struct Progress {
+    double Depth, Feedback, Jet, JetPhase, Range, RangeStep;
+};
+
+struct Shared {
+    const YBiquadFilterDesign* LowPass;
+    const YBiquadFilterDesign* HighPass;
+    const YSaturationCurve* Curve;
+    double SaturationAmount, SaturationComplement, EvenHarmonics;
+    double DepthStep, FeedbackStep, JetStep, JetPhaseStep, RangeTarget;
+    double HalfMargin, TwiceReserve;
+    const float* LfoTable;
+    double LfoScale, Increment;
+    const double* SincTable;
+};
+
+// The generator's table lookup (linear between entries), as the generator does it.
+inline double LfoLookup(const float* table, double s) noexcept {
+    constexpr int32_t N = YSignalGenerator::kTableLength;
+    if (!(s >= 0.0 && s < 1e15)) {
+        if (!std::isfinite(s)) return table[0];
+        s = std::fmod(s, static_cast<double>(N));
+        if (s < 0.0) s += N;
+    }
+    const auto i = static_cast<int64_t>(s);
+    const auto f = static_cast<float>(s - static_cast<double>(i));
+    const auto k = static_cast<size_t>(i & (N - 1));
+    return (1.0f - f) * table[k] + f * table[k + 1];
+}
+
+template <int N, bool kSaturate> void WetPass(Lane* lanes, int32_t count, const Shared& sh) noexcept {
+    const YBiquadFilterDesign& lowPass = *sh.LowPass;
+    const YBiquadFilterDesign& highPass = *sh.HighPass;
+    Ring pre[N];
+    YBiquadFilterState lp[N], hp[N];
+    for (int l = 0; l < N; ++l) {
+        pre[l] = lanes[l].PreDelay;
+        lp[l] = lanes[l].LowPass;
+        hp[l] = lanes[l].HighPass;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        for (int l = 0; l < N; ++l) {
+            const float p = pre[l].PushPop(lanes[l].Input[i]);
+            double v = static_cast<double>(p + kInputGuard);
+            v = lowPass.Process(v, lp[l]);
+            if constexpr (kSaturate) v += kFilterGuard;
+            v = highPass.Process(v, hp[l]);
+            if constexpr (kSaturate) {
+                const double y = sh.Curve->Evaluate(v);
+                const double e = y - v;
+                v = sh.SaturationAmount * (y + sh.EvenHarmonics * (e * e)) + sh.SaturationComplement * v;
+            }
+            lanes[l].Wet[i] = static_cast<float>(v);
+        }
+    }
+    for (int l = 0; l < N; ++l) {
+        lanes[l].PreDelay = pre[l];
+        lanes[l].LowPass = lp[l];
+        lanes[l].HighPass = hp[l];
+    }
+}
+
+inline int32_t LineIndex(const Ring& line, const Shared& sh, double offset, double& t) noexcept {
+    double p = offset + sh.HalfMargin + sh.TwiceReserve;
+    if (!(p >= 0.0)) p = 0.0;
+    const double limit = static_cast<double>(line.Length);
+    if (p > limit) p = limit;
+    const int32_t k = static_cast<int32_t>(p);
+    t = p - k;
+    int32_t i = k + line.Position;
+    if (i >= line.Length) i -= line.Length;
+    if (i >= line.Length) i -= line.Length;
+    return i;
+}
+
+template <int N, bool kSinc, bool kJet, bool kDryDelay, bool kMoving>
+void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progress& progress) noexcept {
+    Ring line[N], dry[N];
+    for (int l = 0; l < N; ++l) {
+        line[l] = lanes[l].Line;
+        dry[l] = lanes[l].Dry;
+    }
+    double depth = progress.Depth, feedback = progress.Feedback;
+    double jet = progress.Jet, jetPhase = progress.JetPhase;
+    double range = progress.Range, rangeStep = progress.RangeStep;
     const double wetFixed = WetGain(depth), dryFixed = DryGain(depth);
-    const double amount = b.SaturationAmount, complement = b.SaturationComplement, K = b.EvenHarmonics;
-
-    for (int32_t i = 0; i < frames; ++i) {
-        const double offset = (LimitModulation(modulation[i]) - 1.0) * range;
-        float tap;
-        if constexpr (kSinc)
-            tap = ReadSinc(b, linePosition, offset, table);
-        else
-            tap = ReadCubic(b, linePosition, offset);
-
+    for (int32_t i = 0; i < count; ++i) {
+        float tap[N];
+        for (int l = 0; l < N; ++l) {
+            const double offset = (lanes[l].Modulation[i] - 1.0) * range;
+            double t;
+            const int32_t index = LineIndex(line[l], sh, offset, t);
+            if constexpr (kSinc)
+                tap[l] = SincAt(line[l].Data, line[l].Length, index, t, sh.SincTable);
+            else
+                tap[l] = CubicAt(line[l].Data, line[l].Length, index, static_cast<float>(t));
+        }
         if constexpr (kMoving) {
             range += rangeStep;
-            if (rangeStep > 0.0 ? range >= rangeTarget : range < rangeTarget) {
-                range = rangeTarget;
+            if (rangeStep > 0.0 ? range >= sh.RangeTarget : range < sh.RangeTarget) {
+                range = sh.RangeTarget;
                 rangeStep = 0.0;
             }
         }
-
-        double gain = 1.0;
-        if constexpr (kJet) gain = JetGain(b, i, jet, jetPhase);
-
-        const float x = in[i];
-        const float p = pre[prePosition];
-        pre[prePosition] = x;
-        if (++prePosition >= preLength) prePosition = 0;
-
-        double v = static_cast<double>(p + kInputGuard);
-        v = lowPass.Process(v, lp);
-        if constexpr (kSaturate) v += kFilterGuard;
-        v = highPass.Process(v, hp);
-        if constexpr (kSaturate) {
-            const double y = b.Curve->Evaluate(v);
-            const double e = y - v;
-            v = amount * (y + K * (e * e)) + complement * v;
+        const double wet = kMoving ? WetGain(depth) : wetFixed;
+        const double dryGain = kMoving ? DryGain(depth) : dryFixed;
+        for (int l = 0; l < N; ++l) {
+            double gain = 1.0;
+            if constexpr (kJet) {
+                const double u =
+                    LfoLookup(sh.LfoTable,
+                              (lanes[l].JetOrigin + (first + i + 1) * sh.Increment + jetPhase) * sh.LfoScale);
+                double q = (u + 1.0) * 0.5;
+                if (jet >= 0.0) q -= 1.0;
+                gain = 1.0 + q * jet;
+            }
+            const float x = lanes[l].Input[i];
+            float* slot = line[l].Data + line[l].Position;
+            *slot = static_cast<float>(tap[l] * feedback) + lanes[l].Wet[i];
+            if (++line[l].Position >= line[l].Length) line[l].Position = 0;
+            float d = x;
+            if constexpr (kDryDelay) d = dry[l].PushPop(x);
+            lanes[l].Output[i] = static_cast<float>(gain * wet * tap[l] + d * dryGain);
         }
-        line[linePosition] = static_cast<float>(tap * feedback) + static_cast<float>(v);
-        if (++linePosition >= lineLength) linePosition = 0;
-
-        float dry = x;
-        if constexpr (kDryDelay) {
-            dry = dryRing[dryPosition];
-            dryRing[dryPosition] = x;
-            if (++dryPosition >= dryLength) dryPosition = 0;
-        }
-
         if constexpr (kMoving) {
-            out[i] = static_cast<float>(gain * WetGain(depth) * tap + dry * DryGain(depth));
-            depth += depthStep;
-            feedback += feedbackStep;
-        } else {
-            out[i] = static_cast<float>(gain * wetFixed * tap + dry * dryFixed);
+            depth += sh.DepthStep;
+            feedback += sh.FeedbackStep;
         }
         if constexpr (kJet) {
-            jet += jetStep;
-            jetPhase += jetPhaseStep;
+            jet += sh.JetStep;
+            jetPhase += sh.JetPhaseStep;
         }
     }
-    b.Range = range;
-    b.RangeStep = rangeStep;
-    b.LowPassState = lp;
-    b.HighPassState = hp;
-    b.LinePosition = linePosition;
-    b.PreDelayPosition = prePosition;
-    b.DryPosition = dryPosition;
+    for (int l = 0; l < N; ++l) {
+        lanes[l].Line = line[l];
+        lanes[l].Dry = dry[l];
+    }
+    progress = {depth, feedback, jet, jetPhase, range, rangeStep};
 }
 
-using Runner = void (*)(ChannelBlock&) noexcept;
+// The passes for one chunk of N channels, chosen by the block's five choices.
+using WetRunner = void (*)(Lane*, int32_t, const Shared&) noexcept;
+using LineRunner = void (*)(Lane*, int32_t, int32_t, const Shared&, Progress&) noexcept;
 
-template <int kIndex> constexpr Runner RunnerAt() {
-    return &RunSpecialised<(kIndex & 1) != 0, (kIndex & 2) != 0, (kIndex & 4) != 0, (kIndex & 8) != 0,
-                           (kIndex & 16) != 0>;
+template <int N, int kIndex> constexpr LineRunner LineRunnerAt() {
+    return &LinePass<N, (kIndex & 1) != 0, (kIndex & 2) != 0, (kIndex & 4) != 0, (kIndex & 8) != 0>;
 }
 
-template <int... kIndex> constexpr auto MakeRunners(std::integer_sequence<int, kIndex...>) {
-    return std::array<Runner, sizeof...(kIndex)>{RunnerAt<kIndex>()...};
+template <int N, int... kIndex> constexpr auto MakeLineRunners(std::integer_sequence<int, kIndex...>) {
+    return std::array<LineRunner, sizeof...(kIndex)>{LineRunnerAt<N, kIndex>()...};
 }
 
-constexpr auto kRunners = MakeRunners(std::make_integer_sequence<int, 32>{});
-
-Runner SelectRunner(const ChannelBlock& b) noexcept {
-    const int index = (b.Sinc ? 1 : 0) | (b.Saturate ? 2 : 0) | (b.JetActive ? 4 : 0) | (b.DryDelay ? 8 : 0) |
-                      (b.Moving ? 16 : 0);
-    return kRunners[static_cast<size_t>(index)];
-}
+constexpr auto kLineRunners1 = MakeLineRunners<1>(std::make_integer_sequence<int, 16>{});
+constexpr auto kLineRunners2 = MakeLineRunners<2>(std::make_integer_sequence<int, 16>{});
 
 // True when any of the samples is infinite or NaN.
 bool AnyNonFinite(const float* samples, int32_t count) noexcept {
@@ -639,7 +701,7 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
         return;
     }
 
-    ChannelBlock block;
+    BlockSettings block;
     TakeRamp(m_parameters[kDepth], frames, block.Depth, block.DepthStep);
     TakeRamp(m_parameters[kFeedback], frames, block.Feedback, block.FeedbackStep);
     TakeRamp(m_parameters[kJet], frames, block.Jet, block.JetStep);
@@ -647,8 +709,45 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
     const double phaseDifference = m_parameters[kPhaseDifference].EffectiveFloat();
     m_saturationAmount = m_parameters[kSaturation].EffectiveFloat();
     m_saturationComplement = 1.0 - m_saturationAmount;
+    block.Saturate = m_saturationAmount >= kChangeEpsilon;
+    block.JetActive = std::fabs(block.Jet) >= kChangeEpsilon || std::fabs(block.JetStep) >= kChangeEpsilon;
+    block.Moving = block.DepthStep != 0.0 || block.FeedbackStep != 0.0 || m_rangeStep != 0.0;
 
+    // Channel c runs at o0 + c·pd, o0 lifting every phase to zero or above.
+    const double firstOffset = phaseDifference < 0.0 ? -8.0 * phaseDifference : 0.0;
+    for (int32_t c = 0; c < channels; ++c)
+        block.ChannelPhase[c] = m_phase + (firstOffset + c * phaseDifference);
+
+    if (m_generalOnly)
+        ProcessGeneral(block, inputs, outputs, frames);
+    else
+        ProcessFast(block, inputs, outputs, frames);
+
+    // A NaN or infinity that got in would otherwise circulate in the feedback loop and the
+    // filters for ever: drop the channel's history and its (unusable) block.
+    for (int32_t c = 0; c < channels; ++c) {
+        if (inputs[c] == nullptr || outputs[c] == nullptr) continue;
+        if (AnyNonFinite(outputs[c], frames) || !IsFinite(m_lowPassState[c]) ||
+            !IsFinite(m_highPassState[c])) {
+            ClearChannel(c);
+            std::fill(outputs[c], outputs[c] + frames, 0.0f);
+        }
+    }
+    AdvancePhase(frames);
+}
+
+void VornikAudioEffectPlugin::ProcessGeneral(const BlockSettings& settings, float* const* inputs,
+                                             float* const* outputs, int32_t frames) {
+    ChannelBlock block;
     block.Frames = frames;
+    block.Depth = settings.Depth;
+    block.DepthStep = settings.DepthStep;
+    block.Feedback = settings.Feedback;
+    block.FeedbackStep = settings.FeedbackStep;
+    block.Jet = settings.Jet;
+    block.JetStep = settings.JetStep;
+    block.JetPhase = settings.JetPhase;
+    block.JetPhaseStep = settings.JetPhaseStep;
     block.LowPass = &m_lowPass;
     block.HighPass = &m_highPass;
     block.Generator = &Generator();
@@ -658,68 +757,138 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
     block.SaturationComplement = m_saturationComplement;
     block.EvenHarmonics = m_evenHarmonics;
     block.Sinc = m_sinc;
-    block.Saturate = m_saturationAmount >= kChangeEpsilon;
-    block.JetActive = std::fabs(block.Jet) >= kChangeEpsilon || std::fabs(block.JetStep) >= kChangeEpsilon;
+    block.Saturate = settings.Saturate;
+    block.JetActive = settings.JetActive;
     block.DryDelay = m_dryDelay;
-    block.Moving = block.DepthStep != 0.0 || block.FeedbackStep != 0.0 || m_rangeStep != 0.0;
-    const Runner runner = SelectRunner(block);
 
-    // Channel c runs at o0 + c·pd, o0 lifting every phase to zero or above.
-    const double firstOffset = phaseDifference < 0.0 ? -8.0 * phaseDifference : 0.0;
-    const double phase = m_phase;
+    const int32_t channels = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
     double range = m_currentRange, rangeStep = m_rangeStep;
+    bool any = false;
     for (int32_t c = 0; c < channels; ++c) {
         if (inputs[c] == nullptr || outputs[c] == nullptr) continue;
-        const double channelPhase = phase + (firstOffset + c * phaseDifference);
         block.Input = inputs[c];
         block.Output = outputs[c];
-        block.Modulation = ModulationBlock(c, channelPhase, m_increment, frames);
-        block.JetOrigin = channelPhase;
-
+        block.Modulation = ModulationBlock(c, settings.ChannelPhase[c], m_increment, frames);
+        block.JetOrigin = settings.ChannelPhase[c];
         ModulatedLineT& line = m_modulated[c];
         block.Line = line.Samples();
         block.LineLength = line.Length();
-        block.LinePosition = line.Position();
         block.HalfMargin = static_cast<double>(line.Margin() / 2);
         block.TwiceReserve = 2.0 * line.Reserve();
-        block.PreDelay = m_preDelay[c].Samples();
-        block.PreDelayLength = m_preDelay[c].Length();
-        block.PreDelayPosition = m_preDelay[c].Position();
-        block.Dry = m_dryLine[c].Samples();
-        block.DryLength = m_dryLine[c].Length();
-        block.DryPosition = m_dryLine[c].Position();
         block.LowPassState = m_lowPassState[c];
         block.HighPassState = m_highPassState[c];
         block.Range = m_currentRange;
         block.RangeStep = m_rangeStep;
         block.RangeTarget = m_targetRange;
-
-        if (m_generalOnly) {
-            RunGeneral(block, m_preDelay[c], m_dryLine[c], line);
-        } else {
-            runner(block);
-            line.SetPosition(block.LinePosition);
-            m_preDelay[c].SetPosition(block.PreDelayPosition);
-            m_dryLine[c].SetPosition(block.DryPosition);
-        }
+        RunGeneral(block, m_preDelay[c], m_dryLine[c], line);
         m_lowPassState[c] = block.LowPassState;
         m_highPassState[c] = block.HighPassState;
         range = block.Range;
         rangeStep = block.RangeStep;
-
-        // A NaN or infinity that got in would otherwise circulate in the feedback loop and the
-        // filters for ever: drop this channel's history and its (unusable) block.
-        if (AnyNonFinite(block.Output, frames) || !IsFinite(block.LowPassState) ||
-            !IsFinite(block.HighPassState)) {
-            ClearChannel(c);
-            std::fill(block.Output, block.Output + frames, 0.0f);
-        }
+        any = true;
     }
-    if (channels > 0) {
+    if (any) {
         m_currentRange = range;
         m_rangeStep = rangeStep;
     }
-    AdvancePhase(frames);
+}
+
+void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* const* inputs,
+                                          float* const* outputs, int32_t frames) {
+    const YSignalGenerator& generator = Generator();
+    Shared shared;
+    shared.LowPass = &m_lowPass;
+    shared.HighPass = &m_highPass;
+    shared.Curve = &m_saturation;
+    shared.SaturationAmount = m_saturationAmount;
+    shared.SaturationComplement = m_saturationComplement;
+    shared.EvenHarmonics = m_evenHarmonics;
+    shared.DepthStep = settings.DepthStep;
+    shared.FeedbackStep = settings.FeedbackStep;
+    shared.JetStep = settings.JetStep;
+    shared.JetPhaseStep = settings.JetPhaseStep;
+    shared.RangeTarget = m_targetRange;
+    shared.LfoTable = generator.Table();
+    shared.LfoScale = generator.LookupScale();
+    shared.Increment = m_increment;
+    shared.SincTable = YAudioFilters::SincTable();
+
+    // The channels with buffers, side by side.
+    const int32_t channels = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
+    Lane lanes[kMaxChannels];
+    int32_t channelOf[kMaxChannels];
+    int32_t count = 0;
+    for (int32_t c = 0; c < channels; ++c) {
+        if (inputs[c] == nullptr || outputs[c] == nullptr) continue;
+        Lane& lane = lanes[count];
+        channelOf[count++] = c;
+        lane.PreDelay = {m_preDelay[c].Samples(), m_preDelay[c].Length(), m_preDelay[c].Position()};
+        lane.Line = {m_modulated[c].Samples(), m_modulated[c].Length(), m_modulated[c].Position()};
+        lane.Dry = {m_dryLine[c].Samples(), m_dryLine[c].Length(), m_dryLine[c].Position()};
+        lane.LowPass = m_lowPassState[c];
+        lane.HighPass = m_highPassState[c];
+        lane.JetOrigin = settings.ChannelPhase[c];
+        lane.Modulation = m_lfo[c];
+        lane.Wet = m_wet[c];
+    }
+    if (count == 0) return;
+    // Every line has the same configuration.
+    shared.HalfMargin = static_cast<double>(m_modulated[channelOf[0]].Margin() / 2);
+    shared.TwiceReserve = 2.0 * m_modulated[channelOf[0]].Reserve();
+
+    const int lineIndex =
+        (m_sinc ? 1 : 0) | (settings.JetActive ? 2 : 0) | (m_dryDelay ? 4 : 0) | (settings.Moving ? 8 : 0);
+    const LineRunner line1 = kLineRunners1[static_cast<size_t>(lineIndex)];
+    const LineRunner line2 = kLineRunners2[static_cast<size_t>(lineIndex)];
+    const WetRunner wet1 = settings.Saturate ? &WetPass<1, true> : &WetPass<1, false>;
+    const WetRunner wet2 = settings.Saturate ? &WetPass<2, true> : &WetPass<2, false>;
+
+    const YEffectFrameSettings* frame = FrameSettings();
+    const bool declick = frame == nullptr || frame->ModulationDeclick != 0;
+    Progress progress{settings.Depth,    settings.Feedback, settings.Jet,
+                      settings.JetPhase, m_currentRange,    m_rangeStep};
+    for (int32_t first = 0; first < frames; first += kChunk) {
+        const int32_t n = std::min(kChunk, frames - first);
+        for (int32_t k = 0; k < count; ++k) {
+            const int32_t c = channelOf[k];
+            double* values = m_lfo[c];
+            const double origin = settings.ChannelPhase[c];
+            for (int32_t i = 0; i < n; ++i)
+                values[i] =
+                    LfoLookup(shared.LfoTable,
+                              (origin + static_cast<double>(first + i) * m_increment) * shared.LfoScale);
+            if (declick) {
+                if (first == 0 && m_generatorChanged) m_declickers[c].Arm();
+                m_declickers[c].Run(values, n);
+            }
+            for (int32_t i = 0; i < n; ++i) values[i] = LimitModulation(values[i]);
+            lanes[k].Input = inputs[c] + first;
+            lanes[k].Output = outputs[c] + first;
+        }
+        Progress reached = progress;
+        int32_t k = 0;
+        for (; k + 1 < count; k += 2) {
+            wet2(lanes + k, n, shared);
+            reached = progress;
+            line2(lanes + k, first, n, shared, reached);
+        }
+        if (k < count) {
+            wet1(lanes + k, n, shared);
+            reached = progress;
+            line1(lanes + k, first, n, shared, reached);
+        }
+        progress = reached;
+    }
+    for (int32_t k = 0; k < count; ++k) {
+        const int32_t c = channelOf[k];
+        m_preDelay[c].SetPosition(lanes[k].PreDelay.Position);
+        m_modulated[c].SetPosition(lanes[k].Line.Position);
+        m_dryLine[c].SetPosition(lanes[k].Dry.Position);
+        m_lowPassState[c] = lanes[k].LowPass;
+        m_highPassState[c] = lanes[k].HighPass;
+    }
+    m_currentRange = progress.Range;
+    m_rangeStep = progress.RangeStep;
 }
 
 bool VornikAudioEffectPlugin::TailSilent() {

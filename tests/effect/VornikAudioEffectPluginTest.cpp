@@ -299,6 +299,7 @@ struct Scenario {
     double shape;
     std::vector<int> blocks;
     std::vector<Settings> settings; // one per block
+    double shapeAtBlock2 = -1.0;    // a shape change there arms the LFO declickers
 };
 
 bool NeedsUpdate(const Settings& a, const Settings& b) {
@@ -326,6 +327,7 @@ Channels RunEffect(const Scenario& sc, bool general, const Channels& input) {
             Apply(*effect, sc.settings[b]);
             if (NeedsUpdate(sc.settings[b - 1], sc.settings[b])) effect->Update();
         }
+        if (b == 2 && sc.shapeAtBlock2 >= 0.0) effect->Generator().SetValue(sc.shapeAtBlock2);
         ProcessBlock(*effect, in, out, offset, sc.blocks[b]);
         offset += sc.blocks[b];
     }
@@ -727,6 +729,18 @@ TEST(VornikAudioEffectPlugin, SpecialisedLoopsGiveTheGeneralLoopsNumbers) {
         }
         scenarios.push_back({"combination", 2, (combo & 1) != 0, 0.9, 5.0, {200, 57, 300}, per});
     }
+    Settings declicked;
+    declicked.rate = std::log10(4.0);
+    declicked.range = 0.005;
+    declicked.phaseDifference = -0.2;
+    scenarios.push_back({"shape change, 3 channels, long blocks",
+                         3,
+                         false,
+                         0.5,
+                         5.0,
+                         {700, 300, 1000, 513},
+                         std::vector<Settings>(4, declicked),
+                         12.0});
     for (size_t k = 0; k < scenarios.size(); ++k) {
         const Scenario& sc = scenarios[k];
         SCOPED_TRACE(testing::Message() << sc.name << " " << k);
