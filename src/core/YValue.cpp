@@ -48,6 +48,7 @@ namespace {
 constexpr double kIntegerLimit = 9007199254740992.0;
 
 int64_t ToInt64(double value) {
+    if (std::isnan(value)) return 0;
     return static_cast<int64_t>(std::clamp(value, -kIntegerLimit, kIntegerLimit));
 }
 
@@ -287,7 +288,7 @@ void YValueFrequencyLog::SetPosition(double position) {
 }
 
 YString YValuePan::Text(double pan) {
-    if (std::fabs(pan) < 1e-50) return YString("center");
+    if (!(std::fabs(pan) >= 1e-50)) return YString("center"); // NaN included
     if (pan < 0.0) return YFormat::Text("{0}% left", ToInt64(std::trunc(-pan * 100.0)));
     return YFormat::Text("{0}% right", ToInt64(std::trunc(pan * 100.0)));
 }
@@ -317,8 +318,9 @@ const char* const kNoteNames[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "
 } // namespace
 
 YString YValueMIDINote::Text(int32_t note) {
-    int32_t octave = note >= 0 ? note / 12 : -((11 - note) / 12);
-    int32_t step = note - octave * 12;
+    int64_t n = note;
+    int64_t octave = n >= 0 ? n / 12 : -((11 - n) / 12);
+    int64_t step = n - octave * 12;
     return YString::Literal(kNoteNames[step]) + YString::FromInteger(octave);
 }
 

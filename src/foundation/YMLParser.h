@@ -64,8 +64,9 @@ public:
     public:
         virtual ~Handler() = default;
         // An opening element with its attributes, or a closing one (empty attribute list).
-        // An empty element is reported as opening and closing.
-        virtual void Element(const YString& name, const YList& attributes, bool closing) = 0;
+        // An empty element is reported as opening and closing. The handler may take the
+        // attributes out of the list.
+        virtual void Element(const YString& name, YList& attributes, bool closing) = 0;
         // Character data with entities decoded, or the contents of a CDATA section. Runs of
         // blanks alone between elements are not reported.
         virtual void Text(const YString& text) = 0;
@@ -109,6 +110,8 @@ private:
     // After "&": appends the decoded entity, or the text as it stands when it is not one.
     void DecodeEntity(std::u16string& out);
     static void AppendCodePoint(std::u16string& out, uint32_t code);
+    // Names repeat throughout a document: equal names share one string buffer.
+    YString Intern(const std::u16string& text);
 
     YMLTextDecoder m_decoder;
     Handler& m_handler;
@@ -120,6 +123,10 @@ private:
     std::u16string m_value;
     YList m_attributes;
     YList m_noAttributes;
+    static constexpr std::size_t kInternSlots = 256;
+    static constexpr std::size_t kInternLongest = 40;
+    std::u16string m_internKeys[kInternSlots];
+    YString m_interned[kInternSlots];
 };
 
 template <typename YAttribute, typename YList> void YMLParser<YAttribute, YList>::Parse() {
@@ -165,7 +172,7 @@ template <typename YAttribute, typename YList> void YMLParser<YAttribute, YList>
         c = Get();
     }
     if (m_name.empty()) Fail("No element name found.");
-    const YString name(m_name.data(), static_cast<int32_t>(m_name.size()));
+    const YString name = Intern(m_name);
     m_attributes.clear();
     for (;;) {
         c = SkipBlanks(c);
@@ -201,9 +208,8 @@ template <typename YAttribute, typename YList> void YMLParser<YAttribute, YList>
             else
                 m_value.push_back(static_cast<char16_t>(c));
         }
-        m_attributes.push_back(
-            YAttribute{YString(m_attributeName.data(), static_cast<int32_t>(m_attributeName.size())),
-                       YString(m_value.data(), static_cast<int32_t>(m_value.size()))});
+        m_attributes.push_back(YAttribute{Intern(m_attributeName),
+                                          YString(m_value.data(), static_cast<int32_t>(m_value.size()))});
         c = Get();
     }
 }
@@ -217,7 +223,7 @@ template <typename YAttribute, typename YList> void YMLParser<YAttribute, YList>
     }
     c = SkipBlanks(c);
     if (m_name.empty() || c != '>') Fail("Invalid closing element syntax.");
-    m_handler.Element(YString(m_name.data(), static_cast<int32_t>(m_name.size())), m_noAttributes, true);
+    m_handler.Element(Intern(m_name), m_noAttributes, true);
 }
 
 template <typename YAttribute, typename YList> void YMLParser<YAttribute, YList>::ParseSpecial() {
@@ -300,6 +306,20 @@ template <typename YAttribute, typename YList> void YMLParser<YAttribute, YList>
         }
         c = Get();
     }
+}
+
+template <typename YAttribute, typename YList>
+YString YMLParser<YAttribute, YList>::Intern(const std::u16string& text) {
+    const int32_t length = static_cast<int32_t>(text.size());
+    if (text.size() > kInternLongest) return YString(text.data(), length);
+    uint32_t hash = 2166136261u;
+    for (char16_t c : text) hash = (hash ^ c) * 16777619u;
+    const std::size_t index = (hash ^ (hash >> 16)) % kInternSlots;
+    if (m_internKeys[index] != text || m_interned[index].Length() != length) {
+        m_internKeys[index] = text;
+        m_interned[index] = YString(text.data(), length);
+    }
+    return m_interned[index];
 }
 
 template <typename YAttribute, typename YList>

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <ostream>
 
 namespace {
 
@@ -434,3 +435,5 @@ std::u16string YString::ToUTF16() const {
     CopyChars(out.data(), *this, 0, m_rep.length);
     return out;
 }
+
+void PrintTo(const YString& text, std::ostream* out) { *out << '"' << text.ToUTF8() << '"'; }

@@ -6,10 +6,15 @@
 //  - a shared buffer: 16-bit characters in a heap block laid out as
 //    [capacity in bytes : u32][reference count : u32][chars ...][u16 NUL],
 //    reference-counted atomically, copied before any change when shared.
+// A block for N characters is N*2 + 8 bytes rounded up to the next power of two strictly
+// above, so the terminating NUL always fits (4 characters: 32 bytes, not 16).
+// Literal bytes widen one to one (Latin-1); program literals are meant to be ASCII, and
+// UTF-8 text goes through FromUTF8.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -162,3 +167,6 @@ private:
     };
     Rep m_rep;
 };
+
+// Writes the text as UTF-8 in quotes; test frameworks find it to print failed comparisons.
+void PrintTo(const YString& text, std::ostream* out);

@@ -2,6 +2,7 @@
 
 #include "foundation/YException.h"
 
+#include <algorithm>
 #include <bit>
 #include <utility>
 
@@ -13,10 +14,14 @@ void YXMLItem::ReleaseChildren() noexcept {
     // Flatten the subtree into a work list so that destroying a deep tree never recurses.
     std::vector<std::unique_ptr<YXMLItem>> pending = std::move(m_children);
     m_children.clear();
+    // Releasing in document order, the order the parser allocated in, keeps the allocator's
+    // work local; that matters once a tree outgrows the caches.
+    std::reverse(pending.begin(), pending.end());
     while (!pending.empty()) {
         std::unique_ptr<YXMLItem> item = std::move(pending.back());
         pending.pop_back();
-        for (auto& child : item->m_children) pending.push_back(std::move(child));
+        for (auto child = item->m_children.rbegin(); child != item->m_children.rend(); ++child)
+            pending.push_back(std::move(*child));
         item->m_children.clear();
     }
 }
@@ -56,6 +61,22 @@ void YXMLItem::SetAttribute(const YString& name, const YString& value) {
     m_attributes.insert(m_attributes.begin() + at, YXMLAttribute{name, value});
     // Positions behind the insertion point moved.
     if (m_cachedAttribute >= at) ++m_cachedAttribute;
+}
+
+void YXMLItem::TakeAttributes(std::vector<YXMLAttribute>& attributes) {
+    m_cachedAttribute = -1;
+    m_attributes.clear();
+    bool ordered = true;
+    for (std::size_t i = 1; i < attributes.size() && ordered; ++i)
+        ordered = attributes[i - 1].name.Compare(attributes[i].name) < 0;
+    if (ordered) {
+        // One allocation of the exact size; the strings move without touching their counts.
+        m_attributes.reserve(attributes.size());
+        for (YXMLAttribute& attribute : attributes) m_attributes.push_back(std::move(attribute));
+    } else {
+        for (const YXMLAttribute& attribute : attributes) SetAttribute(attribute.name, attribute.value);
+    }
+    attributes.clear();
 }
 
 bool YXMLItem::RemoveAttribute(const YString& name) {

@@ -37,6 +37,9 @@ public:
     int32_t GetAttributeCount() const noexcept { return static_cast<int32_t>(m_attributes.size()); }
     const YXMLAttribute& GetAttributeAt(int32_t index) const;
     void SetAttribute(const YString& name, const YString& value);
+    // Replaces all attributes by those moved out of the list, which is left empty with its
+    // capacity (sorted here; of equal names the last one stays).
+    void TakeAttributes(std::vector<YXMLAttribute>& attributes);
     // Returns whether the attribute was there.
     bool RemoveAttribute(const YString& name);
     // Remembers the attribute found (or none) in the attribute cache.

@@ -6,7 +6,7 @@ template class YMLParser<YXMLAttribute, std::vector<YXMLAttribute>>;
 
 namespace YLibraryInternals {
 
-void YXMLParser::Element(const YString& name, const std::vector<YXMLAttribute>& attributes, bool closing) {
+void YXMLParser::Element(const YString& name, std::vector<YXMLAttribute>& attributes, bool closing) {
     if (closing) {
         if (!m_current || m_current->GetName() != name)
             YRaise("Invalid file contents. Invalid closing element name.");
@@ -23,7 +23,10 @@ void YXMLParser::Element(const YString& name, const std::vector<YXMLAttribute>& 
         item = &m_root;
         item->SetName(name);
     }
-    for (const YXMLAttribute& attribute : attributes) item->SetAttribute(attribute.name, attribute.value);
+    if (item->GetAttributeCount() == 0)
+        item->TakeAttributes(attributes);
+    else
+        for (const YXMLAttribute& attribute : attributes) item->SetAttribute(attribute.name, attribute.value);
     m_current = item;
 }
 

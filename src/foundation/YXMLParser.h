@@ -17,7 +17,7 @@ public:
     // The root element's name and attributes go to root, its children below it.
     explicit YXMLParser(YXMLItem& root) noexcept : m_root(root) {}
 
-    void Element(const YString& name, const std::vector<YXMLAttribute>& attributes, bool closing) override;
+    void Element(const YString& name, std::vector<YXMLAttribute>& attributes, bool closing) override;
     void Text(const YString& text) override;
 
     // Tokenizes the whole stream into the root, then checks that the document is complete.

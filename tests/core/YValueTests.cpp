@@ -77,6 +77,19 @@ TEST(YValueDisplay, UnitFormats) {
     EXPECT_EQ(Str(midi.FormatDisplay()), "B0");
     note = 127;
     EXPECT_EQ(Str(midi.FormatDisplay()), "G10");
+    note = -1;
+    EXPECT_EQ(Str(midi.FormatDisplay()), "B-1");
+    note = std::numeric_limits<int32_t>::min();
+    EXPECT_EQ(Str(midi.FormatDisplay()), "E-178956971");
+}
+
+TEST(YValueDisplay, VariablesWrittenBehindTheConvertersBack) {
+    // A bound variable may be written by anyone; its text must still be well defined.
+    double x = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(Str(YValuePan(x, -1, 1).FormatDisplay()), "center");
+    x = 1e300;
+    EXPECT_EQ(Str(YValuePan(x, -1, 1).FormatDisplay()), "9007199254740992% right");
+    EXPECT_EQ(Str(YValueTimeMS(x).FormatDisplay()), "9007199254740992 ms");
 }
 
 TEST(YValueDisplay, NumbersWithAndWithoutFormat) {

@@ -14,7 +14,7 @@ using Tokenizer = YMLParser<YXMLAttribute, std::vector<YXMLAttribute>>;
 // Writes every event as one line: "<name a=v ...", "</name", "text|...".
 class Recorder : public Tokenizer::Handler {
 public:
-    void Element(const YString& name, const std::vector<YXMLAttribute>& attributes, bool closing) override {
+    void Element(const YString& name, std::vector<YXMLAttribute>& attributes, bool closing) override {
         std::string line(closing ? "</" : "<");
         line += name.ToUTF8();
         for (const YXMLAttribute& a : attributes)

@@ -153,6 +153,10 @@ TEST(YString, AppendAndInsertTheStringItself) {
     EXPECT_EQ(U8(YString("a") + YString::FromUTF8("b") + "c"), "abc");
 }
 
+TEST(YString, PrintsAsQuotedUTF8InTestMessages) {
+    EXPECT_EQ(::testing::PrintToString(YString::FromUTF8("caf\xC3\xA9")), "\"caf\xC3\xA9\"");
+}
+
 TEST(YString, SubstringFindCompareTrim) {
     YString s = YString::FromUTF8("hello world");
     EXPECT_EQ(U8(s.Substring(6)), "world");

@@ -74,3 +74,13 @@ TEST(YXMLParserTest, DeepNestingParsesWithoutRecursion) {
     }
     EXPECT_EQ(depth, kDepth - 1);
 }
+
+TEST(YXMLParserTest, AttributesInAnyOrderEndSortedWithTheLastDuplicateKept) {
+    YXMLItem root;
+    Build(root, "<a z=\"1\" b=\"2\" z=\"3\"><c y=\"1\" x=\"2\"/></a>");
+    ASSERT_EQ(root.GetAttributeCount(), 2);
+    EXPECT_EQ(root.GetAttributeAt(0).name.ToUTF8(), "b");
+    EXPECT_EQ(root.GetAttribute("z").ToUTF8(), "3");
+    EXPECT_EQ(root.GetChildAt(0).GetAttributeAt(0).name.ToUTF8(), "x");
+    EXPECT_EQ(root.GetChildAt(0).GetAttribute("y").ToUTF8(), "1");
+}
