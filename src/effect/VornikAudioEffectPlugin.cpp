@@ -125,52 +125,60 @@ inline float ReadCubic(const ChannelBlock& b, int32_t position, double offset) n
     return CubicAt(b.Line, b.LineLength, i, static_cast<float>(t));
 }
 
-// 37-tap windowed sinc at ring index i + t. The kernel h(d) is the table read linearly at
-// 128·d; since every k ± t is exact in double here, 128(k + t) splits into 128k + trunc(128t)
-// with the same fraction for every tap, which is what makes the weights cheap.
-inline float SincAt(const float* d, int32_t S, int32_t i, double t, const double* table) noexcept {
-    using YAudioFilters::kSincHalfTaps;
-    constexpr int32_t kTaps = 2 * kSincHalfTaps + 1;
-    float gathered[kTaps];
-    const float* x;
-    if (S >= kTaps && i >= kSincHalfTaps && i + kSincHalfTaps < S) {
-        x = d + (i - kSincHalfTaps);
-    } else {
-        int32_t j = i - kSincHalfTaps;
-        while (j < 0) j += S;
-        for (int32_t m = 0; m < kTaps; ++m) {
-            gathered[m] = d[j];
-            if (++j >= S) j = 0;
-        }
-        x = gathered;
-    }
+// 37-tap windowed sinc. The kernel h(d) is the table read linearly at 128·d; since every
+// k ± t is exact in double here, 128(k + t) splits into 128k + trunc(128t) with the same
+// fraction for every tap, which is what makes the weights cheap. w[m] weighs the sample
+// m − 18 places from the centre.
+constexpr int32_t kSincTaps = 2 * YAudioFilters::kSincHalfTaps + 1;
+
+inline void SincWeights(double t, const double* table, double* w) noexcept {
+    constexpr int32_t H = YAudioFilters::kSincHalfTaps;
     const double s = t * YAudioFilters::kSincResolution;
     const int32_t J = static_cast<int32_t>(s);
     const double f = s - J;
     const double g = 1.0 - f;
-    const float* centre = x + kSincHalfTaps;
-    // Past side, distances k + t (k = 0 … 18): weight g·T[128k + J] + f·T[128k + J + 1].
+    // Past side, distances k + t: g·T[128k + J] + f·T[128k + J + 1].
     const double* past = table + J;
-    // Future side, distances k − t (k = 1 … 18): weight f·T[128k − J − 1] + g·T[128k − J].
+    for (int32_t k = 0; k <= H; ++k) w[H - k] = g * past[128 * k] + f * past[128 * k + 1];
+    // Future side, distances k − t: f·T[128k − J − 1] + g·T[128k − J].
     const double* future = table - J - 1;
-    double a0 = 0.0, a1 = 0.0, a2 = 0.0, a3 = 0.0;
-    for (int32_t k = 0; k < kSincHalfTaps; k += 2) {
-        const double* p0 = past + 128 * k;
-        const double* p1 = p0 + 128;
-        a0 += static_cast<double>(centre[-k]) * (g * p0[0] + f * p0[1]);
-        a1 += static_cast<double>(centre[-k - 1]) * (g * p1[0] + f * p1[1]);
+    for (int32_t k = 1; k <= H; ++k) w[H + k] = f * future[128 * k] + g * future[128 * k + 1];
+}
+
+// The 37 samples around ring index i, in place when they do not wrap.
+inline const float* SincTaps(const float* d, int32_t S, int32_t i, float* gathered) noexcept {
+    constexpr int32_t H = YAudioFilters::kSincHalfTaps;
+    if (S >= kSincTaps && i >= H && i + H < S) return d + (i - H);
+    int32_t j = i - H;
+    while (j < 0) j += S;
+    for (int32_t m = 0; m < kSincTaps; ++m) {
+        gathered[m] = d[j];
+        if (++j >= S) j = 0;
     }
-    {
-        const double* p0 = past + 128 * kSincHalfTaps;
-        a0 += static_cast<double>(centre[-kSincHalfTaps]) * (g * p0[0] + f * p0[1]);
+    return gathered;
+}
+
+// Σ x[m]·w[m] in double, in four interleaved partial sums (two pairs).
+inline float SincDot(const float* x, const double* w) noexcept {
+    typedef double Pair __attribute__((vector_size(16)));
+    Pair a = {0.0, 0.0}, b = {0.0, 0.0};
+    for (int32_t m = 0; m + 3 < kSincTaps; m += 4) {
+        const Pair x0 = {static_cast<double>(x[m]), static_cast<double>(x[m + 1])};
+        const Pair x1 = {static_cast<double>(x[m + 2]), static_cast<double>(x[m + 3])};
+        const Pair w0 = {w[m], w[m + 1]};
+        const Pair w1 = {w[m + 2], w[m + 3]};
+        a += x0 * w0;
+        b += x1 * w1;
     }
-    for (int32_t k = 1; k < kSincHalfTaps; k += 2) {
-        const double* q0 = future + 128 * k;
-        const double* q1 = q0 + 128;
-        a2 += static_cast<double>(centre[k]) * (f * q0[0] + g * q0[1]);
-        a3 += static_cast<double>(centre[k + 1]) * (f * q1[0] + g * q1[1]);
-    }
-    return static_cast<float>((a0 + a1) + (a2 + a3));
+    const double last = static_cast<double>(x[kSincTaps - 1]) * w[kSincTaps - 1];
+    return static_cast<float>(((a[0] + a[1]) + (b[0] + b[1])) + last);
+}
+
+inline float SincAt(const float* d, int32_t S, int32_t i, double t, const double* table) noexcept {
+    float gathered[kSincTaps];
+    double w[kSincTaps];
+    SincWeights(t, table, w);
+    return SincDot(SincTaps(d, S, i, gathered), w);
 }
 
 inline float ReadSinc(const ChannelBlock& b, int32_t position, double offset, const double* table) noexcept {
@@ -301,6 +309,27 @@ inline double LfoLookup(const float* table, double s) noexcept {
     return (1.0f - f) * table[k] + f * table[k + 1];
 }
 
+// values[i] = the lookup at (origin + (first + i)·increment)·scale. The positions are monotonic
+// in i, so when both ends lie in 0 … 2^31 all do, and the loop needs no range checks.
+void FillModulation(double* values, const float* table, double origin, double increment, double scale,
+                    int32_t first, int32_t n) noexcept {
+    constexpr int32_t N = YSignalGenerator::kTableLength;
+    const double s0 = (origin + static_cast<double>(first) * increment) * scale;
+    const double s1 = (origin + static_cast<double>(first + n - 1) * increment) * scale;
+    if (s0 >= 0.0 && s1 >= 0.0 && s0 < 2147483647.0 && s1 < 2147483647.0) {
+        for (int32_t i = 0; i < n; ++i) {
+            const double s = (origin + static_cast<double>(first + i) * increment) * scale;
+            const auto k = static_cast<int32_t>(s);
+            const auto f = static_cast<float>(s - static_cast<double>(k));
+            const int32_t j = k & (N - 1);
+            values[i] = (1.0f - f) * table[j] + f * table[j + 1];
+        }
+    } else {
+        for (int32_t i = 0; i < n; ++i)
+            values[i] = LfoLookup(table, (origin + static_cast<double>(first + i) * increment) * scale);
+    }
+}
+
 template <int N, bool kSaturate> void WetPass(Lane* lanes, int32_t count, const Shared& sh) noexcept {
     const YBiquadFilterDesign& lowPass = *sh.LowPass;
     const YBiquadFilterDesign& highPass = *sh.HighPass;
@@ -359,14 +388,28 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
     const double wetFixed = WetGain(depth), dryFixed = DryGain(depth);
     for (int32_t i = 0; i < count; ++i) {
         float tap[N];
-        for (int l = 0; l < N; ++l) {
-            const double offset = (lanes[l].Modulation[i] - 1.0) * range;
-            double t;
-            const int32_t index = LineIndex(line[l], sh, offset, t);
-            if constexpr (kSinc)
-                tap[l] = SincAt(line[l].Data, line[l].Length, index, t, sh.SincTable);
-            else
+        if constexpr (kSinc) {
+            // Lanes whose LFOs agree (no phase difference) share the weights.
+            double w[kSincTaps];
+            double weighed = -1.0;
+            for (int l = 0; l < N; ++l) {
+                const double offset = (lanes[l].Modulation[i] - 1.0) * range;
+                double t;
+                const int32_t index = LineIndex(line[l], sh, offset, t);
+                if (t != weighed) {
+                    SincWeights(t, sh.SincTable, w);
+                    weighed = t;
+                }
+                float gathered[kSincTaps];
+                tap[l] = SincDot(SincTaps(line[l].Data, line[l].Length, index, gathered), w);
+            }
+        } else {
+            for (int l = 0; l < N; ++l) {
+                const double offset = (lanes[l].Modulation[i] - 1.0) * range;
+                double t;
+                const int32_t index = LineIndex(line[l], sh, offset, t);
                 tap[l] = CubicAt(line[l].Data, line[l].Length, index, static_cast<float>(t));
+            }
         }
         if constexpr (kMoving) {
             range += rangeStep;
@@ -853,10 +896,7 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
             const int32_t c = channelOf[k];
             double* values = m_lfo[c];
             const double origin = settings.ChannelPhase[c];
-            for (int32_t i = 0; i < n; ++i)
-                values[i] =
-                    LfoLookup(shared.LfoTable,
-                              (origin + static_cast<double>(first + i) * m_increment) * shared.LfoScale);
+            FillModulation(values, shared.LfoTable, origin, m_increment, shared.LfoScale, first, n);
             if (declick) {
                 if (first == 0 && m_generatorChanged) m_declickers[c].Arm();
                 m_declickers[c].Run(values, n);
