@@ -435,6 +435,25 @@ inline int32_t LineIndex(const Ring& line, const Shared& sh, double offset, doub
     return i;
 }
 
+// The longest chunk the passes are given.
+constexpr int32_t kPassChunk = 256;
+
+// While the range holds still, the read positions relative to the write position depend on
+// the LFO alone: worked out for the whole chunk in one loop that vectorises, the same
+// arithmetic as LineIndex.
+inline void PlanReads(const double* modulation, int32_t count, double range, const Shared& sh, int32_t length,
+                      int32_t* whole, double* fraction) noexcept {
+    const double limit = static_cast<double>(length);
+    for (int32_t i = 0; i < count; ++i) {
+        double p = (modulation[i] - 1.0) * range + sh.HalfMargin + sh.TwiceReserve;
+        p = p >= 0.0 ? p : 0.0;
+        p = p > limit ? limit : p;
+        const auto k = static_cast<int32_t>(p);
+        whole[i] = k;
+        fraction[i] = p - k;
+    }
+}
+
 template <int N, bool kSinc, bool kJet, bool kDryDelay, bool kMoving>
 void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progress& progress) noexcept {
     Ring line[N], dry[N];
@@ -446,6 +465,34 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
     double jet = progress.Jet, jetPhase = progress.JetPhase;
     double range = progress.Range, rangeStep = progress.RangeStep;
     const double wetFixed = WetGain(depth), dryFixed = DryGain(depth);
+
+    // Without a glide the reads are planned ahead; lanes with equal LFOs share one plan.
+    int32_t whole[N][kMoving ? 1 : kPassChunk];
+    double fraction[N][kMoving ? 1 : kPassChunk];
+    int source[N];
+    for (int l = 0; l < N; ++l) source[l] = l;
+    if constexpr (!kMoving) {
+        for (int l = 0; l < N; ++l) {
+            if (l > 0 && line[l].Length == line[0].Length &&
+                std::memcmp(lanes[l].Modulation, lanes[0].Modulation, sizeof(double) * count) == 0) {
+                source[l] = 0;
+                continue;
+            }
+            PlanReads(lanes[l].Modulation, count, range, sh, line[l].Length, whole[l], fraction[l]);
+        }
+    }
+    const auto locate = [&](int l, int32_t i, double& t) -> int32_t {
+        if constexpr (kMoving) {
+            return LineIndex(line[l], sh, (lanes[l].Modulation[i] - 1.0) * range, t);
+        } else {
+            t = fraction[source[l]][i];
+            int32_t index = whole[source[l]][i] + line[l].Position;
+            if (index >= line[l].Length) index -= line[l].Length;
+            if (index >= line[l].Length) index -= line[l].Length;
+            return index;
+        }
+    };
+
     for (int32_t i = 0; i < count; ++i) {
         float tap[N];
         if constexpr (kSinc) {
@@ -453,9 +500,8 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
             double w[kSincTaps];
             double weighed = -1.0;
             for (int l = 0; l < N; ++l) {
-                const double offset = (lanes[l].Modulation[i] - 1.0) * range;
                 double t;
-                const int32_t index = LineIndex(line[l], sh, offset, t);
+                const int32_t index = locate(l, i, t);
                 if (t != weighed) {
                     SincWeights(t, sh.SincTable, w);
                     weighed = t;
@@ -465,9 +511,8 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
             }
         } else {
             for (int l = 0; l < N; ++l) {
-                const double offset = (lanes[l].Modulation[i] - 1.0) * range;
                 double t;
-                const int32_t index = LineIndex(line[l], sh, offset, t);
+                const int32_t index = locate(l, i, t);
                 tap[l] = CubicAt(line[l].Data, line[l].Length, index, static_cast<float>(t));
             }
         }
@@ -479,16 +524,23 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
             }
         }
         const double wet = kMoving ? WetGain(depth) : wetFixed;
+        [[maybe_unused]] double firstGain = 1.0;
         const double dryGain = kMoving ? DryGain(depth) : dryFixed;
         for (int l = 0; l < N; ++l) {
             double gain = 1.0;
             if constexpr (kJet) {
-                const double u =
-                    LfoLookup(sh.LfoTable,
-                              (lanes[l].JetOrigin + (first + i + 1) * sh.Increment + jetPhase) * sh.LfoScale);
-                double q = (u + 1.0) * 0.5;
-                if (jet >= 0.0) q -= 1.0;
-                gain = 1.0 + q * jet;
+                // Channels at the same LFO phase get the same tremolo.
+                if (l > 0 && lanes[l].JetOrigin == lanes[0].JetOrigin) {
+                    gain = firstGain;
+                } else {
+                    const double u = LfoLookup(
+                        sh.LfoTable,
+                        (lanes[l].JetOrigin + (first + i + 1) * sh.Increment + jetPhase) * sh.LfoScale);
+                    double q = (u + 1.0) * 0.5;
+                    if (jet >= 0.0) q -= 1.0;
+                    gain = 1.0 + q * jet;
+                }
+                if (l == 0) firstGain = gain;
             }
             const float x = lanes[l].Input[i];
             float* slot = line[l].Data + line[l].Position;
@@ -950,6 +1002,7 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
     const bool declick = frame == nullptr || frame->ModulationDeclick != 0;
     Progress progress{settings.Depth,    settings.Feedback, settings.Jet,
                       settings.JetPhase, m_currentRange,    m_rangeStep};
+    static_assert(kChunk == kPassChunk);
     for (int32_t first = 0; first < frames; first += kChunk) {
         const int32_t n = std::min(kChunk, frames - first);
         for (int32_t k = 0; k < count; ++k) {
