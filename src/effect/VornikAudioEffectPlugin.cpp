@@ -375,6 +375,18 @@ inline Pair FilterPair(const YBiquadFilterDesign& d, Pair x, Pair& z1, Pair& z2)
     return y;
 }
 
+// With the threshold at 0 (the flanger's curve) its terms drop out exactly: a − 0 = a, c + 0 = c,
+// and no magnitude lies below 0.
+inline Pair SaturatePairAtZero(const YSaturationCurve& curve, Pair v) noexcept {
+    const Pair zero = Both(0.0), one = Both(1.0);
+    const Pair a = v < zero ? -v : v;
+    const Pair u = a * Both(curve.InputScale());
+    const Pair u2 = u * u;
+    const Pair c = u * (Both(27.0) + u2) / (Both(27.0) + Both(9.0) * u2) * Both(curve.OutputScale());
+    const Pair y = a >= one ? one : c * Both(curve.Normalization());
+    return v < zero ? -y : y;
+}
+
 inline Pair SaturatePair(const YSaturationCurve& curve, Pair v) noexcept {
     const Pair zero = Both(0.0), one = Both(1.0);
     const Pair threshold = Both(curve.Threshold()), normalization = Both(curve.Normalization());
@@ -398,6 +410,7 @@ template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t count, const Sha
     const float* in1 = lanes[1].Input;
     float* wet0 = lanes[0].Wet;
     float* wet1 = lanes[1].Wet;
+    [[maybe_unused]] const bool thresholdAtZero = sh.Curve->Threshold() == 0.0;
     for (int32_t i = 0; i < count; ++i) {
         const float p0 = pre0.PushPop(in0[i]);
         const float p1 = pre1.PushPop(in1[i]);
@@ -406,7 +419,7 @@ template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t count, const Sha
         if constexpr (kSaturate) v += Both(kFilterGuard);
         v = FilterPair(highPass, v, hz1, hz2);
         if constexpr (kSaturate) {
-            const Pair y = SaturatePair(*sh.Curve, v);
+            const Pair y = thresholdAtZero ? SaturatePairAtZero(*sh.Curve, v) : SaturatePair(*sh.Curve, v);
             const Pair e = y - v;
             v = Both(sh.SaturationAmount) * (y + Both(sh.EvenHarmonics) * (e * e)) +
                 Both(sh.SaturationComplement) * v;
