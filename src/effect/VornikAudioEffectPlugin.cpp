@@ -1018,11 +1018,21 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
     static_assert(kChunk == kPassChunk);
     for (int32_t first = 0; first < frames; first += kChunk) {
         const int32_t n = std::min(kChunk, frames - first);
+        // The LFO values before declicking; channels at the same phase copy them.
+        for (int32_t k = 0; k < count; ++k) {
+            const int32_t c = channelOf[k];
+            const double origin = settings.ChannelPhase[c];
+            int32_t twin = -1;
+            for (int32_t j = 0; j < k && twin < 0; ++j)
+                if (settings.ChannelPhase[channelOf[j]] == origin) twin = channelOf[j];
+            if (twin >= 0)
+                std::memcpy(m_lfo[c], m_lfo[twin], sizeof(double) * static_cast<size_t>(n));
+            else
+                FillModulation(m_lfo[c], shared.LfoTable, origin, m_increment, shared.LfoScale, first, n);
+        }
         for (int32_t k = 0; k < count; ++k) {
             const int32_t c = channelOf[k];
             double* values = m_lfo[c];
-            const double origin = settings.ChannelPhase[c];
-            FillModulation(values, shared.LfoTable, origin, m_increment, shared.LfoScale, first, n);
             if (declick) {
                 if (first == 0 && m_generatorChanged) m_declickers[c].Arm();
                 m_declickers[c].Run(values, n);
