@@ -467,7 +467,7 @@ inline void PlanReads(const double* modulation, int32_t count, double range, con
     }
 }
 
-template <int N, bool kSinc, bool kJet, bool kDryDelay, bool kMoving>
+template <int N, bool kSinc, bool kJet, bool kDryDelay, bool kRamping, bool kGliding>
 void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progress& progress) noexcept {
     Ring line[N], dry[N];
     for (int l = 0; l < N; ++l) {
@@ -480,11 +480,11 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
     const double wetFixed = WetGain(depth), dryFixed = DryGain(depth);
 
     // Without a glide the reads are planned ahead; lanes with equal LFOs share one plan.
-    int32_t whole[N][kMoving ? 1 : kPassChunk];
-    double fraction[N][kMoving ? 1 : kPassChunk];
+    int32_t whole[N][kGliding ? 1 : kPassChunk];
+    double fraction[N][kGliding ? 1 : kPassChunk];
     int source[N];
     for (int l = 0; l < N; ++l) source[l] = l;
-    if constexpr (!kMoving) {
+    if constexpr (!kGliding) {
         for (int l = 0; l < N; ++l) {
             if (l > 0 && line[l].Length == line[0].Length &&
                 std::memcmp(lanes[l].Modulation, lanes[0].Modulation, sizeof(double) * count) == 0) {
@@ -495,7 +495,7 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
         }
     }
     const auto locate = [&](int l, int32_t i, double& t) -> int32_t {
-        if constexpr (kMoving) {
+        if constexpr (kGliding) {
             return LineIndex(line[l], sh, (lanes[l].Modulation[i] - 1.0) * range, t);
         } else {
             t = fraction[source[l]][i];
@@ -529,16 +529,16 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
                 tap[l] = CubicAt(line[l].Data, line[l].Length, index, static_cast<float>(t));
             }
         }
-        if constexpr (kMoving) {
+        if constexpr (kGliding) {
             range += rangeStep;
             if (rangeStep > 0.0 ? range >= sh.RangeTarget : range < sh.RangeTarget) {
                 range = sh.RangeTarget;
                 rangeStep = 0.0;
             }
         }
-        const double wet = kMoving ? WetGain(depth) : wetFixed;
+        const double wet = kRamping ? WetGain(depth) : wetFixed;
         [[maybe_unused]] double firstGain = 1.0;
-        const double dryGain = kMoving ? DryGain(depth) : dryFixed;
+        const double dryGain = kRamping ? DryGain(depth) : dryFixed;
         for (int l = 0; l < N; ++l) {
             double gain = 1.0;
             if constexpr (kJet) {
@@ -563,7 +563,7 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
             if constexpr (kDryDelay) d = dry[l].PushPop(x);
             lanes[l].Output[i] = static_cast<float>(gain * wet * tap[l] + d * dryGain);
         }
-        if constexpr (kMoving) {
+        if constexpr (kRamping) {
             depth += sh.DepthStep;
             feedback += sh.FeedbackStep;
         }
@@ -584,15 +584,16 @@ using WetRunner = void (*)(Lane*, int32_t, const Shared&) noexcept;
 using LineRunner = void (*)(Lane*, int32_t, int32_t, const Shared&, Progress&) noexcept;
 
 template <int N, int kIndex> constexpr LineRunner LineRunnerAt() {
-    return &LinePass<N, (kIndex & 1) != 0, (kIndex & 2) != 0, (kIndex & 4) != 0, (kIndex & 8) != 0>;
+    return &LinePass<N, (kIndex & 1) != 0, (kIndex & 2) != 0, (kIndex & 4) != 0, (kIndex & 8) != 0,
+                     (kIndex & 16) != 0>;
 }
 
 template <int N, int... kIndex> constexpr auto MakeLineRunners(std::integer_sequence<int, kIndex...>) {
     return std::array<LineRunner, sizeof...(kIndex)>{LineRunnerAt<N, kIndex>()...};
 }
 
-constexpr auto kLineRunners1 = MakeLineRunners<1>(std::make_integer_sequence<int, 16>{});
-constexpr auto kLineRunners2 = MakeLineRunners<2>(std::make_integer_sequence<int, 16>{});
+constexpr auto kLineRunners1 = MakeLineRunners<1>(std::make_integer_sequence<int, 32>{});
+constexpr auto kLineRunners2 = MakeLineRunners<2>(std::make_integer_sequence<int, 32>{});
 
 // True when any of the samples is infinite or NaN.
 bool AnyNonFinite(const float* samples, int32_t count) noexcept {
@@ -879,7 +880,8 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
     m_saturationComplement = 1.0 - m_saturationAmount;
     block.Saturate = m_saturationAmount >= kChangeEpsilon;
     block.JetActive = std::fabs(block.Jet) >= kChangeEpsilon || std::fabs(block.JetStep) >= kChangeEpsilon;
-    block.Moving = block.DepthStep != 0.0 || block.FeedbackStep != 0.0 || m_rangeStep != 0.0;
+    block.Ramping = block.DepthStep != 0.0 || block.FeedbackStep != 0.0;
+    block.Gliding = m_rangeStep != 0.0;
 
     // Channel c runs at o0 + c·pd, o0 lifting every phase to zero or above.
     const double firstOffset = phaseDifference < 0.0 ? -8.0 * phaseDifference : 0.0;
@@ -1004,8 +1006,8 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
     shared.HalfMargin = static_cast<double>(m_modulated[channelOf[0]].Margin() / 2);
     shared.TwiceReserve = 2.0 * m_modulated[channelOf[0]].Reserve();
 
-    const int lineIndex =
-        (m_sinc ? 1 : 0) | (settings.JetActive ? 2 : 0) | (m_dryDelay ? 4 : 0) | (settings.Moving ? 8 : 0);
+    const int lineIndex = (m_sinc ? 1 : 0) | (settings.JetActive ? 2 : 0) | (m_dryDelay ? 4 : 0) |
+                          (settings.Ramping ? 8 : 0) | (settings.Gliding ? 16 : 0);
     const LineRunner line1 = kLineRunners1[static_cast<size_t>(lineIndex)];
     const LineRunner line2 = kLineRunners2[static_cast<size_t>(lineIndex)];
     const WetRunner wet1 = settings.Saturate ? &WetPass<1, true> : &WetPass<1, false>;
@@ -1018,11 +1020,21 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
     static_assert(kChunk == kPassChunk);
     for (int32_t first = 0; first < frames; first += kChunk) {
         const int32_t n = std::min(kChunk, frames - first);
+        // The LFO values before declicking; channels at the same phase copy them.
+        for (int32_t k = 0; k < count; ++k) {
+            const int32_t c = channelOf[k];
+            const double origin = settings.ChannelPhase[c];
+            int32_t twin = -1;
+            for (int32_t j = 0; j < k && twin < 0; ++j)
+                if (settings.ChannelPhase[channelOf[j]] == origin) twin = channelOf[j];
+            if (twin >= 0)
+                std::memcpy(m_lfo[c], m_lfo[twin], sizeof(double) * static_cast<size_t>(n));
+            else
+                FillModulation(m_lfo[c], shared.LfoTable, origin, m_increment, shared.LfoScale, first, n);
+        }
         for (int32_t k = 0; k < count; ++k) {
             const int32_t c = channelOf[k];
             double* values = m_lfo[c];
-            const double origin = settings.ChannelPhase[c];
-            FillModulation(values, shared.LfoTable, origin, m_increment, shared.LfoScale, first, n);
             if (declick) {
                 if (first == 0 && m_generatorChanged) m_declickers[c].Arm();
                 m_declickers[c].Run(values, n);

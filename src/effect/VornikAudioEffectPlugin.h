@@ -81,7 +81,8 @@ public:
         double JetPhase = 0.0, JetPhaseStep = 0.0;
         bool Saturate = false;
         bool JetActive = false;
-        bool Moving = false; // Depth or Feedback ramps, or the range glides
+        bool Ramping = false; // Depth or Feedback ramps
+        bool Gliding = false; // the range glides
         double ChannelPhase[kMaxChannels] = {};
     };
 

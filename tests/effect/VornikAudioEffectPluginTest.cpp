@@ -753,6 +753,23 @@ TEST(VornikAudioEffectPlugin, SpecialisedLoopsGiveTheGeneralLoopsNumbers) {
     }
 }
 
+TEST(VornikAudioEffectPlugin, ProcessingInPlaceGivesTheSameSignal) {
+    Settings s;
+    s.mode = V::kModeTape;
+    s.feedback = 0.6;
+    s.saturation = 0.3;
+    s.jet = 0.5;
+    s.phaseDifference = 0.1;
+    auto apart = MakeEffect(s, 3, 48000.0, nullptr);
+    auto inPlace = MakeEffect(s, 3, 48000.0, nullptr);
+    Channels in = TestSignal(3, 1200, 0.5), out(3, std::vector<float>(1200)), buffer = in;
+    ProcessBlock(*apart, in, out, 0, 700);
+    ProcessBlock(*apart, in, out, 700, 500);
+    ProcessBlock(*inPlace, buffer, buffer, 0, 700);
+    ProcessBlock(*inPlace, buffer, buffer, 700, 500);
+    EXPECT_EQ(buffer, out);
+}
+
 TEST(VornikAudioEffectPlugin, ChannelPhaseOffsetsStartFromTheLowestChannel) {
     // Channel phases: pd = −0.25 → 2.0 and 1.75 cycles; pd = 0.25 → 0 and 0.25. Each channel
     // must therefore sound like channel 0 of a run whose single LFO sits at that phase mod 1.
