@@ -119,6 +119,27 @@ inline float CubicAt(const float* d, int32_t S, int32_t i, float t) noexcept {
            x0;
 }
 
+// CubicAt on two rings at once, the same operations on each.
+inline void CubicTwins(const float* d0, const float* d1, int32_t S, int32_t i, float t, float& y0,
+                       float& y1) noexcept {
+    typedef float Floats2 __attribute__((vector_size(8)));
+    if (!(i >= 1 && i + 2 < S)) {
+        y0 = CubicAt(d0, S, i, t);
+        y1 = CubicAt(d1, S, i, t);
+        return;
+    }
+    const Floats2 xm1 = {d0[i - 1], d1[i - 1]}, x0 = {d0[i], d1[i]};
+    const Floats2 x1 = {d0[i + 1], d1[i + 1]}, x2 = {d0[i + 2], d1[i + 2]};
+    const Floats2 tt = {t, t};
+    const Floats2 y =
+        ((((x0 - x1) * 3.0f - xm1 + x2) * 0.5f * tt + (2.0f * x1 + xm1 - (5.0f * x0 + x2) * 0.5f)) * tt +
+         (x1 - xm1) * 0.5f) *
+            tt +
+        x0;
+    y0 = y[0];
+    y1 = y[1];
+}
+
 inline float ReadCubic(const ChannelBlock& b, int32_t position, double offset) noexcept {
     double t;
     const int32_t i = ReadIndex(b, position, offset, t);
@@ -508,6 +529,11 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
             PlanReads(lanes[l].Modulation, count, range, sh, line[l].Length, whole[l], fraction[l]);
         }
     }
+    // Two lanes reading the same place of equally long, equally advanced lines interpolate
+    // side by side.
+    bool twins = false;
+    if constexpr (N == 2 && !kSinc && !kGliding)
+        twins = source[1] == 0 && line[0].Length == line[1].Length && line[0].Position == line[1].Position;
     const auto locate = [&](int l, int32_t i, double& t) -> int32_t {
         if constexpr (kGliding) {
             return LineIndex(line[l], sh, (lanes[l].Modulation[i] - 1.0) * range, t);
@@ -536,6 +562,11 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
                 float gathered[kSincTaps];
                 tap[l] = SincDot(SincTaps(line[l].Data, line[l].Length, index, gathered), w);
             }
+        } else if (twins) {
+            double t;
+            const int32_t index = locate(0, i, t);
+            CubicTwins(line[0].Data, line[N - 1].Data, line[0].Length, index, static_cast<float>(t), tap[0],
+                       tap[N - 1]);
         } else {
             for (int l = 0; l < N; ++l) {
                 double t;
