@@ -456,8 +456,22 @@ constexpr int32_t kPassChunk = 256;
 // arithmetic as LineIndex.
 inline void PlanReads(const double* modulation, int32_t count, double range, const Shared& sh, int32_t length,
                       int32_t* whole, double* fraction) noexcept {
+    typedef int32_t IndexPair __attribute__((vector_size(8)));
     const double limit = static_cast<double>(length);
-    for (int32_t i = 0; i < count; ++i) {
+    int32_t i = 0;
+    for (; i + 1 < count; i += 2) {
+        const Pair m = {modulation[i], modulation[i + 1]};
+        Pair p = (m - Both(1.0)) * Both(range) + Both(sh.HalfMargin) + Both(sh.TwiceReserve);
+        p = p >= Both(0.0) ? p : Both(0.0);
+        p = p > Both(limit) ? Both(limit) : p;
+        const IndexPair k = __builtin_convertvector(p, IndexPair);
+        const Pair t = p - __builtin_convertvector(k, Pair);
+        whole[i] = k[0];
+        whole[i + 1] = k[1];
+        fraction[i] = t[0];
+        fraction[i + 1] = t[1];
+    }
+    for (; i < count; ++i) {
         double p = (modulation[i] - 1.0) * range + sh.HalfMargin + sh.TwiceReserve;
         p = p >= 0.0 ? p : 0.0;
         p = p > limit ? limit : p;
