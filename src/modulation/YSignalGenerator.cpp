@@ -1,6 +1,7 @@
 #include "modulation/YSignalGenerator.h"
 
 #include "core/YStorer.h"
+#include "effect/YDelay.h"
 #include "foundation/YException.h"
 #include "foundation/YXMLItem.h"
 #include "modulation/YSignalGeneratorParameters.h"
@@ -27,27 +28,6 @@ float ReadWrapped(const float* table, double position) noexcept {
     const auto k = static_cast<int32_t>(position);
     const auto f = static_cast<float>(position - k);
     return (1.0f - f) * table[k] + f * table[(k + 1) & (N - 1)];
-}
-
-// Linear resampling of source[0 ... length) into target[0 ... targetLength), keeping both ends.
-void Resample(const float* source, int32_t length, float* target, int32_t targetLength) noexcept {
-    if (targetLength == 1) {
-        target[0] = source[length - 1];
-        return;
-    }
-    const float ratio = static_cast<float>(length - 1) / static_cast<float>(targetLength - 1);
-    target[0] = source[0];
-    for (int32_t j = 1; j < targetLength - 1; ++j) {
-        const float p = static_cast<float>(j) * ratio;
-        auto k = static_cast<int32_t>(p);
-        float f = p - static_cast<float>(k);
-        if (k > length - 2) {
-            k = length - 2;
-            f = 1.0f;
-        }
-        target[j] = (1.0f - f) * source[k] + f * source[k + 1];
-    }
-    target[targetLength - 1] = source[length - 1];
 }
 
 // Stores a value unless it is NaN; returns whether it changed.
@@ -197,6 +177,17 @@ void YSignalGenerator::SetCustomSample(const float* samples) {
         m_customSample[static_cast<size_t>(j)] = std::isfinite(samples[j]) ? samples[j] : 0.0f;
     m_hasCustomSample = true;
     Changed();
+}
+
+void YSignalGenerator::SetCustomSample(const float* samples, int32_t count) {
+    if (samples == nullptr || count < 2) YRaise("Sample not loaded or too short.");
+    if (count == N) {
+        SetCustomSample(samples);
+        return;
+    }
+    std::vector<float> cycle(static_cast<size_t>(N));
+    YAudioFilters::Stretch(samples, count, cycle.data(), N);
+    SetCustomSample(cycle.data());
 }
 
 void YSignalGenerator::ClearCustomSample() {
@@ -520,8 +511,8 @@ void YSignalGenerator::ApplyHalve() {
     const int32_t k = N / 2 + static_cast<int32_t>(4094.0 * m_halve);
     if (k == N / 2) return;
     m_b = m_a;
-    Resample(m_b.data(), N / 2, m_a.data(), k);
-    Resample(m_b.data() + N / 2, N / 2, m_a.data() + k, N - k);
+    YAudioFilters::Stretch(m_b.data(), N / 2, m_a.data(), k);
+    YAudioFilters::Stretch(m_b.data() + N / 2, N / 2, m_a.data() + k, N - k);
 }
 
 void YSignalGenerator::ApplyHarmonics() {

@@ -102,6 +102,9 @@ public:
     bool HasCustomSample() const noexcept { return m_hasCustomSample; }
     const float* CustomSample() const noexcept { return m_customSample.data(); }
     void SetCustomSample(const float* samples);
+    // One cycle of any length (at least 2 samples), stretched linearly over kTableLength.
+    // Raises "Sample not loaded or too short." for fewer samples.
+    void SetCustomSample(const float* samples, int32_t count);
     void ClearCustomSample();
     // Amount of the custom sample; 0 whenever no custom sample is present.
     double GetDepth() const noexcept { return m_depth; }

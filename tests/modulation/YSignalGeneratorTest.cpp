@@ -786,3 +786,18 @@ TEST(YSignalGenerator, MalformedStoredValuesGiveDefaults) {
     EXPECT_EQ(h.GetSkew(), 0.0);
     ExpectTable(h, BankShape(5), 0.0);
 }
+
+TEST(YSignalGenerator, CustomSampleOfAnyLengthIsStretchedOverTheCycle) {
+    YSignalGenerator g;
+    const float ramp[] = {-1.0f, 0.0f, 1.0f};
+    g.SetCustomSample(ramp, 3);
+    ASSERT_TRUE(g.HasCustomSample());
+    EXPECT_EQ(g.CustomSample()[0], -1.0f);
+    EXPECT_NEAR(g.CustomSample()[4095], -1.0 + 2.0 * 4095 / 8191, 1e-5);
+    EXPECT_EQ(g.CustomSample()[8191], 1.0f);
+
+    const float one[] = {0.5f};
+    EXPECT_THROW(g.SetCustomSample(one, 1), YException);
+    EXPECT_THROW(g.SetCustomSample(nullptr, 100), YException);
+    EXPECT_EQ(g.CustomSample()[0], -1.0f); // the previous sample stays
+}
