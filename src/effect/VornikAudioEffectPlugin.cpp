@@ -396,33 +396,41 @@ inline Pair FilterPair(const YBiquadFilterDesign& d, Pair x, Pair& z1, Pair& z2)
     return y;
 }
 
-// With the threshold at 0 (the flanger's curve) its terms drop out exactly: a − 0 = a, c + 0 = c,
-// and no magnitude lies below 0.
-inline Pair SaturatePairAtZero(const YSaturationCurve& curve, Pair v) noexcept {
-    const Pair zero = Both(0.0), one = Both(1.0);
-    const Pair a = v < zero ? -v : v;
-    const Pair u = a * Both(curve.InputScale());
-    const Pair u2 = u * u;
-    const Pair c = u * (Both(27.0) + u2) / (Both(27.0) + Both(9.0) * u2) * Both(curve.OutputScale());
-    const Pair y = a >= one ? one : c * Both(curve.Normalization());
-    return v < zero ? -y : y;
-}
+// The curve's constants for SaturatePair, taken out of the loop.
+struct CurvePair {
+    Pair Threshold, Normalization, InputScale, OutputScale;
+    bool ThresholdAtZero;
 
-inline Pair SaturatePair(const YSaturationCurve& curve, Pair v) noexcept {
+    explicit CurvePair(const YSaturationCurve& c) noexcept
+        : Threshold(Both(c.Threshold())), Normalization(Both(c.Normalization())),
+          InputScale(Both(c.InputScale())), OutputScale(Both(c.OutputScale())),
+          ThresholdAtZero(c.Threshold() == 0.0) {}
+};
+
+// YSaturationCurve::Evaluate on two values. With the threshold at 0 (the flanger's curve) its
+// terms drop out exactly: a − 0 = a, c + 0 = c, and no magnitude lies below 0.
+template <bool kAtZero> inline Pair SaturatePair(const CurvePair& k, Pair v) noexcept {
     const Pair zero = Both(0.0), one = Both(1.0);
-    const Pair threshold = Both(curve.Threshold()), normalization = Both(curve.Normalization());
     const Pair a = v < zero ? -v : v;
-    const Pair u = (a - threshold) * Both(curve.InputScale());
+    const Pair u = (kAtZero ? a : a - k.Threshold) * k.InputScale;
     const Pair u2 = u * u;
-    const Pair c = u * (Both(27.0) + u2) / (Both(27.0) + Both(9.0) * u2) * Both(curve.OutputScale());
-    const Pair inside = a < threshold ? a * normalization : (c + threshold) * normalization;
+    const Pair c = u * (Both(27.0) + u2) / (Both(27.0) + Both(9.0) * u2) * k.OutputScale;
+    Pair inside;
+    if constexpr (kAtZero)
+        inside = c * k.Normalization;
+    else
+        inside = a < k.Threshold ? a * k.Normalization : (c + k.Threshold) * k.Normalization;
     const Pair y = a >= one ? one : inside;
     return v < zero ? -y : y;
 }
 
-template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t count, const Shared& sh) noexcept {
+template <bool kSaturate, bool kAtZero>
+void WetPassPairT(Lane* lanes, int32_t count, const Shared& sh) noexcept {
     const YBiquadFilterDesign& lowPass = *sh.LowPass;
     const YBiquadFilterDesign& highPass = *sh.HighPass;
+    const CurvePair curve(*sh.Curve);
+    const Pair amount = Both(sh.SaturationAmount), complement = Both(sh.SaturationComplement);
+    const Pair evenHarmonics = Both(sh.EvenHarmonics);
     Ring pre0 = lanes[0].PreDelay, pre1 = lanes[1].PreDelay;
     Pair lz1 = {lanes[0].LowPass.Z1, lanes[1].LowPass.Z1}, lz2 = {lanes[0].LowPass.Z2, lanes[1].LowPass.Z2};
     Pair hz1 = {lanes[0].HighPass.Z1, lanes[1].HighPass.Z1},
@@ -431,7 +439,6 @@ template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t count, const Sha
     const float* in1 = lanes[1].Input;
     float* wet0 = lanes[0].Wet;
     float* wet1 = lanes[1].Wet;
-    [[maybe_unused]] const bool thresholdAtZero = sh.Curve->Threshold() == 0.0;
     for (int32_t i = 0; i < count; ++i) {
         const float p0 = pre0.PushPop(in0[i]);
         const float p1 = pre1.PushPop(in1[i]);
@@ -440,10 +447,9 @@ template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t count, const Sha
         if constexpr (kSaturate) v += Both(kFilterGuard);
         v = FilterPair(highPass, v, hz1, hz2);
         if constexpr (kSaturate) {
-            const Pair y = thresholdAtZero ? SaturatePairAtZero(*sh.Curve, v) : SaturatePair(*sh.Curve, v);
+            const Pair y = SaturatePair<kAtZero>(curve, v);
             const Pair e = y - v;
-            v = Both(sh.SaturationAmount) * (y + Both(sh.EvenHarmonics) * (e * e)) +
-                Both(sh.SaturationComplement) * v;
+            v = amount * (y + evenHarmonics * (e * e)) + complement * v;
         }
         wet0[i] = static_cast<float>(v[0]);
         wet1[i] = static_cast<float>(v[1]);
@@ -454,6 +460,13 @@ template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t count, const Sha
     lanes[1].LowPass = {lz1[1], lz2[1]};
     lanes[0].HighPass = {hz1[0], hz2[0]};
     lanes[1].HighPass = {hz1[1], hz2[1]};
+}
+
+template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t count, const Shared& sh) noexcept {
+    if (sh.Curve->Threshold() == 0.0)
+        WetPassPairT<kSaturate, true>(lanes, count, sh);
+    else
+        WetPassPairT<kSaturate, false>(lanes, count, sh);
 }
 
 inline int32_t LineIndex(const Ring& line, const Shared& sh, double offset, double& t) noexcept {
