@@ -515,6 +515,32 @@ inline void PlanReads(const double* modulation, int32_t count, double range, con
     }
 }
 
+// Jet gains for a chunk with Jet and Jet phase steady: the lookups at positions that move by
+// the same step each sample, so both ends bound them all.
+void PlanJet(double origin, int32_t first, int32_t count, double jet, double jetPhase, const Shared& sh,
+             double* gains) noexcept {
+    constexpr int32_t N = YSignalGenerator::kTableLength;
+    const double s0 = (origin + (first + 1) * sh.Increment + jetPhase) * sh.LfoScale;
+    const double s1 = (origin + (first + count) * sh.Increment + jetPhase) * sh.LfoScale;
+    const bool inside = s0 >= 0.0 && s1 >= 0.0 && s0 < 2147483647.0 && s1 < 2147483647.0;
+    const double lift = jet >= 0.0 ? 1.0 : 0.0;
+    for (int32_t i = 0; i < count; ++i) {
+        const double s = (origin + (first + i + 1) * sh.Increment + jetPhase) * sh.LfoScale;
+        double u;
+        if (inside) {
+            const auto k = static_cast<int32_t>(s);
+            const auto f = static_cast<float>(s - static_cast<double>(k));
+            const int32_t j = k & (N - 1);
+            u = (1.0f - f) * sh.LfoTable[j] + f * sh.LfoTable[j + 1];
+        } else {
+            u = LfoLookup(sh.LfoTable, s);
+        }
+        double q = (u + 1.0) * 0.5;
+        if (lift != 0.0) q -= 1.0;
+        gains[i] = 1.0 + q * jet;
+    }
+}
+
 template <int N, bool kSinc, bool kJet, bool kDryDelay, bool kRamping, bool kGliding>
 void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progress& progress) noexcept {
     Ring line[N], dry[N];
@@ -544,6 +570,17 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
     }
     // Two lanes reading the same place of equally long, equally advanced lines interpolate
     // side by side.
+    // A steady Jet's gains are worked out for the chunk ahead, without per-sample range checks.
+    [[maybe_unused]] bool jetPlanned = false;
+    [[maybe_unused]] double jetGains[N][kJet ? kPassChunk : 1];
+    if constexpr (kJet) {
+        if (sh.JetStep == 0.0 && sh.JetPhaseStep == 0.0) {
+            jetPlanned = true;
+            for (int l = 0; l < N; ++l)
+                if (l == 0 || lanes[l].JetOrigin != lanes[0].JetOrigin)
+                    PlanJet(lanes[l].JetOrigin, first, count, jet, jetPhase, sh, jetGains[l]);
+        }
+    }
     bool twins = false;
     if constexpr (N == 2 && !kSinc && !kGliding)
         twins = source[1] == 0 && line[0].Length == line[1].Length && line[0].Position == line[1].Position;
@@ -603,6 +640,8 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
                 // Channels at the same LFO phase get the same tremolo.
                 if (l > 0 && lanes[l].JetOrigin == lanes[0].JetOrigin) {
                     gain = firstGain;
+                } else if (jetPlanned) {
+                    gain = jetGains[l][i];
                 } else {
                     const double u = LfoLookup(
                         sh.LfoTable,
