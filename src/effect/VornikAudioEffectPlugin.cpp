@@ -119,6 +119,27 @@ inline float CubicAt(const float* d, int32_t S, int32_t i, float t) noexcept {
            x0;
 }
 
+// CubicAt on two rings at once, the same operations on each.
+inline void CubicTwins(const float* d0, const float* d1, int32_t S, int32_t i, float t, float& y0,
+                       float& y1) noexcept {
+    typedef float Floats2 __attribute__((vector_size(8)));
+    if (!(i >= 1 && i + 2 < S)) {
+        y0 = CubicAt(d0, S, i, t);
+        y1 = CubicAt(d1, S, i, t);
+        return;
+    }
+    const Floats2 xm1 = {d0[i - 1], d1[i - 1]}, x0 = {d0[i], d1[i]};
+    const Floats2 x1 = {d0[i + 1], d1[i + 1]}, x2 = {d0[i + 2], d1[i + 2]};
+    const Floats2 tt = {t, t};
+    const Floats2 y =
+        ((((x0 - x1) * 3.0f - xm1 + x2) * 0.5f * tt + (2.0f * x1 + xm1 - (5.0f * x0 + x2) * 0.5f)) * tt +
+         (x1 - xm1) * 0.5f) *
+            tt +
+        x0;
+    y0 = y[0];
+    y1 = y[1];
+}
+
 inline float ReadCubic(const ChannelBlock& b, int32_t position, double offset) noexcept {
     double t;
     const int32_t i = ReadIndex(b, position, offset, t);
@@ -375,33 +396,41 @@ inline Pair FilterPair(const YBiquadFilterDesign& d, Pair x, Pair& z1, Pair& z2)
     return y;
 }
 
-// With the threshold at 0 (the flanger's curve) its terms drop out exactly: a − 0 = a, c + 0 = c,
-// and no magnitude lies below 0.
-inline Pair SaturatePairAtZero(const YSaturationCurve& curve, Pair v) noexcept {
-    const Pair zero = Both(0.0), one = Both(1.0);
-    const Pair a = v < zero ? -v : v;
-    const Pair u = a * Both(curve.InputScale());
-    const Pair u2 = u * u;
-    const Pair c = u * (Both(27.0) + u2) / (Both(27.0) + Both(9.0) * u2) * Both(curve.OutputScale());
-    const Pair y = a >= one ? one : c * Both(curve.Normalization());
-    return v < zero ? -y : y;
-}
+// The curve's constants for SaturatePair, taken out of the loop.
+struct CurvePair {
+    Pair Threshold, Normalization, InputScale, OutputScale;
+    bool ThresholdAtZero;
 
-inline Pair SaturatePair(const YSaturationCurve& curve, Pair v) noexcept {
+    explicit CurvePair(const YSaturationCurve& c) noexcept
+        : Threshold(Both(c.Threshold())), Normalization(Both(c.Normalization())),
+          InputScale(Both(c.InputScale())), OutputScale(Both(c.OutputScale())),
+          ThresholdAtZero(c.Threshold() == 0.0) {}
+};
+
+// YSaturationCurve::Evaluate on two values. With the threshold at 0 (the flanger's curve) its
+// terms drop out exactly: a − 0 = a, c + 0 = c, and no magnitude lies below 0.
+template <bool kAtZero> inline Pair SaturatePair(const CurvePair& k, Pair v) noexcept {
     const Pair zero = Both(0.0), one = Both(1.0);
-    const Pair threshold = Both(curve.Threshold()), normalization = Both(curve.Normalization());
     const Pair a = v < zero ? -v : v;
-    const Pair u = (a - threshold) * Both(curve.InputScale());
+    const Pair u = (kAtZero ? a : a - k.Threshold) * k.InputScale;
     const Pair u2 = u * u;
-    const Pair c = u * (Both(27.0) + u2) / (Both(27.0) + Both(9.0) * u2) * Both(curve.OutputScale());
-    const Pair inside = a < threshold ? a * normalization : (c + threshold) * normalization;
+    const Pair c = u * (Both(27.0) + u2) / (Both(27.0) + Both(9.0) * u2) * k.OutputScale;
+    Pair inside;
+    if constexpr (kAtZero)
+        inside = c * k.Normalization;
+    else
+        inside = a < k.Threshold ? a * k.Normalization : (c + k.Threshold) * k.Normalization;
     const Pair y = a >= one ? one : inside;
     return v < zero ? -y : y;
 }
 
-template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t count, const Shared& sh) noexcept {
+template <bool kSaturate, bool kAtZero>
+void WetPassPairT(Lane* lanes, int32_t count, const Shared& sh) noexcept {
     const YBiquadFilterDesign& lowPass = *sh.LowPass;
     const YBiquadFilterDesign& highPass = *sh.HighPass;
+    const CurvePair curve(*sh.Curve);
+    const Pair amount = Both(sh.SaturationAmount), complement = Both(sh.SaturationComplement);
+    const Pair evenHarmonics = Both(sh.EvenHarmonics);
     Ring pre0 = lanes[0].PreDelay, pre1 = lanes[1].PreDelay;
     Pair lz1 = {lanes[0].LowPass.Z1, lanes[1].LowPass.Z1}, lz2 = {lanes[0].LowPass.Z2, lanes[1].LowPass.Z2};
     Pair hz1 = {lanes[0].HighPass.Z1, lanes[1].HighPass.Z1},
@@ -410,7 +439,6 @@ template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t count, const Sha
     const float* in1 = lanes[1].Input;
     float* wet0 = lanes[0].Wet;
     float* wet1 = lanes[1].Wet;
-    [[maybe_unused]] const bool thresholdAtZero = sh.Curve->Threshold() == 0.0;
     for (int32_t i = 0; i < count; ++i) {
         const float p0 = pre0.PushPop(in0[i]);
         const float p1 = pre1.PushPop(in1[i]);
@@ -419,10 +447,9 @@ template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t count, const Sha
         if constexpr (kSaturate) v += Both(kFilterGuard);
         v = FilterPair(highPass, v, hz1, hz2);
         if constexpr (kSaturate) {
-            const Pair y = thresholdAtZero ? SaturatePairAtZero(*sh.Curve, v) : SaturatePair(*sh.Curve, v);
+            const Pair y = SaturatePair<kAtZero>(curve, v);
             const Pair e = y - v;
-            v = Both(sh.SaturationAmount) * (y + Both(sh.EvenHarmonics) * (e * e)) +
-                Both(sh.SaturationComplement) * v;
+            v = amount * (y + evenHarmonics * (e * e)) + complement * v;
         }
         wet0[i] = static_cast<float>(v[0]);
         wet1[i] = static_cast<float>(v[1]);
@@ -433,6 +460,13 @@ template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t count, const Sha
     lanes[1].LowPass = {lz1[1], lz2[1]};
     lanes[0].HighPass = {hz1[0], hz2[0]};
     lanes[1].HighPass = {hz1[1], hz2[1]};
+}
+
+template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t count, const Shared& sh) noexcept {
+    if (sh.Curve->Threshold() == 0.0)
+        WetPassPairT<kSaturate, true>(lanes, count, sh);
+    else
+        WetPassPairT<kSaturate, false>(lanes, count, sh);
 }
 
 inline int32_t LineIndex(const Ring& line, const Shared& sh, double offset, double& t) noexcept {
@@ -508,6 +542,11 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
             PlanReads(lanes[l].Modulation, count, range, sh, line[l].Length, whole[l], fraction[l]);
         }
     }
+    // Two lanes reading the same place of equally long, equally advanced lines interpolate
+    // side by side.
+    bool twins = false;
+    if constexpr (N == 2 && !kSinc && !kGliding)
+        twins = source[1] == 0 && line[0].Length == line[1].Length && line[0].Position == line[1].Position;
     const auto locate = [&](int l, int32_t i, double& t) -> int32_t {
         if constexpr (kGliding) {
             return LineIndex(line[l], sh, (lanes[l].Modulation[i] - 1.0) * range, t);
@@ -536,6 +575,11 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
                 float gathered[kSincTaps];
                 tap[l] = SincDot(SincTaps(line[l].Data, line[l].Length, index, gathered), w);
             }
+        } else if (twins) {
+            double t;
+            const int32_t index = locate(0, i, t);
+            CubicTwins(line[0].Data, line[N - 1].Data, line[0].Length, index, static_cast<float>(t), tap[0],
+                       tap[N - 1]);
         } else {
             for (int l = 0; l < N; ++l) {
                 double t;
