@@ -41,18 +41,11 @@ struct VornikAudioEffectPlugin::ChannelBlock {
     const double* Modulation = nullptr; // the declicked LFO values of this channel
     int32_t Frames = 0;
 
-    // The swept line: storage, length, position, and the read origin's two terms.
+    // The swept line's storage and length, and the read origin's two terms.
     float* Line = nullptr;
     int32_t LineLength = 1;
-    int32_t LinePosition = 0;
     double HalfMargin = 0.0;   // trunc(margin / 2)
     double TwiceReserve = 0.0; // 2R
-    float* PreDelay = nullptr;
-    int32_t PreDelayLength = 1;
-    int32_t PreDelayPosition = 0;
-    float* Dry = nullptr;
-    int32_t DryLength = 1;
-    int32_t DryPosition = 0;
 
     const YBiquadFilterDesign* LowPass = nullptr;
     const YBiquadFilterDesign* HighPass = nullptr;
@@ -79,7 +72,6 @@ struct VornikAudioEffectPlugin::ChannelBlock {
     bool Saturate = false;
     bool JetActive = false;
     bool DryDelay = false;
-    bool Moving = false; // Depth or Feedback ramps, or the range glides
 };
 
 namespace {
@@ -127,58 +119,87 @@ inline float CubicAt(const float* d, int32_t S, int32_t i, float t) noexcept {
            x0;
 }
 
+// CubicAt on two rings at once, the same operations on each.
+inline void CubicTwins(const float* d0, const float* d1, int32_t S, int32_t i, float t, float& y0,
+                       float& y1) noexcept {
+    typedef float Floats2 __attribute__((vector_size(8)));
+    if (!(i >= 1 && i + 2 < S)) {
+        y0 = CubicAt(d0, S, i, t);
+        y1 = CubicAt(d1, S, i, t);
+        return;
+    }
+    const Floats2 xm1 = {d0[i - 1], d1[i - 1]}, x0 = {d0[i], d1[i]};
+    const Floats2 x1 = {d0[i + 1], d1[i + 1]}, x2 = {d0[i + 2], d1[i + 2]};
+    const Floats2 tt = {t, t};
+    const Floats2 y =
+        ((((x0 - x1) * 3.0f - xm1 + x2) * 0.5f * tt + (2.0f * x1 + xm1 - (5.0f * x0 + x2) * 0.5f)) * tt +
+         (x1 - xm1) * 0.5f) *
+            tt +
+        x0;
+    y0 = y[0];
+    y1 = y[1];
+}
+
 inline float ReadCubic(const ChannelBlock& b, int32_t position, double offset) noexcept {
     double t;
     const int32_t i = ReadIndex(b, position, offset, t);
     return CubicAt(b.Line, b.LineLength, i, static_cast<float>(t));
 }
 
-// 37-tap windowed sinc at ring index i + t. The kernel h(d) is the table read linearly at
-// 128·d; since every k ± t is exact in double here, 128(k + t) splits into 128k + trunc(128t)
-// with the same fraction for every tap, which is what makes the weights cheap.
-inline float SincAt(const float* d, int32_t S, int32_t i, double t, const double* table) noexcept {
-    using YAudioFilters::kSincHalfTaps;
-    constexpr int32_t kTaps = 2 * kSincHalfTaps + 1;
-    float gathered[kTaps];
-    const float* x;
-    if (S >= kTaps && i >= kSincHalfTaps && i + kSincHalfTaps < S) {
-        x = d + (i - kSincHalfTaps);
-    } else {
-        int32_t j = i - kSincHalfTaps;
-        while (j < 0) j += S;
-        for (int32_t m = 0; m < kTaps; ++m) {
-            gathered[m] = d[j];
-            if (++j >= S) j = 0;
-        }
-        x = gathered;
-    }
+// 37-tap windowed sinc. The kernel h(d) is the table read linearly at 128·d; since every
+// k ± t is exact in double here, 128(k + t) splits into 128k + trunc(128t) with the same
+// fraction for every tap, which is what makes the weights cheap. w[m] weighs the sample
+// m − 18 places from the centre.
+constexpr int32_t kSincTaps = 2 * YAudioFilters::kSincHalfTaps + 1;
+
+inline void SincWeights(double t, const double* table, double* w) noexcept {
+    constexpr int32_t H = YAudioFilters::kSincHalfTaps;
     const double s = t * YAudioFilters::kSincResolution;
     const int32_t J = static_cast<int32_t>(s);
     const double f = s - J;
     const double g = 1.0 - f;
-    const float* centre = x + kSincHalfTaps;
-    // Past side, distances k + t (k = 0 … 18): weight g·T[128k + J] + f·T[128k + J + 1].
+    // Past side, distances k + t: g·T[128k + J] + f·T[128k + J + 1].
     const double* past = table + J;
-    // Future side, distances k − t (k = 1 … 18): weight f·T[128k − J − 1] + g·T[128k − J].
+    for (int32_t k = 0; k <= H; ++k) w[H - k] = g * past[128 * k] + f * past[128 * k + 1];
+    // Future side, distances k − t: f·T[128k − J − 1] + g·T[128k − J].
     const double* future = table - J - 1;
-    double a0 = 0.0, a1 = 0.0, a2 = 0.0, a3 = 0.0;
-    for (int32_t k = 0; k < kSincHalfTaps; k += 2) {
-        const double* p0 = past + 128 * k;
-        const double* p1 = p0 + 128;
-        a0 += static_cast<double>(centre[-k]) * (g * p0[0] + f * p0[1]);
-        a1 += static_cast<double>(centre[-k - 1]) * (g * p1[0] + f * p1[1]);
+    for (int32_t k = 1; k <= H; ++k) w[H + k] = f * future[128 * k] + g * future[128 * k + 1];
+}
+
+// The 37 samples around ring index i, in place when they do not wrap.
+inline const float* SincTaps(const float* d, int32_t S, int32_t i, float* gathered) noexcept {
+    constexpr int32_t H = YAudioFilters::kSincHalfTaps;
+    if (S >= kSincTaps && i >= H && i + H < S) return d + (i - H);
+    int32_t j = i - H;
+    while (j < 0) j += S;
+    for (int32_t m = 0; m < kSincTaps; ++m) {
+        gathered[m] = d[j];
+        if (++j >= S) j = 0;
     }
-    {
-        const double* p0 = past + 128 * kSincHalfTaps;
-        a0 += static_cast<double>(centre[-kSincHalfTaps]) * (g * p0[0] + f * p0[1]);
+    return gathered;
+}
+
+// Σ x[m]·w[m] in double, in four interleaved partial sums (two pairs).
+inline float SincDot(const float* x, const double* w) noexcept {
+    typedef double Pair __attribute__((vector_size(16)));
+    Pair a = {0.0, 0.0}, b = {0.0, 0.0};
+    for (int32_t m = 0; m + 3 < kSincTaps; m += 4) {
+        const Pair x0 = {static_cast<double>(x[m]), static_cast<double>(x[m + 1])};
+        const Pair x1 = {static_cast<double>(x[m + 2]), static_cast<double>(x[m + 3])};
+        const Pair w0 = {w[m], w[m + 1]};
+        const Pair w1 = {w[m + 2], w[m + 3]};
+        a += x0 * w0;
+        b += x1 * w1;
     }
-    for (int32_t k = 1; k < kSincHalfTaps; k += 2) {
-        const double* q0 = future + 128 * k;
-        const double* q1 = q0 + 128;
-        a2 += static_cast<double>(centre[k]) * (f * q0[0] + g * q0[1]);
-        a3 += static_cast<double>(centre[k + 1]) * (f * q1[0] + g * q1[1]);
-    }
-    return static_cast<float>((a0 + a1) + (a2 + a3));
+    const double last = static_cast<double>(x[kSincTaps - 1]) * w[kSincTaps - 1];
+    return static_cast<float>(((a[0] + a[1]) + (b[0] + b[1])) + last);
+}
+
+inline float SincAt(const float* d, int32_t S, int32_t i, double t, const double* table) noexcept {
+    float gathered[kSincTaps];
+    double w[kSincTaps];
+    SincWeights(t, table, w);
+    return SincDot(SincTaps(d, S, i, gathered), w);
 }
 
 inline float ReadSinc(const ChannelBlock& b, int32_t position, double offset, const double* table) noexcept {
@@ -198,7 +219,7 @@ inline double WetGain(double depth) noexcept { return std::clamp(depth, -1.0, 1.
 inline double DryGain(double depth) noexcept { return std::min(2.0 - std::fabs(depth), 1.0); }
 
 // The loop as the algorithm reads, every choice made per sample and every line used through
-// its own operations. The specialised loops below must give exactly its numbers.
+// its own operations. The fast path below must give exactly its numbers.
 void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFilters::Delay<float>& dryLine,
                 YAudioFilters::Vibrato<float>& line) noexcept {
     const double* table = YAudioFilters::SincTable();
@@ -244,125 +265,432 @@ void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFi
     b.RangeStep = rangeStep;
     b.LowPassState = lp;
     b.HighPassState = hp;
-    b.LinePosition = line.Position();
-    b.PreDelayPosition = preDelay.Position();
-    b.DryPosition = dryLine.Position();
 }
 
-// The same loop with the block's choices fixed at compile time and the rings walked through
-// local indices.
-template <bool kSinc, bool kSaturate, bool kJet, bool kDryDelay, bool kMoving>
-void RunSpecialised(ChannelBlock& b) noexcept {
-    const double* table = YAudioFilters::SincTable();
-    const int32_t frames = b.Frames;
-    const float* in = b.Input;
-    float* out = b.Output;
-    const double* modulation = b.Modulation;
+// ---------------------------------------------------------------------------------------------
+// The fast path: the same arithmetic, reorganised. The wet input (pre-delay, filters,
+// saturation) does not depend on the feedback loop, so it runs as a pass of its own; then the
+// swept-line pass reads taps, writes the line and mixes. Channels run in pairs through both
+// passes, which hides the latency of the filter recursions, and the block's choices are fixed
+// at compile time.
 
-    float* line = b.Line;
-    const int32_t lineLength = b.LineLength;
-    int32_t linePosition = b.LinePosition;
-    float* pre = b.PreDelay;
-    const int32_t preLength = b.PreDelayLength;
-    int32_t prePosition = b.PreDelayPosition;
-    float* dryRing = b.Dry;
-    const int32_t dryLength = b.DryLength;
-    int32_t dryPosition = b.DryPosition;
+struct Ring {
+    float* Data = nullptr;
+    int32_t Length = 1;
+    int32_t Position = 0;
 
-    const YBiquadFilterDesign& lowPass = *b.LowPass;
-    const YBiquadFilterDesign& highPass = *b.HighPass;
-    YBiquadFilterState lp = b.LowPassState, hp = b.HighPassState;
+    float PushPop(float x) noexcept {
+        const float y = Data[Position];
+        Data[Position] = x;
+        if (++Position >= Length) Position = 0;
+        return y;
+    }
+};
 
-    double range = b.Range, rangeStep = b.RangeStep;
-    const double rangeTarget = b.RangeTarget;
-    double depth = b.Depth, feedback = b.Feedback, jet = b.Jet, jetPhase = b.JetPhase;
-    const double depthStep = b.DepthStep, feedbackStep = b.FeedbackStep;
-    const double jetStep = b.JetStep, jetPhaseStep = b.JetPhaseStep;
+// One channel as the passes see it.
+struct Lane {
+    const float* Input = nullptr;       // at the chunk start
+    float* Output = nullptr;            // at the chunk start
+    const double* Modulation = nullptr; // limited LFO values of the chunk
+    float* Wet = nullptr;               // float(v) of the chunk
+    Ring PreDelay, Line, Dry;
+    YBiquadFilterState LowPass, HighPass;
+    double JetOrigin = 0.0;
+};
+
+// Ramps and glide where a chunk starts; every pair starts the chunk from the same values and
+// reaches the same ones.
+struct Progress {
+    double Depth, Feedback, Jet, JetPhase, Range, RangeStep;
+};
+
+struct Shared {
+    const YBiquadFilterDesign* LowPass;
+    const YBiquadFilterDesign* HighPass;
+    const YSaturationCurve* Curve;
+    double SaturationAmount, SaturationComplement, EvenHarmonics;
+    double DepthStep, FeedbackStep, JetStep, JetPhaseStep, RangeTarget;
+    double HalfMargin, TwiceReserve;
+    const float* LfoTable;
+    double LfoScale, Increment;
+    const double* SincTable;
+};
+
+// The generator's table lookup (linear between entries), as the generator does it.
+inline double LfoLookup(const float* table, double s) noexcept {
+    constexpr int32_t N = YSignalGenerator::kTableLength;
+    if (!(s >= 0.0 && s < 1e15)) {
+        if (!std::isfinite(s)) return table[0];
+        s = std::fmod(s, static_cast<double>(N));
+        if (s < 0.0) s += N;
+    }
+    const auto i = static_cast<int64_t>(s);
+    const auto f = static_cast<float>(s - static_cast<double>(i));
+    const auto k = static_cast<size_t>(i & (N - 1));
+    return (1.0f - f) * table[k] + f * table[k + 1];
+}
+
+// values[i] = the lookup at (origin + (first + i)·increment)·scale. The positions are monotonic
+// in i, so when both ends lie in 0 … 2^31 all do, and the loop needs no range checks.
+void FillModulation(double* values, const float* table, double origin, double increment, double scale,
+                    int32_t first, int32_t n) noexcept {
+    constexpr int32_t N = YSignalGenerator::kTableLength;
+    const double s0 = (origin + static_cast<double>(first) * increment) * scale;
+    const double s1 = (origin + static_cast<double>(first + n - 1) * increment) * scale;
+    if (s0 >= 0.0 && s1 >= 0.0 && s0 < 2147483647.0 && s1 < 2147483647.0) {
+        for (int32_t i = 0; i < n; ++i) {
+            const double s = (origin + static_cast<double>(first + i) * increment) * scale;
+            const auto k = static_cast<int32_t>(s);
+            const auto f = static_cast<float>(s - static_cast<double>(k));
+            const int32_t j = k & (N - 1);
+            values[i] = (1.0f - f) * table[j] + f * table[j + 1];
+        }
+    } else {
+        for (int32_t i = 0; i < n; ++i)
+            values[i] = LfoLookup(table, (origin + static_cast<double>(first + i) * increment) * scale);
+    }
+}
+
+template <int N, bool kSaturate> void WetPass(Lane* lanes, int32_t count, const Shared& sh) noexcept {
+    const YBiquadFilterDesign& lowPass = *sh.LowPass;
+    const YBiquadFilterDesign& highPass = *sh.HighPass;
+    Ring pre[N];
+    YBiquadFilterState lp[N], hp[N];
+    for (int l = 0; l < N; ++l) {
+        pre[l] = lanes[l].PreDelay;
+        lp[l] = lanes[l].LowPass;
+        hp[l] = lanes[l].HighPass;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        for (int l = 0; l < N; ++l) {
+            const float p = pre[l].PushPop(lanes[l].Input[i]);
+            double v = static_cast<double>(p + kInputGuard);
+            v = lowPass.Process(v, lp[l]);
+            if constexpr (kSaturate) v += kFilterGuard;
+            v = highPass.Process(v, hp[l]);
+            if constexpr (kSaturate) {
+                const double y = sh.Curve->Evaluate(v);
+                const double e = y - v;
+                v = sh.SaturationAmount * (y + sh.EvenHarmonics * (e * e)) + sh.SaturationComplement * v;
+            }
+            lanes[l].Wet[i] = static_cast<float>(v);
+        }
+    }
+    for (int l = 0; l < N; ++l) {
+        lanes[l].PreDelay = pre[l];
+        lanes[l].LowPass = lp[l];
+        lanes[l].HighPass = hp[l];
+    }
+}
+
+// Two channels through the wet input in the two halves of one register: the same operations
+// on each channel as the scalar loop, so the same numbers.
+typedef double Pair __attribute__((vector_size(16)));
+
+inline Pair Both(double x) noexcept { return Pair{x, x}; }
+
+inline Pair FilterPair(const YBiquadFilterDesign& d, Pair x, Pair& z1, Pair& z2) noexcept {
+    const Pair y = Both(d.B0()) * x + z1;
+    z1 = Both(d.B1()) * x + z2 + Both(d.MinusA1()) * y;
+    z2 = Both(d.B2()) * x + Both(d.MinusA2()) * y;
+    return y;
+}
+
+// The curve's constants for SaturatePair, taken out of the loop.
+struct CurvePair {
+    Pair Threshold, Normalization, InputScale, OutputScale;
+    bool ThresholdAtZero;
+
+    explicit CurvePair(const YSaturationCurve& c) noexcept
+        : Threshold(Both(c.Threshold())), Normalization(Both(c.Normalization())),
+          InputScale(Both(c.InputScale())), OutputScale(Both(c.OutputScale())),
+          ThresholdAtZero(c.Threshold() == 0.0) {}
+};
+
+// YSaturationCurve::Evaluate on two values. With the threshold at 0 (the flanger's curve) its
+// terms drop out exactly: a − 0 = a, c + 0 = c, and no magnitude lies below 0.
+template <bool kAtZero> inline Pair SaturatePair(const CurvePair& k, Pair v) noexcept {
+    const Pair zero = Both(0.0), one = Both(1.0);
+    const Pair a = v < zero ? -v : v;
+    const Pair u = (kAtZero ? a : a - k.Threshold) * k.InputScale;
+    const Pair u2 = u * u;
+    const Pair c = u * (Both(27.0) + u2) / (Both(27.0) + Both(9.0) * u2) * k.OutputScale;
+    Pair inside;
+    if constexpr (kAtZero)
+        inside = c * k.Normalization;
+    else
+        inside = a < k.Threshold ? a * k.Normalization : (c + k.Threshold) * k.Normalization;
+    const Pair y = a >= one ? one : inside;
+    return v < zero ? -y : y;
+}
+
+template <bool kSaturate, bool kAtZero>
+void WetPassPairT(Lane* lanes, int32_t count, const Shared& sh) noexcept {
+    const YBiquadFilterDesign& lowPass = *sh.LowPass;
+    const YBiquadFilterDesign& highPass = *sh.HighPass;
+    const CurvePair curve(*sh.Curve);
+    const Pair amount = Both(sh.SaturationAmount), complement = Both(sh.SaturationComplement);
+    const Pair evenHarmonics = Both(sh.EvenHarmonics);
+    Ring pre0 = lanes[0].PreDelay, pre1 = lanes[1].PreDelay;
+    Pair lz1 = {lanes[0].LowPass.Z1, lanes[1].LowPass.Z1}, lz2 = {lanes[0].LowPass.Z2, lanes[1].LowPass.Z2};
+    Pair hz1 = {lanes[0].HighPass.Z1, lanes[1].HighPass.Z1},
+         hz2 = {lanes[0].HighPass.Z2, lanes[1].HighPass.Z2};
+    const float* in0 = lanes[0].Input;
+    const float* in1 = lanes[1].Input;
+    float* wet0 = lanes[0].Wet;
+    float* wet1 = lanes[1].Wet;
+    for (int32_t i = 0; i < count; ++i) {
+        const float p0 = pre0.PushPop(in0[i]);
+        const float p1 = pre1.PushPop(in1[i]);
+        Pair v = {static_cast<double>(p0 + kInputGuard), static_cast<double>(p1 + kInputGuard)};
+        v = FilterPair(lowPass, v, lz1, lz2);
+        if constexpr (kSaturate) v += Both(kFilterGuard);
+        v = FilterPair(highPass, v, hz1, hz2);
+        if constexpr (kSaturate) {
+            const Pair y = SaturatePair<kAtZero>(curve, v);
+            const Pair e = y - v;
+            v = amount * (y + evenHarmonics * (e * e)) + complement * v;
+        }
+        wet0[i] = static_cast<float>(v[0]);
+        wet1[i] = static_cast<float>(v[1]);
+    }
+    lanes[0].PreDelay = pre0;
+    lanes[1].PreDelay = pre1;
+    lanes[0].LowPass = {lz1[0], lz2[0]};
+    lanes[1].LowPass = {lz1[1], lz2[1]};
+    lanes[0].HighPass = {hz1[0], hz2[0]};
+    lanes[1].HighPass = {hz1[1], hz2[1]};
+}
+
+template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t count, const Shared& sh) noexcept {
+    if (sh.Curve->Threshold() == 0.0)
+        WetPassPairT<kSaturate, true>(lanes, count, sh);
+    else
+        WetPassPairT<kSaturate, false>(lanes, count, sh);
+}
+
+inline int32_t LineIndex(const Ring& line, const Shared& sh, double offset, double& t) noexcept {
+    double p = offset + sh.HalfMargin + sh.TwiceReserve;
+    if (!(p >= 0.0)) p = 0.0;
+    const double limit = static_cast<double>(line.Length);
+    if (p > limit) p = limit;
+    const int32_t k = static_cast<int32_t>(p);
+    t = p - k;
+    int32_t i = k + line.Position;
+    if (i >= line.Length) i -= line.Length;
+    if (i >= line.Length) i -= line.Length;
+    return i;
+}
+
+// The longest chunk the passes are given.
+constexpr int32_t kPassChunk = 256;
+
+// While the range holds still, the read positions relative to the write position depend on
+// the LFO alone: worked out for the whole chunk in one loop that vectorises, the same
+// arithmetic as LineIndex.
+inline void PlanReads(const double* modulation, int32_t count, double range, const Shared& sh, int32_t length,
+                      int32_t* whole, double* fraction) noexcept {
+    typedef int32_t IndexPair __attribute__((vector_size(8)));
+    const double limit = static_cast<double>(length);
+    int32_t i = 0;
+    for (; i + 1 < count; i += 2) {
+        const Pair m = {modulation[i], modulation[i + 1]};
+        Pair p = (m - Both(1.0)) * Both(range) + Both(sh.HalfMargin) + Both(sh.TwiceReserve);
+        p = p >= Both(0.0) ? p : Both(0.0);
+        p = p > Both(limit) ? Both(limit) : p;
+        const IndexPair k = __builtin_convertvector(p, IndexPair);
+        const Pair t = p - __builtin_convertvector(k, Pair);
+        whole[i] = k[0];
+        whole[i + 1] = k[1];
+        fraction[i] = t[0];
+        fraction[i + 1] = t[1];
+    }
+    for (; i < count; ++i) {
+        double p = (modulation[i] - 1.0) * range + sh.HalfMargin + sh.TwiceReserve;
+        p = p >= 0.0 ? p : 0.0;
+        p = p > limit ? limit : p;
+        const auto k = static_cast<int32_t>(p);
+        whole[i] = k;
+        fraction[i] = p - k;
+    }
+}
+
+// Jet gains for a chunk with Jet and Jet phase steady: the lookups at positions that move by
+// the same step each sample, so both ends bound them all.
+void PlanJet(double origin, int32_t first, int32_t count, double jet, double jetPhase, const Shared& sh,
+             double* gains) noexcept {
+    constexpr int32_t N = YSignalGenerator::kTableLength;
+    const double s0 = (origin + (first + 1) * sh.Increment + jetPhase) * sh.LfoScale;
+    const double s1 = (origin + (first + count) * sh.Increment + jetPhase) * sh.LfoScale;
+    const bool inside = s0 >= 0.0 && s1 >= 0.0 && s0 < 2147483647.0 && s1 < 2147483647.0;
+    const double lift = jet >= 0.0 ? 1.0 : 0.0;
+    for (int32_t i = 0; i < count; ++i) {
+        const double s = (origin + (first + i + 1) * sh.Increment + jetPhase) * sh.LfoScale;
+        double u;
+        if (inside) {
+            const auto k = static_cast<int32_t>(s);
+            const auto f = static_cast<float>(s - static_cast<double>(k));
+            const int32_t j = k & (N - 1);
+            u = (1.0f - f) * sh.LfoTable[j] + f * sh.LfoTable[j + 1];
+        } else {
+            u = LfoLookup(sh.LfoTable, s);
+        }
+        double q = (u + 1.0) * 0.5;
+        if (lift != 0.0) q -= 1.0;
+        gains[i] = 1.0 + q * jet;
+    }
+}
+
+template <int N, bool kSinc, bool kJet, bool kDryDelay, bool kRamping, bool kGliding>
+void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progress& progress) noexcept {
+    Ring line[N], dry[N];
+    for (int l = 0; l < N; ++l) {
+        line[l] = lanes[l].Line;
+        dry[l] = lanes[l].Dry;
+    }
+    double depth = progress.Depth, feedback = progress.Feedback;
+    double jet = progress.Jet, jetPhase = progress.JetPhase;
+    double range = progress.Range, rangeStep = progress.RangeStep;
     const double wetFixed = WetGain(depth), dryFixed = DryGain(depth);
-    const double amount = b.SaturationAmount, complement = b.SaturationComplement, K = b.EvenHarmonics;
 
-    for (int32_t i = 0; i < frames; ++i) {
-        const double offset = (LimitModulation(modulation[i]) - 1.0) * range;
-        float tap;
-        if constexpr (kSinc)
-            tap = ReadSinc(b, linePosition, offset, table);
-        else
-            tap = ReadCubic(b, linePosition, offset);
+    // Without a glide the reads are planned ahead; lanes with equal LFOs share one plan.
+    int32_t whole[N][kGliding ? 1 : kPassChunk];
+    double fraction[N][kGliding ? 1 : kPassChunk];
+    int source[N];
+    for (int l = 0; l < N; ++l) source[l] = l;
+    if constexpr (!kGliding) {
+        for (int l = 0; l < N; ++l) {
+            if (l > 0 && line[l].Length == line[0].Length &&
+                std::memcmp(lanes[l].Modulation, lanes[0].Modulation, sizeof(double) * count) == 0) {
+                source[l] = 0;
+                continue;
+            }
+            PlanReads(lanes[l].Modulation, count, range, sh, line[l].Length, whole[l], fraction[l]);
+        }
+    }
+    // Two lanes reading the same place of equally long, equally advanced lines interpolate
+    // side by side.
+    // A steady Jet's gains are worked out for the chunk ahead, without per-sample range checks.
+    [[maybe_unused]] bool jetPlanned = false;
+    [[maybe_unused]] double jetGains[N][kJet ? kPassChunk : 1];
+    if constexpr (kJet) {
+        if (sh.JetStep == 0.0 && sh.JetPhaseStep == 0.0) {
+            jetPlanned = true;
+            for (int l = 0; l < N; ++l)
+                if (l == 0 || lanes[l].JetOrigin != lanes[0].JetOrigin)
+                    PlanJet(lanes[l].JetOrigin, first, count, jet, jetPhase, sh, jetGains[l]);
+        }
+    }
+    bool twins = false;
+    if constexpr (N == 2 && !kSinc && !kGliding)
+        twins = source[1] == 0 && line[0].Length == line[1].Length && line[0].Position == line[1].Position;
+    const auto locate = [&](int l, int32_t i, double& t) -> int32_t {
+        if constexpr (kGliding) {
+            return LineIndex(line[l], sh, (lanes[l].Modulation[i] - 1.0) * range, t);
+        } else {
+            t = fraction[source[l]][i];
+            int32_t index = whole[source[l]][i] + line[l].Position;
+            if (index >= line[l].Length) index -= line[l].Length;
+            if (index >= line[l].Length) index -= line[l].Length;
+            return index;
+        }
+    };
 
-        if constexpr (kMoving) {
+    for (int32_t i = 0; i < count; ++i) {
+        float tap[N];
+        if constexpr (kSinc) {
+            // Lanes whose LFOs agree (no phase difference) share the weights.
+            double w[kSincTaps];
+            double weighed = -1.0;
+            for (int l = 0; l < N; ++l) {
+                double t;
+                const int32_t index = locate(l, i, t);
+                if (t != weighed) {
+                    SincWeights(t, sh.SincTable, w);
+                    weighed = t;
+                }
+                float gathered[kSincTaps];
+                tap[l] = SincDot(SincTaps(line[l].Data, line[l].Length, index, gathered), w);
+            }
+        } else if (twins) {
+            double t;
+            const int32_t index = locate(0, i, t);
+            CubicTwins(line[0].Data, line[N - 1].Data, line[0].Length, index, static_cast<float>(t), tap[0],
+                       tap[N - 1]);
+        } else {
+            for (int l = 0; l < N; ++l) {
+                double t;
+                const int32_t index = locate(l, i, t);
+                tap[l] = CubicAt(line[l].Data, line[l].Length, index, static_cast<float>(t));
+            }
+        }
+        if constexpr (kGliding) {
             range += rangeStep;
-            if (rangeStep > 0.0 ? range >= rangeTarget : range < rangeTarget) {
-                range = rangeTarget;
+            if (rangeStep > 0.0 ? range >= sh.RangeTarget : range < sh.RangeTarget) {
+                range = sh.RangeTarget;
                 rangeStep = 0.0;
             }
         }
-
-        double gain = 1.0;
-        if constexpr (kJet) gain = JetGain(b, i, jet, jetPhase);
-
-        const float x = in[i];
-        const float p = pre[prePosition];
-        pre[prePosition] = x;
-        if (++prePosition >= preLength) prePosition = 0;
-
-        double v = static_cast<double>(p + kInputGuard);
-        v = lowPass.Process(v, lp);
-        if constexpr (kSaturate) v += kFilterGuard;
-        v = highPass.Process(v, hp);
-        if constexpr (kSaturate) {
-            const double y = b.Curve->Evaluate(v);
-            const double e = y - v;
-            v = amount * (y + K * (e * e)) + complement * v;
+        const double wet = kRamping ? WetGain(depth) : wetFixed;
+        [[maybe_unused]] double firstGain = 1.0;
+        const double dryGain = kRamping ? DryGain(depth) : dryFixed;
+        for (int l = 0; l < N; ++l) {
+            double gain = 1.0;
+            if constexpr (kJet) {
+                // Channels at the same LFO phase get the same tremolo.
+                if (l > 0 && lanes[l].JetOrigin == lanes[0].JetOrigin) {
+                    gain = firstGain;
+                } else if (jetPlanned) {
+                    gain = jetGains[l][i];
+                } else {
+                    const double u = LfoLookup(
+                        sh.LfoTable,
+                        (lanes[l].JetOrigin + (first + i + 1) * sh.Increment + jetPhase) * sh.LfoScale);
+                    double q = (u + 1.0) * 0.5;
+                    if (jet >= 0.0) q -= 1.0;
+                    gain = 1.0 + q * jet;
+                }
+                if (l == 0) firstGain = gain;
+            }
+            const float x = lanes[l].Input[i];
+            float* slot = line[l].Data + line[l].Position;
+            *slot = static_cast<float>(tap[l] * feedback) + lanes[l].Wet[i];
+            if (++line[l].Position >= line[l].Length) line[l].Position = 0;
+            float d = x;
+            if constexpr (kDryDelay) d = dry[l].PushPop(x);
+            lanes[l].Output[i] = static_cast<float>(gain * wet * tap[l] + d * dryGain);
         }
-        line[linePosition] = static_cast<float>(tap * feedback) + static_cast<float>(v);
-        if (++linePosition >= lineLength) linePosition = 0;
-
-        float dry = x;
-        if constexpr (kDryDelay) {
-            dry = dryRing[dryPosition];
-            dryRing[dryPosition] = x;
-            if (++dryPosition >= dryLength) dryPosition = 0;
-        }
-
-        if constexpr (kMoving) {
-            out[i] = static_cast<float>(gain * WetGain(depth) * tap + dry * DryGain(depth));
-            depth += depthStep;
-            feedback += feedbackStep;
-        } else {
-            out[i] = static_cast<float>(gain * wetFixed * tap + dry * dryFixed);
+        if constexpr (kRamping) {
+            depth += sh.DepthStep;
+            feedback += sh.FeedbackStep;
         }
         if constexpr (kJet) {
-            jet += jetStep;
-            jetPhase += jetPhaseStep;
+            jet += sh.JetStep;
+            jetPhase += sh.JetPhaseStep;
         }
     }
-    b.Range = range;
-    b.RangeStep = rangeStep;
-    b.LowPassState = lp;
-    b.HighPassState = hp;
-    b.LinePosition = linePosition;
-    b.PreDelayPosition = prePosition;
-    b.DryPosition = dryPosition;
+    for (int l = 0; l < N; ++l) {
+        lanes[l].Line = line[l];
+        lanes[l].Dry = dry[l];
+    }
+    progress = {depth, feedback, jet, jetPhase, range, rangeStep};
 }
 
-using Runner = void (*)(ChannelBlock&) noexcept;
+// The passes for one chunk of N channels, chosen by the block's five choices.
+using WetRunner = void (*)(Lane*, int32_t, const Shared&) noexcept;
+using LineRunner = void (*)(Lane*, int32_t, int32_t, const Shared&, Progress&) noexcept;
 
-template <int kIndex> constexpr Runner RunnerAt() {
-    return &RunSpecialised<(kIndex & 1) != 0, (kIndex & 2) != 0, (kIndex & 4) != 0, (kIndex & 8) != 0,
-                           (kIndex & 16) != 0>;
+template <int N, int kIndex> constexpr LineRunner LineRunnerAt() {
+    return &LinePass<N, (kIndex & 1) != 0, (kIndex & 2) != 0, (kIndex & 4) != 0, (kIndex & 8) != 0,
+                     (kIndex & 16) != 0>;
 }
 
-template <int... kIndex> constexpr auto MakeRunners(std::integer_sequence<int, kIndex...>) {
-    return std::array<Runner, sizeof...(kIndex)>{RunnerAt<kIndex>()...};
+template <int N, int... kIndex> constexpr auto MakeLineRunners(std::integer_sequence<int, kIndex...>) {
+    return std::array<LineRunner, sizeof...(kIndex)>{LineRunnerAt<N, kIndex>()...};
 }
 
-constexpr auto kRunners = MakeRunners(std::make_integer_sequence<int, 32>{});
-
-Runner SelectRunner(const ChannelBlock& b) noexcept {
-    const int index = (b.Sinc ? 1 : 0) | (b.Saturate ? 2 : 0) | (b.JetActive ? 4 : 0) | (b.DryDelay ? 8 : 0) |
-                      (b.Moving ? 16 : 0);
-    return kRunners[static_cast<size_t>(index)];
-}
+constexpr auto kLineRunners1 = MakeLineRunners<1>(std::make_integer_sequence<int, 32>{});
+constexpr auto kLineRunners2 = MakeLineRunners<2>(std::make_integer_sequence<int, 32>{});
 
 // True when any of the samples is infinite or NaN.
 bool AnyNonFinite(const float* samples, int32_t count) noexcept {
@@ -639,7 +967,7 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
         return;
     }
 
-    ChannelBlock block;
+    BlockSettings block;
     TakeRamp(m_parameters[kDepth], frames, block.Depth, block.DepthStep);
     TakeRamp(m_parameters[kFeedback], frames, block.Feedback, block.FeedbackStep);
     TakeRamp(m_parameters[kJet], frames, block.Jet, block.JetStep);
@@ -647,8 +975,46 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
     const double phaseDifference = m_parameters[kPhaseDifference].EffectiveFloat();
     m_saturationAmount = m_parameters[kSaturation].EffectiveFloat();
     m_saturationComplement = 1.0 - m_saturationAmount;
+    block.Saturate = m_saturationAmount >= kChangeEpsilon;
+    block.JetActive = std::fabs(block.Jet) >= kChangeEpsilon || std::fabs(block.JetStep) >= kChangeEpsilon;
+    block.Ramping = block.DepthStep != 0.0 || block.FeedbackStep != 0.0;
+    block.Gliding = m_rangeStep != 0.0;
 
+    // Channel c runs at o0 + c·pd, o0 lifting every phase to zero or above.
+    const double firstOffset = phaseDifference < 0.0 ? -8.0 * phaseDifference : 0.0;
+    for (int32_t c = 0; c < channels; ++c)
+        block.ChannelPhase[c] = m_phase + (firstOffset + c * phaseDifference);
+
+    if (m_generalOnly)
+        ProcessGeneral(block, inputs, outputs, frames);
+    else
+        ProcessFast(block, inputs, outputs, frames);
+
+    // A NaN or infinity that got in would otherwise circulate in the feedback loop and the
+    // filters for ever: drop the channel's history and its (unusable) block.
+    for (int32_t c = 0; c < channels; ++c) {
+        if (inputs[c] == nullptr || outputs[c] == nullptr) continue;
+        if (AnyNonFinite(outputs[c], frames) || !IsFinite(m_lowPassState[c]) ||
+            !IsFinite(m_highPassState[c])) {
+            ClearChannel(c);
+            std::fill(outputs[c], outputs[c] + frames, 0.0f);
+        }
+    }
+    AdvancePhase(frames);
+}
+
+void VornikAudioEffectPlugin::ProcessGeneral(const BlockSettings& settings, float* const* inputs,
+                                             float* const* outputs, int32_t frames) {
+    ChannelBlock block;
     block.Frames = frames;
+    block.Depth = settings.Depth;
+    block.DepthStep = settings.DepthStep;
+    block.Feedback = settings.Feedback;
+    block.FeedbackStep = settings.FeedbackStep;
+    block.Jet = settings.Jet;
+    block.JetStep = settings.JetStep;
+    block.JetPhase = settings.JetPhase;
+    block.JetPhaseStep = settings.JetPhaseStep;
     block.LowPass = &m_lowPass;
     block.HighPass = &m_highPass;
     block.Generator = &Generator();
@@ -658,68 +1024,146 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
     block.SaturationComplement = m_saturationComplement;
     block.EvenHarmonics = m_evenHarmonics;
     block.Sinc = m_sinc;
-    block.Saturate = m_saturationAmount >= kChangeEpsilon;
-    block.JetActive = std::fabs(block.Jet) >= kChangeEpsilon || std::fabs(block.JetStep) >= kChangeEpsilon;
+    block.Saturate = settings.Saturate;
+    block.JetActive = settings.JetActive;
     block.DryDelay = m_dryDelay;
-    block.Moving = block.DepthStep != 0.0 || block.FeedbackStep != 0.0 || m_rangeStep != 0.0;
-    const Runner runner = SelectRunner(block);
 
-    // Channel c runs at o0 + c·pd, o0 lifting every phase to zero or above.
-    const double firstOffset = phaseDifference < 0.0 ? -8.0 * phaseDifference : 0.0;
-    const double phase = m_phase;
+    const int32_t channels = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
     double range = m_currentRange, rangeStep = m_rangeStep;
+    bool any = false;
     for (int32_t c = 0; c < channels; ++c) {
         if (inputs[c] == nullptr || outputs[c] == nullptr) continue;
-        const double channelPhase = phase + (firstOffset + c * phaseDifference);
         block.Input = inputs[c];
         block.Output = outputs[c];
-        block.Modulation = ModulationBlock(c, channelPhase, m_increment, frames);
-        block.JetOrigin = channelPhase;
-
+        block.Modulation = ModulationBlock(c, settings.ChannelPhase[c], m_increment, frames);
+        block.JetOrigin = settings.ChannelPhase[c];
         ModulatedLineT& line = m_modulated[c];
         block.Line = line.Samples();
         block.LineLength = line.Length();
-        block.LinePosition = line.Position();
         block.HalfMargin = static_cast<double>(line.Margin() / 2);
         block.TwiceReserve = 2.0 * line.Reserve();
-        block.PreDelay = m_preDelay[c].Samples();
-        block.PreDelayLength = m_preDelay[c].Length();
-        block.PreDelayPosition = m_preDelay[c].Position();
-        block.Dry = m_dryLine[c].Samples();
-        block.DryLength = m_dryLine[c].Length();
-        block.DryPosition = m_dryLine[c].Position();
         block.LowPassState = m_lowPassState[c];
         block.HighPassState = m_highPassState[c];
         block.Range = m_currentRange;
         block.RangeStep = m_rangeStep;
         block.RangeTarget = m_targetRange;
-
-        if (m_generalOnly) {
-            RunGeneral(block, m_preDelay[c], m_dryLine[c], line);
-        } else {
-            runner(block);
-            line.SetPosition(block.LinePosition);
-            m_preDelay[c].SetPosition(block.PreDelayPosition);
-            m_dryLine[c].SetPosition(block.DryPosition);
-        }
+        RunGeneral(block, m_preDelay[c], m_dryLine[c], line);
         m_lowPassState[c] = block.LowPassState;
         m_highPassState[c] = block.HighPassState;
         range = block.Range;
         rangeStep = block.RangeStep;
-
-        // A NaN or infinity that got in would otherwise circulate in the feedback loop and the
-        // filters for ever: drop this channel's history and its (unusable) block.
-        if (AnyNonFinite(block.Output, frames) || !IsFinite(block.LowPassState) ||
-            !IsFinite(block.HighPassState)) {
-            ClearChannel(c);
-            std::fill(block.Output, block.Output + frames, 0.0f);
-        }
+        any = true;
     }
-    if (channels > 0) {
+    if (any) {
         m_currentRange = range;
         m_rangeStep = rangeStep;
     }
-    AdvancePhase(frames);
+}
+
+void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* const* inputs,
+                                          float* const* outputs, int32_t frames) {
+    const YSignalGenerator& generator = Generator();
+    Shared shared;
+    shared.LowPass = &m_lowPass;
+    shared.HighPass = &m_highPass;
+    shared.Curve = &m_saturation;
+    shared.SaturationAmount = m_saturationAmount;
+    shared.SaturationComplement = m_saturationComplement;
+    shared.EvenHarmonics = m_evenHarmonics;
+    shared.DepthStep = settings.DepthStep;
+    shared.FeedbackStep = settings.FeedbackStep;
+    shared.JetStep = settings.JetStep;
+    shared.JetPhaseStep = settings.JetPhaseStep;
+    shared.RangeTarget = m_targetRange;
+    shared.LfoTable = generator.Table();
+    shared.LfoScale = generator.LookupScale();
+    shared.Increment = m_increment;
+    shared.SincTable = YAudioFilters::SincTable();
+
+    // The channels with buffers, side by side.
+    const int32_t channels = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
+    Lane lanes[kMaxChannels];
+    int32_t channelOf[kMaxChannels];
+    int32_t count = 0;
+    for (int32_t c = 0; c < channels; ++c) {
+        if (inputs[c] == nullptr || outputs[c] == nullptr) continue;
+        Lane& lane = lanes[count];
+        channelOf[count++] = c;
+        lane.PreDelay = {m_preDelay[c].Samples(), m_preDelay[c].Length(), m_preDelay[c].Position()};
+        lane.Line = {m_modulated[c].Samples(), m_modulated[c].Length(), m_modulated[c].Position()};
+        lane.Dry = {m_dryLine[c].Samples(), m_dryLine[c].Length(), m_dryLine[c].Position()};
+        lane.LowPass = m_lowPassState[c];
+        lane.HighPass = m_highPassState[c];
+        lane.JetOrigin = settings.ChannelPhase[c];
+        lane.Modulation = m_lfo[c];
+        lane.Wet = m_wet[c];
+    }
+    if (count == 0) return;
+    // Every line has the same configuration.
+    shared.HalfMargin = static_cast<double>(m_modulated[channelOf[0]].Margin() / 2);
+    shared.TwiceReserve = 2.0 * m_modulated[channelOf[0]].Reserve();
+
+    const int lineIndex = (m_sinc ? 1 : 0) | (settings.JetActive ? 2 : 0) | (m_dryDelay ? 4 : 0) |
+                          (settings.Ramping ? 8 : 0) | (settings.Gliding ? 16 : 0);
+    const LineRunner line1 = kLineRunners1[static_cast<size_t>(lineIndex)];
+    const LineRunner line2 = kLineRunners2[static_cast<size_t>(lineIndex)];
+    const WetRunner wet1 = settings.Saturate ? &WetPass<1, true> : &WetPass<1, false>;
+    const WetRunner wet2 = settings.Saturate ? &WetPassPair<true> : &WetPassPair<false>;
+
+    const YEffectFrameSettings* frame = FrameSettings();
+    const bool declick = frame == nullptr || frame->ModulationDeclick != 0;
+    Progress progress{settings.Depth,    settings.Feedback, settings.Jet,
+                      settings.JetPhase, m_currentRange,    m_rangeStep};
+    static_assert(kChunk == kPassChunk);
+    for (int32_t first = 0; first < frames; first += kChunk) {
+        const int32_t n = std::min(kChunk, frames - first);
+        // The LFO values before declicking; channels at the same phase copy them.
+        for (int32_t k = 0; k < count; ++k) {
+            const int32_t c = channelOf[k];
+            const double origin = settings.ChannelPhase[c];
+            int32_t twin = -1;
+            for (int32_t j = 0; j < k && twin < 0; ++j)
+                if (settings.ChannelPhase[channelOf[j]] == origin) twin = channelOf[j];
+            if (twin >= 0)
+                std::memcpy(m_lfo[c], m_lfo[twin], sizeof(double) * static_cast<size_t>(n));
+            else
+                FillModulation(m_lfo[c], shared.LfoTable, origin, m_increment, shared.LfoScale, first, n);
+        }
+        for (int32_t k = 0; k < count; ++k) {
+            const int32_t c = channelOf[k];
+            double* values = m_lfo[c];
+            if (declick) {
+                if (first == 0 && m_generatorChanged) m_declickers[c].Arm();
+                m_declickers[c].Run(values, n);
+            }
+            for (int32_t i = 0; i < n; ++i) values[i] = LimitModulation(values[i]);
+            lanes[k].Input = inputs[c] + first;
+            lanes[k].Output = outputs[c] + first;
+        }
+        Progress reached = progress;
+        int32_t k = 0;
+        for (; k + 1 < count; k += 2) {
+            wet2(lanes + k, n, shared);
+            reached = progress;
+            line2(lanes + k, first, n, shared, reached);
+        }
+        if (k < count) {
+            wet1(lanes + k, n, shared);
+            reached = progress;
+            line1(lanes + k, first, n, shared, reached);
+        }
+        progress = reached;
+    }
+    for (int32_t k = 0; k < count; ++k) {
+        const int32_t c = channelOf[k];
+        m_preDelay[c].SetPosition(lanes[k].PreDelay.Position);
+        m_modulated[c].SetPosition(lanes[k].Line.Position);
+        m_dryLine[c].SetPosition(lanes[k].Dry.Position);
+        m_lowPassState[c] = lanes[k].LowPass;
+        m_highPassState[c] = lanes[k].HighPass;
+    }
+    m_currentRange = progress.Range;
+    m_rangeStep = progress.RangeStep;
 }
 
 bool VornikAudioEffectPlugin::TailSilent() {

@@ -71,9 +71,20 @@ public:
     // are checked against.
     void SetGeneralPathOnly(bool on) noexcept { m_generalOnly = on; }
 
-    // Everything one channel's block needs; the loops read it and write back the line
-    // positions, filter states and the range reached.
+    // Everything one channel's block needs in the unspecialised loop.
     struct ChannelBlock;
+    // What a block reads once: ramps, choices and channel phases.
+    struct BlockSettings {
+        double Depth = 1.0, DepthStep = 0.0;
+        double Feedback = 0.0, FeedbackStep = 0.0;
+        double Jet = 0.0, JetStep = 0.0;
+        double JetPhase = 0.0, JetPhaseStep = 0.0;
+        bool Saturate = false;
+        bool JetActive = false;
+        bool Ramping = false; // Depth or Feedback ramps
+        bool Gliding = false; // the range glides
+        double ChannelPhase[kMaxChannels] = {};
+    };
 
 private:
     // Lines whose storage the processing loop walks with its own indices.
@@ -88,6 +99,13 @@ private:
         void SetPosition(int32_t position) noexcept { m_position = position; }
     };
 
+    // The block is cut into chunks of this many samples for the fast path's buffers.
+    static constexpr int32_t kChunk = 256;
+
+    void ProcessGeneral(const BlockSettings& settings, float* const* inputs, float* const* outputs,
+                        int32_t frames);
+    void ProcessFast(const BlockSettings& settings, float* const* inputs, float* const* outputs,
+                     int32_t frames);
     void DefineParameters();
     // Makes sure that no later Update needs to allocate for channel c.
     void ReserveLines(int32_t channel);
@@ -122,4 +140,8 @@ private:
     // Lines are sized by Update; until then Process passes its input through.
     bool m_configured = false;
     bool m_generalOnly = false;
+
+    // The fast path's per-chunk buffers: limited LFO values and the wet input of each channel.
+    alignas(64) double m_lfo[kMaxChannels][kChunk] = {};
+    alignas(64) float m_wet[kMaxChannels][kChunk] = {};
 };

@@ -1,6 +1,9 @@
 #include "modulation/YSignalGenerator.h"
 
+#include "core/YStorer.h"
+#include "effect/YDelay.h"
 #include "foundation/YException.h"
+#include "foundation/YXMLItem.h"
 #include "modulation/YSignalGeneratorParameters.h"
 #include "modulation/YSignalShapeBank.h"
 
@@ -27,27 +30,6 @@ float ReadWrapped(const float* table, double position) noexcept {
     return (1.0f - f) * table[k] + f * table[(k + 1) & (N - 1)];
 }
 
-// Linear resampling of source[0 ... length) into target[0 ... targetLength), keeping both ends.
-void Resample(const float* source, int32_t length, float* target, int32_t targetLength) noexcept {
-    if (targetLength == 1) {
-        target[0] = source[length - 1];
-        return;
-    }
-    const float ratio = static_cast<float>(length - 1) / static_cast<float>(targetLength - 1);
-    target[0] = source[0];
-    for (int32_t j = 1; j < targetLength - 1; ++j) {
-        const float p = static_cast<float>(j) * ratio;
-        auto k = static_cast<int32_t>(p);
-        float f = p - static_cast<float>(k);
-        if (k > length - 2) {
-            k = length - 2;
-            f = 1.0f;
-        }
-        target[j] = (1.0f - f) * source[k] + f * source[k + 1];
-    }
-    target[targetLength - 1] = source[length - 1];
-}
-
 // Stores a value unless it is NaN; returns whether it changed.
 bool Assign(double& field, double value, double low, double high) {
     if (std::isnan(value)) return false;
@@ -63,6 +45,9 @@ YSignalGenerator::YSignalGenerator()
     : m_table(N + 1, 0.0f), m_a(N, 0.0f), m_b(N, 0.0f), m_c(N, 0.0f), m_customSample(N, 0.0f),
       m_kernel(2 * 256 + 1, 0.0f), m_magnitudes(kSpectrumLength, 0.0f), m_phases(kSpectrumLength, 0.0f),
       m_fft(N), m_spectrum(N + 2, 0.0f) {
+    m_envelope.Compile(DefaultEnvelope());
+    m_transform.Compile(DefaultTransform());
+    m_amplitudeTransform.Compile(DefaultAmplitudeTransform());
     (void)YSignalShapeBank::Instance();
     for (int32_t k = 0; k < kMaxSteps; ++k) m_stepValues[static_cast<size_t>(k)] = (k % 2) ? -1.0f : 1.0f;
     GenerateHarmonics();
@@ -113,6 +98,53 @@ YSignalGenerator::CreateParameterAdapter(const ParameterAdapterSetup& setup) {
     YRaise("Invalid plugin parameter type.");
 }
 
+namespace {
+YEnvelopeComputer::PointList TwoPoints(double x0, double y0, double x1, double y1) {
+    YEnvelopeComputer::PointList list;
+    YEnvelopeComputer::ControlPoint p;
+    p.x = x0;
+    p.y = y0;
+    list.points.push_back(p);
+    p.x = x1;
+    p.y = y1;
+    list.points.push_back(p);
+    return list;
+}
+} // namespace
+
+YEnvelopeComputer::PointList YSignalGenerator::DefaultEnvelope() { return TwoPoints(0.25, 1.0, 0.75, -1.0); }
+YEnvelopeComputer::PointList YSignalGenerator::DefaultTransform() { return TwoPoints(0.0, 0.0, 1.0, 1.0); }
+YEnvelopeComputer::PointList YSignalGenerator::DefaultAmplitudeTransform() {
+    return TwoPoints(0.0, -1.0, 1.0, 1.0);
+}
+
+void YSignalGenerator::SetEnvelope(const YEnvelopeComputer::PointList& points) {
+    m_envelope.Compile(points);
+    Changed();
+}
+
+void YSignalGenerator::SetTransform(const YEnvelopeComputer::PointList& points) {
+    m_transform.Compile(points);
+    Changed();
+}
+
+void YSignalGenerator::SetAmplitudeTransform(const YEnvelopeComputer::PointList& points) {
+    m_amplitudeTransform.Compile(points);
+    Changed();
+}
+
+void YSignalGenerator::SetTransformEnable(bool on) {
+    if (on == m_transformEnable) return;
+    m_transformEnable = on;
+    Changed();
+}
+
+void YSignalGenerator::SetAmplitudeTransformEnable(bool on) {
+    if (on == m_amplitudeTransformEnable) return;
+    m_amplitudeTransformEnable = on;
+    Changed();
+}
+
 // ---- settings ----------------------------------------------------------------------------
 
 void YSignalGenerator::SetMode(int32_t mode) {
@@ -145,6 +177,17 @@ void YSignalGenerator::SetCustomSample(const float* samples) {
         m_customSample[static_cast<size_t>(j)] = std::isfinite(samples[j]) ? samples[j] : 0.0f;
     m_hasCustomSample = true;
     Changed();
+}
+
+void YSignalGenerator::SetCustomSample(const float* samples, int32_t count) {
+    if (samples == nullptr || count < 2) YRaise("Sample not loaded or too short.");
+    if (count == N) {
+        SetCustomSample(samples);
+        return;
+    }
+    std::vector<float> cycle(static_cast<size_t>(N));
+    YAudioFilters::Stretch(samples, count, cycle.data(), N);
+    SetCustomSample(cycle.data());
 }
 
 void YSignalGenerator::ClearCustomSample() {
@@ -319,6 +362,7 @@ void YSignalGenerator::Rebuild() {
     if (m_mode == kModeHarmonics) {
         RenderSpectrum();
         Normalise();
+        ApplyAmplitudeTransform();
     } else if (m_mode == kModeShapes) {
         RenderShapes();
         ApplyPhase();
@@ -326,8 +370,10 @@ void YSignalGenerator::Rebuild() {
         ApplyFullSkew();
         ApplyHalve();
         ApplyHarmonics();
+        ApplyTransform();
         ApplySmoothness();
         Normalise();
+        ApplyAmplitudeTransform();
     }
     // Unknown modes (from newer states) keep the table as it is.
     m_table[N] = m_table[0];
@@ -375,14 +421,20 @@ void YSignalGenerator::RenderShapes() {
         return;
     }
     if (h >= kUsed) RenderSteps(m_c.data());
-    {
+    if (e >= kFull) {
+        m_envelope.Render(a, 0.0, 1.0 / N, N);
+    } else {
         const float* lower = bank.Shape(i);
         const float* upper = bank.Shape(i + 1);
         const auto fu = static_cast<float>(f);
         for (int32_t j = 0; j < N; ++j) a[j] = (1.0f - fu) * lower[j] + fu * upper[j];
+        if (e >= kUsed) {
+            float* curve = m_b.data();
+            m_envelope.Render(curve, 0.0, 1.0 / N, N);
+            const auto ef = static_cast<float>(e);
+            for (int32_t j = 0; j < N; ++j) a[j] = (1.0f - ef) * a[j] + ef * curve[j];
+        }
     }
-    // The custom curve enters here once the curve editor's computer is wired in.
-    (void)e;
     if (h >= kUsed) {
         const float* s = m_c.data();
         if (h >= kFull && d < kUsed) {
@@ -459,8 +511,8 @@ void YSignalGenerator::ApplyHalve() {
     const int32_t k = N / 2 + static_cast<int32_t>(4094.0 * m_halve);
     if (k == N / 2) return;
     m_b = m_a;
-    Resample(m_b.data(), N / 2, m_a.data(), k);
-    Resample(m_b.data() + N / 2, N / 2, m_a.data() + k, N - k);
+    YAudioFilters::Stretch(m_b.data(), N / 2, m_a.data(), k);
+    YAudioFilters::Stretch(m_b.data() + N / 2, N / 2, m_a.data() + k, N - k);
 }
 
 void YSignalGenerator::ApplyHarmonics() {
@@ -482,6 +534,23 @@ void YSignalGenerator::ApplyHarmonics() {
                 m_a[static_cast<size_t>(j)] +=
                     af * ReadWrapped(m_b.data(), static_cast<double>(m * j) + offset);
         }
+    }
+}
+
+void YSignalGenerator::ApplyTransform() {
+    if (!m_transformEnable) return;
+    float* warp = m_c.data();
+    m_transform.Render(warp, 0.0, 1.0 / N, N);
+    m_b = m_a;
+    for (int32_t j = 0; j < N; ++j)
+        m_a[static_cast<size_t>(j)] = ReadWrapped(m_b.data(), static_cast<double>(warp[j]) * N);
+}
+
+void YSignalGenerator::ApplyAmplitudeTransform() {
+    if (!m_amplitudeTransformEnable) return;
+    for (int32_t j = 0; j < N; ++j) {
+        const double v = m_amplitudeTransform.Evaluate((m_table[static_cast<size_t>(j)] + 1.0) * 0.5);
+        m_table[static_cast<size_t>(j)] = std::isfinite(v) ? static_cast<float>(v) : 0.0f;
     }
 }
 
@@ -511,4 +580,270 @@ void YSignalGenerator::Normalise() {
     float peak = 0.1f;
     for (float v : m_a) peak = std::max(peak, std::fabs(v));
     for (int32_t j = 0; j < N; ++j) m_table[static_cast<size_t>(j)] = m_a[static_cast<size_t>(j)] / peak;
+}
+
+// ---- storage -----------------------------------------------------------------------------
+
+namespace {
+
+// Space-separated numbers, the form of the step types, the spectrum and the custom sample.
+YString JoinNumbers(const float* values, int32_t count) {
+    YString text;
+    for (int32_t i = 0; i < count; ++i) {
+        if (i > 0) text.Append(u' ');
+        text.Append(YString::FromDouble(values[i], 10));
+    }
+    return text;
+}
+
+// Reads up to count numbers (non-finite ones as 0); returns how many were read.
+int32_t SplitNumbers(const YString& text, float* values, int32_t count) {
+    int32_t read = 0;
+    int32_t index = 0;
+    const int32_t length = text.Length();
+    while (read < count && index < length) {
+        while (index < length && text[index] <= u' ') ++index;
+        if (index >= length) break;
+        int32_t consumed = 0;
+        const double v = text.Substring(index).ToDouble(&consumed);
+        if (consumed == 0) break;
+        values[read++] = std::isfinite(v) ? static_cast<float>(v) : 0.0f;
+        index += consumed;
+    }
+    return read;
+}
+
+void StoreCurve(const YStorer& parent, const char* name, YEnvelopeComputer::PointList& list,
+                const YEnvelopeComputer::PointList& defaults) {
+    YStorer curve = parent.Child(YString::Literal(name));
+    if (parent.IsWriting()) {
+        while (YXMLItem* old = curve.Item->FindChild("Point")) curve.Item->RemoveChild(*old);
+        for (auto& p : list.points) {
+            YStorer point{true, &curve.Item->AddChild("Point")};
+            point.Double("x", p.x, 0.0);
+            point.Double("y", p.y, 0.0);
+            point.Integer("Type", p.type, YEnvelopeComputer::kMode2);
+            point.Double("CurvatureX", p.curvatureX, 0.0);
+            point.Double("Curvature", p.curvatureY, 0.0);
+        }
+        return;
+    }
+    if (!curve.Item || !curve.Item->FindChild("Point")) {
+        list = defaults;
+        return;
+    }
+    list = YEnvelopeComputer::PointList{};
+    for (YXMLItem::Iterator it(*curve.Item, "Point"); it.IsValid(); it.Next()) {
+        YStorer point{false, &*it};
+        YEnvelopeComputer::ControlPoint p;
+        point.Double("x", p.x, 0.0);
+        point.Double("y", p.y, 0.0);
+        point.Integer("Type", p.type, YEnvelopeComputer::kMode2);
+        point.Double("CurvatureX", p.curvatureX, 0.0);
+        point.Double("Curvature", p.curvatureY, 0.0);
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+        if (!std::isfinite(p.curvatureX)) p.curvatureX = 0.0;
+        if (!std::isfinite(p.curvatureY)) p.curvatureY = 0.0;
+        p.x = Limit(p.x, 0.0, 1.0);
+        if (p.type < 0 || p.type >= YEnvelopeComputer::kSegmentTypeCount) p.type = YEnvelopeComputer::kMode2;
+        list.points.push_back(p);
+    }
+    std::stable_sort(list.points.begin(), list.points.end(),
+                     [](const auto& a, const auto& b) { return a.x < b.x; });
+}
+
+} // namespace
+
+void YSignalGenerator::Store(const YStorer& storer) {
+    if (!storer.Item) return;
+    const bool writing = storer.IsWriting();
+
+    int32_t mode = m_mode;
+    double value = m_value, smoothness = m_smoothness, envelopeDepth = m_envelopeDepth;
+    storer.Integer("Mode", mode, kModeShapes);
+    storer.Double("value", value, kDefaultValue);
+    storer.Double("Smoothness", smoothness, 0.0);
+    storer.Double("EnvelopeDepth", envelopeDepth, 0.0);
+    YEnvelopeComputer::PointList envelope = m_envelope.Points();
+    StoreCurve(storer, "Envelope", envelope, DefaultEnvelope());
+    if (!writing) {
+        SetMode(mode == kModeHarmonics ? kModeHarmonics : kModeShapes);
+        SetValue(std::isfinite(value) ? value : kDefaultValue);
+        SetSmoothness(smoothness);
+        SetEnvelopeDepth(envelopeDepth);
+        SetEnvelope(envelope);
+    }
+
+    YStorer step = storer.Child("Step");
+    {
+        int32_t count = m_stepCount;
+        double depth = m_stepDepth;
+        bool baseLowest = m_stepBaseLowest;
+        float values[kMaxSteps];
+        float types[kMaxSteps];
+        for (int32_t i = 0; i < kMaxSteps; ++i) {
+            values[i] = m_stepValues[static_cast<size_t>(i)];
+            types[i] = m_stepTypes[static_cast<size_t>(i)];
+        }
+        if (writing) {
+            step.Integer("StepItemCount", count, 8);
+            step.Double("StepDepth", depth, 0.0);
+            step.Bool("StepBaseLowest", baseLowest, false);
+            while (YXMLItem* old = step.Item->FindChild("Item")) step.Item->RemoveChild(*old);
+            for (int32_t i = 0; i < kMaxSteps; ++i)
+                step.Item->AddChild("Item").SetAttribute("Value", YString::FromDouble(values[i], 10));
+            step.Item->SetAttribute("Types", JoinNumbers(types, kMaxSteps));
+        } else {
+            count = 8;
+            depth = 0.0;
+            baseLowest = false;
+            for (int32_t i = 0; i < kMaxSteps; ++i) {
+                values[i] = (i % 2) ? -1.0f : 1.0f;
+                types[i] = 0.0f;
+            }
+            if (step.Item) {
+                step.Integer("StepItemCount", count, 8);
+                step.Double("StepDepth", depth, 0.0);
+                step.Bool("StepBaseLowest", baseLowest, false);
+                int32_t i = 0;
+                for (YXMLItem::Iterator it(*step.Item, "Item"); it.IsValid() && i < kMaxSteps;
+                     it.Next(), ++i) {
+                    double v = values[i];
+                    YStorer::ReadDouble(*it, "Value", v);
+                    values[i] = std::isfinite(v) ? static_cast<float>(v) : 0.0f;
+                }
+                if (const YString* text = step.Item->FindAttribute("Types"))
+                    SplitNumbers(*text, types, kMaxSteps);
+            }
+            SetStepCount(count);
+            SetStepDepth(depth);
+            SetStepBaseLowest(baseLowest);
+            for (int32_t i = 0; i < kMaxSteps; ++i) {
+                SetStepValue(i, values[i]);
+                SetStepType(i, static_cast<int32_t>(types[i]));
+            }
+        }
+    }
+
+    YStorer custom = storer.Child("CustomSample");
+    {
+        double depth = m_depth;
+        if (writing) {
+            custom.Double("Depth", depth, 0.0);
+            if (m_hasCustomSample)
+                custom.Item->SetAttribute("Sample", JoinNumbers(m_customSample.data(), N));
+            else
+                custom.Item->RemoveAttribute("Sample");
+        } else {
+            depth = 0.0;
+            const YString* sample = nullptr;
+            if (custom.Item) {
+                custom.Double("Depth", depth, 0.0);
+                sample = custom.Item->FindAttribute("Sample");
+            }
+            // A sample of any other length than one full cycle is not one we wrote: ignore it.
+            if (sample && SplitNumbers(*sample, m_c.data(), N) == N)
+                SetCustomSample(m_c.data());
+            else
+                ClearCustomSample();
+            SetDepth(depth);
+        }
+    }
+
+    YStorer operations = storer.Child("Operations");
+    {
+        double phase = m_phase, skew = m_skew, fullSkew = m_fullSkew, halve = m_halve;
+        bool transformEnable = m_transformEnable, amplitudeEnable = m_amplitudeTransformEnable;
+        std::array<double, kHarmonicCount> amounts = m_harmonic, phases = m_harmonicPhase;
+        YEnvelopeComputer::PointList transform = m_transform.Points();
+        YEnvelopeComputer::PointList amplitude = m_amplitudeTransform.Points();
+        if (!writing && !operations.Item) {
+            phase = skew = fullSkew = halve = 0.0;
+            transformEnable = amplitudeEnable = false;
+            amounts.fill(0.0);
+            phases.fill(0.0);
+            transform = DefaultTransform();
+            amplitude = DefaultAmplitudeTransform();
+        } else {
+            operations.Double("Phase", phase, 0.0);
+            operations.Double("Skew", skew, 0.0);
+            operations.Double("FullSkew", fullSkew, 0.0);
+            operations.Double("Halve", halve, 0.0);
+            for (int32_t h = 2; h <= 8; ++h) {
+                const YString index = YString::FromInteger(h);
+                operations.Double(YString("Harmonic") + index, amounts[static_cast<size_t>(h - 2)], 0.0);
+                operations.Double(YString("HarmonicPhase") + index, phases[static_cast<size_t>(h - 2)], 0.0);
+            }
+            operations.Bool("TransformEnable", transformEnable, false);
+            operations.Bool("AmplitudeTransformEnable", amplitudeEnable, false);
+            StoreCurve(operations, "Transform", transform, DefaultTransform());
+            StoreCurve(operations, "AmplitudeTransform", amplitude, DefaultAmplitudeTransform());
+        }
+        if (!writing) {
+            SetPhase(phase);
+            SetSkew(skew);
+            SetFullSkew(fullSkew);
+            SetHalve(halve);
+            for (int32_t h = 2; h <= 8; ++h) {
+                SetHarmonic(h, amounts[static_cast<size_t>(h - 2)]);
+                SetHarmonicPhase(h, phases[static_cast<size_t>(h - 2)]);
+            }
+            SetTransformEnable(transformEnable);
+            SetAmplitudeTransformEnable(amplitudeEnable);
+            SetTransform(transform);
+            SetAmplitudeTransform(amplitude);
+        }
+    }
+
+    YStorer harmonics = storer.Child("Harmonics");
+    {
+        const HarmonicsSettings defaults;
+        HarmonicsSettings settings = m_harmonics;
+        YString path = m_sampleFilePath;
+        int32_t count = m_spectrumCount;
+        if (!writing && !harmonics.Item) {
+            settings = defaults;
+            path = YString();
+            count = kSpectrumLength;
+        } else {
+            harmonics.Integer("Count", count, kSpectrumLength);
+            harmonics.Double("Harmonicity", settings.Harmonicity, defaults.Harmonicity);
+            harmonics.Double("Slope", settings.Slope, defaults.Slope);
+            harmonics.Double("Fullness", settings.Fullness, defaults.Fullness);
+            harmonics.Double("FundamentalMinimum", settings.FundamentalMinimum, defaults.FundamentalMinimum);
+            harmonics.Double("Seed", settings.Seed, defaults.Seed);
+            harmonics.Double("SampleRatio", settings.SampleRatio, defaults.SampleRatio);
+            harmonics.Double("SamplePosition", settings.SamplePosition, defaults.SamplePosition);
+            harmonics.Double("PostProcess.Sharpen", settings.PostSharpen, defaults.PostSharpen);
+            harmonics.Double("PostProcess.Noise", settings.PostNoise, defaults.PostNoise);
+            harmonics.Double("PostProcess.Clean", settings.PostClean, defaults.PostClean);
+            harmonics.Double("PostProcess.Compress", settings.PostCompress, defaults.PostCompress);
+            harmonics.Double("PostProcess.Harmonize", settings.PostHarmonize, defaults.PostHarmonize);
+            if (writing)
+                harmonics.Item->SetAttribute("SampleFilePath", path);
+            else
+                path = harmonics.Item->GetAttribute("SampleFilePath", YString());
+        }
+        if (writing) {
+            harmonics.Item->SetAttribute("Magnitudes", JoinNumbers(m_magnitudes.data(), kSpectrumLength));
+            harmonics.Item->SetAttribute("Phases", JoinNumbers(m_phases.data(), kSpectrumLength));
+        } else {
+            // The settings regenerate the spectrum; a stored spectrum (possibly edited by hand)
+            // then replaces it.
+            SetHarmonicsSettings(settings);
+            SetSpectrumCount(count);
+            m_sampleFilePath = path;
+            float numbers[kSpectrumLength];
+            if (const YString* text =
+                    harmonics.Item ? harmonics.Item->FindAttribute("Magnitudes") : nullptr) {
+                const int32_t read = SplitNumbers(*text, numbers, kSpectrumLength);
+                for (int32_t k = 0; k < read; ++k) SetMagnitude(k, numbers[k]);
+            }
+            if (const YString* text = harmonics.Item ? harmonics.Item->FindAttribute("Phases") : nullptr) {
+                const int32_t read = SplitNumbers(*text, numbers, kSpectrumLength);
+                for (int32_t k = 0; k < read; ++k) SetSpectrumPhase(k, numbers[k]);
+            }
+        }
+    }
+    if (!writing) MarkDirty();
 }

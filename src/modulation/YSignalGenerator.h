@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/YParameterAdapters.h"
+#include "modulation/YEnvelopeComputer.h"
 #include "primitives/YFFT.h"
 
 #include <array>
@@ -10,6 +11,8 @@
 #include <cstdint>
 #include <mutex>
 #include <vector>
+
+struct YStorer;
 
 class YSignalGenerator : public YParameterSpecialObject {
 public:
@@ -69,6 +72,29 @@ public:
     double GetSpeedP() const noexcept { return m_speedP; }
     double GetSpeedQ() const noexcept { return m_speedQ; }
 
+    // The curves: the hand-drawn shape over x = 0 ... 1 (y −1 ... 1); the time warp, read
+    // position over x (identity by default); the amplitude curve, which maps a table value v
+    // as y at x = (v + 1) / 2 (identity from (0, −1) to (1, 1) by default). Setting one
+    // compiles it (raises "Invalid control point type." and keeps the old one on a bad type).
+    const YEnvelopeComputer& Envelope() const noexcept { return m_envelope; }
+    void SetEnvelope(const YEnvelopeComputer::PointList& points);
+    const YEnvelopeComputer& Transform() const noexcept { return m_transform; }
+    void SetTransform(const YEnvelopeComputer::PointList& points);
+    const YEnvelopeComputer& AmplitudeTransform() const noexcept { return m_amplitudeTransform; }
+    void SetAmplitudeTransform(const YEnvelopeComputer::PointList& points);
+    bool GetTransformEnable() const noexcept { return m_transformEnable; }
+    void SetTransformEnable(bool on);
+    bool GetAmplitudeTransformEnable() const noexcept { return m_amplitudeTransformEnable; }
+    void SetAmplitudeTransformEnable(bool on);
+    static YEnvelopeComputer::PointList DefaultEnvelope();
+    static YEnvelopeComputer::PointList DefaultTransform();
+    static YEnvelopeComputer::PointList DefaultAmplitudeTransform();
+
+    // Writes or reads every setting under the storer's item (absent values read as defaults).
+    void Store(const YStorer& storer);
+    const YString& GetSampleFilePath() const noexcept { return m_sampleFilePath; }
+    void SetSampleFilePath(const YString& path) { m_sampleFilePath = path; }
+
     double GetEnvelopeDepth() const noexcept { return m_envelopeDepth; }
     void SetEnvelopeDepth(double depth);
 
@@ -76,6 +102,9 @@ public:
     bool HasCustomSample() const noexcept { return m_hasCustomSample; }
     const float* CustomSample() const noexcept { return m_customSample.data(); }
     void SetCustomSample(const float* samples);
+    // One cycle of any length (at least 2 samples), stretched linearly over kTableLength.
+    // Raises "Sample not loaded or too short." for fewer samples.
+    void SetCustomSample(const float* samples, int32_t count);
     void ClearCustomSample();
     // Amount of the custom sample; 0 whenever no custom sample is present.
     double GetDepth() const noexcept { return m_depth; }
@@ -152,6 +181,8 @@ private:
     void ApplyHalve();
     void ApplyHarmonics();
     void ApplySmoothness();
+    void ApplyTransform();
+    void ApplyAmplitudeTransform();
     void Normalise();
     void Changed() noexcept { MarkDirty(); }
 
@@ -165,6 +196,7 @@ private:
     double m_value = kDefaultValue;
     double m_speedP = 1.0;
     double m_speedQ = 1.0;
+    YEnvelopeComputer m_envelope;
     double m_envelopeDepth = 0.0;
     bool m_hasCustomSample = false;
     std::vector<float> m_customSample;
@@ -189,10 +221,16 @@ private:
     std::array<double, kHarmonicCount> m_harmonic{};
     std::array<double, kHarmonicCount> m_harmonicPhase{};
 
+    bool m_transformEnable = false;
+    bool m_amplitudeTransformEnable = false;
+    YEnvelopeComputer m_transform;
+    YEnvelopeComputer m_amplitudeTransform;
+
     int32_t m_spectrumCount = kSpectrumLength;
     std::vector<float> m_magnitudes;
     std::vector<float> m_phases;
     HarmonicsSettings m_harmonics;
+    YString m_sampleFilePath;
     YFFT m_fft;
     std::vector<float> m_spectrum;
 };

@@ -362,3 +362,28 @@ TEST(YAudioEffectPluginTest, TableRegistrationAndFlags) {
     EXPECT_TRUE(effect.TakeNeedsUpdate());
     EXPECT_FALSE(effect.NeedsUpdate());
 }
+
+TEST(YAudioEffectPluginTest, HostWritesThroughAdaptersReachTheEffect) {
+    RecordingEffect effect;
+    effect.Records[1].SetFlagA(PluginParameter::kMarkOwner, false);
+    ParameterAdapterSetup depth;
+    depth.Owner = &effect;
+    depth.Record = &effect.Records[0];
+    depth.Index = 0;
+    ParameterAdapterSetup mode = depth;
+    mode.Record = &effect.Records[1];
+    mode.Index = 1;
+    auto depthAdapter = CreateParameterAdapter(depth);
+    auto modeAdapter = CreateParameterAdapter(mode);
+    ASSERT_TRUE(depthAdapter && modeAdapter);
+
+    modeAdapter->SetParameter(0, 1.0, false);
+    EXPECT_EQ(effect.Records[1].Enum.Value, 2);
+    EXPECT_FALSE(effect.NeedsUpdate()); // the record does not mark its owner
+    depthAdapter->SetParameter(0, 0.25, true);
+    EXPECT_FALSE(effect.NeedsUpdate()); // silent writes tell nobody
+    depthAdapter->SetParameter(0, 0.75, false);
+    EXPECT_DOUBLE_EQ(effect.Records[0].Float.Value, 1.0);
+    EXPECT_TRUE(effect.NeedsUpdate());
+    EXPECT_EQ(effect.Calls, (std::vector<std::string>{"Changed1", "Changed0"}));
+}

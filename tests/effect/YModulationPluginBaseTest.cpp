@@ -405,6 +405,14 @@ TEST(YModulationPluginBaseTest, StateRoundTripsGeneratorMidiResetAndParameters) 
     harmonics.Seed = 77.0;
     g.SetHarmonicsSettings(harmonics);
     g.SetMagnitude(4, 0.125);
+    // Curves and the custom sample travel with the state too.
+    YEnvelopeComputer::PointList curve = YSignalGenerator::DefaultEnvelope();
+    curve.points[1].y = 0.25;
+    g.SetEnvelope(curve);
+    g.SetTransformEnable(true);
+    const float ramp[] = {-1.0f, 1.0f};
+    g.SetCustomSample(ramp, 2);
+    g.SetDepth(0.5);
     source.MIDIReset().Enabled = true;
     source.MIDIReset().Channel = 3;
     source.MIDIReset().Phase = 0.5;
@@ -434,6 +442,10 @@ TEST(YModulationPluginBaseTest, StateRoundTripsGeneratorMidiResetAndParameters) 
     EXPECT_DOUBLE_EQ(t.GetHarmonicPhase(7), 0.9);
     EXPECT_DOUBLE_EQ(t.GetHarmonicsSettings().Slope, 0.5);
     EXPECT_DOUBLE_EQ(t.GetHarmonicsSettings().Seed, 77.0);
+    EXPECT_DOUBLE_EQ(t.Envelope().Points().points.at(1).y, 0.25);
+    EXPECT_TRUE(t.GetTransformEnable());
+    EXPECT_TRUE(t.HasCustomSample());
+    EXPECT_DOUBLE_EQ(t.GetDepth(), 0.5);
     for (int32_t k = 0; k < YSignalGenerator::kSpectrumLength; ++k) {
         ASSERT_FLOAT_EQ(t.GetMagnitude(k), g.GetMagnitude(k)) << k;
         ASSERT_FLOAT_EQ(t.GetSpectrumPhase(k), g.GetSpectrumPhase(k)) << k;

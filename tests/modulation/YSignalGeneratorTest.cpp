@@ -1,6 +1,8 @@
 #include "modulation/YSignalGenerator.h"
 
+#include "core/YStorer.h"
 #include "foundation/YException.h"
+#include "foundation/YXMLItem.h"
 #include "modulation/YSignalShapeBank.h"
 
 #include <algorithm>
@@ -550,4 +552,252 @@ TEST(YSignalGenerator, OwnerLockReplacesTheOwnOne) {
     EXPECT_EQ(&g.Lock(), &pluginLock);
     g.SetLock(nullptr);
     EXPECT_NE(&g.Lock(), &pluginLock);
+}
+
+TEST(YSignalGenerator, FullCustomMorphRendersTheDrawnCurve) {
+    YSignalGenerator g;
+    g.SetEnvelopeDepth(1.0);
+    Rebuild(g);
+    // Default curve: 1 up to x = 0.25, straight down to −1 at 0.75, then −1.
+    std::vector<double> expected(N);
+    for (int j = 0; j < N; ++j) {
+        const double x = static_cast<double>(j) / N;
+        expected[j] = x <= 0.25 ? 1.0 : x >= 0.75 ? -1.0 : 1.0 - 4.0 * (x - 0.25);
+    }
+    ExpectTable(g, expected, 1e-6);
+
+    g.SetEnvelopeDepth(0.5);
+    Rebuild(g);
+    const auto sine = BankShape(5);
+    for (int j = 0; j < N; ++j) expected[j] = 0.5 * sine[j] + 0.5 * expected[j];
+    ExpectTable(g, Normalised(expected), 1e-6);
+}
+
+TEST(YSignalGenerator, TransformWarpsTimeAndAmplitudeTransformMapsValues) {
+    YSignalGenerator g;
+    g.SetValue(12); // "Saw": 1 − j/8192
+    g.SetTransformEnable(true);
+    YEnvelopeComputer::PointList half = YSignalGenerator::DefaultTransform();
+    half.points[1].y = 0.5; // read position = x/2
+    g.SetTransform(half);
+    Rebuild(g);
+    for (int j : {0, 1000, 4096, 8191}) EXPECT_NEAR(g.Table()[j], 1.0 - (j / 2.0) / N, 1e-5) << j;
+
+    g.SetTransformEnable(false);
+    g.SetAmplitudeTransformEnable(true);
+    YEnvelopeComputer::PointList invert = YSignalGenerator::DefaultAmplitudeTransform();
+    invert.points[0].y = 1.0;
+    invert.points[1].y = -1.0; // v → −v
+    g.SetAmplitudeTransform(invert);
+    Rebuild(g);
+    for (int j : {0, 1000, 4096, 8191})
+        EXPECT_NEAR(g.Table()[j], -(1.0 - static_cast<double>(j) / N), 1e-5) << j;
+    EXPECT_EQ(g.Table()[N], g.Table()[0]);
+
+    YEnvelopeComputer::PointList bad = invert;
+    bad.points[0].type = 99;
+    EXPECT_THROW(g.SetAmplitudeTransform(bad), YException);
+    EXPECT_EQ(g.AmplitudeTransform().Points().points[0].type, invert.points[0].type);
+}
+
+TEST(YSignalGenerator, StoreAndLoadKeepEveryValue) {
+    YSignalGenerator a;
+    a.SetMode(1);
+    a.SetValue(7.25);
+    a.SetSmoothness(0.125);
+    a.SetEnvelopeDepth(0.375);
+    YEnvelopeComputer::PointList curve;
+    for (double x : {0.0, 0.3, 0.9}) {
+        YEnvelopeComputer::ControlPoint p;
+        p.x = x;
+        p.y = x - 0.5;
+        p.type = YEnvelopeComputer::kStairs;
+        p.curvatureY = 0.25;
+        p.curvatureX = -0.5;
+        curve.points.push_back(p);
+    }
+    a.SetEnvelope(curve);
+    a.SetStepCount(5);
+    a.SetStepDepth(0.625);
+    a.SetStepBaseLowest(true);
+    for (int k = 0; k < 32; ++k) {
+        a.SetStepValue(k, (k % 7) / 7.0 - 0.4);
+        a.SetStepType(k, k % 37);
+    }
+    std::vector<float> sample(N);
+    for (int j = 0; j < N; ++j) sample[j] = static_cast<float>(std::sin(j * 0.01) * 0.75);
+    a.SetCustomSample(sample.data());
+    a.SetDepth(0.25);
+    a.SetPhase(-0.125);
+    a.SetSkew(0.5);
+    a.SetFullSkew(-0.25);
+    a.SetHalve(0.75);
+    for (int m = 2; m <= 8; ++m) {
+        a.SetHarmonic(m, m / 10.0 - 0.5);
+        a.SetHarmonicPhase(m, m / 9.0);
+    }
+    a.SetTransformEnable(true);
+    a.SetAmplitudeTransformEnable(true);
+    a.SetTransform(curve);
+    YEnvelopeComputer::PointList amplitude = YSignalGenerator::DefaultAmplitudeTransform();
+    amplitude.points[0].type = YEnvelopeComputer::kSines;
+    a.SetAmplitudeTransform(amplitude);
+    YSignalGenerator::HarmonicsSettings s;
+    s.Harmonicity = 0.3;
+    s.Slope = 0.6;
+    s.Fullness = 0.7;
+    s.FundamentalMinimum = 0.2;
+    s.Seed = 77;
+    s.SampleRatio = 2.5;
+    s.SamplePosition = 0.125;
+    s.PostSharpen = 0.1;
+    s.PostNoise = 0.2;
+    s.PostClean = 0.3;
+    s.PostCompress = 0.4;
+    s.PostHarmonize = 0.5;
+    a.SetHarmonicsSettings(s);
+    a.SetMagnitude(3, 0.123);
+    a.SetSpectrumPhase(4, 0.456);
+    a.SetSpectrumCount(100);
+    a.SetSampleFilePath(YString::FromUTF8("loops/\xC3\xA9t\xC3\xA9.wav"));
+    Rebuild(a);
+
+    YXMLItem item("shape");
+    a.Store(YStorer{true, &item});
+    YSignalGenerator b;
+    b.Store(YStorer{false, &item});
+    EXPECT_TRUE(b.IsDirty());
+    Rebuild(b);
+
+    EXPECT_EQ(b.GetMode(), 1);
+    EXPECT_EQ(b.GetValue(), 7.25);
+    EXPECT_EQ(b.GetSmoothness(), 0.125);
+    EXPECT_EQ(b.GetEnvelopeDepth(), 0.375);
+    ASSERT_EQ(b.Envelope().Points().points.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        const auto& p = b.Envelope().Points().points[i];
+        EXPECT_DOUBLE_EQ(p.x, curve.points[i].x);
+        EXPECT_DOUBLE_EQ(p.y, curve.points[i].y);
+        EXPECT_EQ(p.type, YEnvelopeComputer::kStairs);
+        EXPECT_EQ(p.curvatureY, 0.25);
+        EXPECT_EQ(p.curvatureX, -0.5);
+    }
+    EXPECT_EQ(b.GetStepCount(), 5);
+    EXPECT_EQ(b.GetStepDepth(), 0.625);
+    EXPECT_TRUE(b.GetStepBaseLowest());
+    for (int k = 0; k < 32; ++k) {
+        EXPECT_EQ(b.GetStepValue(k), a.GetStepValue(k)) << k;
+        EXPECT_EQ(b.GetStepType(k), k % 37) << k;
+    }
+    ASSERT_TRUE(b.HasCustomSample());
+    for (int j = 0; j < N; ++j) ASSERT_EQ(b.CustomSample()[j], sample[j]) << j;
+    EXPECT_EQ(b.GetDepth(), 0.25);
+    EXPECT_EQ(b.GetPhase(), -0.125);
+    EXPECT_EQ(b.GetSkew(), 0.5);
+    EXPECT_EQ(b.GetFullSkew(), -0.25);
+    EXPECT_EQ(b.GetHalve(), 0.75);
+    for (int m = 2; m <= 8; ++m) {
+        // Doubles are kept with 12 significant digits.
+        EXPECT_NEAR(b.GetHarmonic(m), a.GetHarmonic(m), 1e-12);
+        EXPECT_NEAR(b.GetHarmonicPhase(m), a.GetHarmonicPhase(m), 1e-12);
+    }
+    EXPECT_TRUE(b.GetTransformEnable());
+    EXPECT_TRUE(b.GetAmplitudeTransformEnable());
+    EXPECT_EQ(b.Transform().Points().points.size(), 3u);
+    EXPECT_EQ(b.AmplitudeTransform().Points().points[0].type, YEnvelopeComputer::kSines);
+    const auto& h = b.GetHarmonicsSettings();
+    EXPECT_EQ(h.Harmonicity, 0.3);
+    EXPECT_EQ(h.Slope, 0.6);
+    EXPECT_EQ(h.Fullness, 0.7);
+    EXPECT_EQ(h.FundamentalMinimum, 0.2);
+    EXPECT_EQ(h.Seed, 77.0);
+    EXPECT_EQ(h.SampleRatio, 2.5);
+    EXPECT_EQ(h.SamplePosition, 0.125);
+    EXPECT_EQ(h.PostSharpen, 0.1);
+    EXPECT_EQ(h.PostNoise, 0.2);
+    EXPECT_EQ(h.PostClean, 0.3);
+    EXPECT_EQ(h.PostCompress, 0.4);
+    EXPECT_EQ(h.PostHarmonize, 0.5);
+    EXPECT_EQ(b.GetSpectrumCount(), 100);
+    for (int k = 0; k < 256; ++k) {
+        ASSERT_EQ(b.GetMagnitude(k), a.GetMagnitude(k)) << k;
+        ASSERT_EQ(b.GetSpectrumPhase(k), a.GetSpectrumPhase(k)) << k;
+    }
+    EXPECT_EQ(b.GetSampleFilePath(), a.GetSampleFilePath());
+    for (int j = 0; j <= N; ++j) ASSERT_NEAR(b.Table()[j], a.Table()[j], 1e-5) << j;
+}
+
+TEST(YSignalGenerator, MalformedStoredValuesGiveDefaults) {
+    YXMLItem item("shape");
+    item.SetAttribute("Mode", "banana");
+    item.SetAttribute("value", "nan");
+    item.SetAttribute("Smoothness", "7");
+    YXMLItem& step = item.AddChild("Step");
+    step.SetAttribute("StepItemCount", "-4");
+    step.SetAttribute("Types", "3 x 99");
+    step.AddChild("Item").SetAttribute("Value", "inf");
+    YXMLItem& custom = item.AddChild("CustomSample");
+    custom.SetAttribute("Depth", "1");
+    custom.SetAttribute("Sample", "0.5 0.25"); // not a whole cycle
+    YXMLItem& curve = item.AddChild("Envelope");
+    YXMLItem& point = curve.AddChild("Point");
+    point.SetAttribute("x", "2");
+    point.SetAttribute("y", "0.5");
+    point.SetAttribute("Type", "1234");
+    curve.AddChild("Point").SetAttribute("x", "oops");
+    YXMLItem& harmonics = item.AddChild("Harmonics");
+    harmonics.SetAttribute("Count", "9999");
+    harmonics.SetAttribute("Magnitudes", "1 2 three");
+
+    YSignalGenerator g;
+    g.Store(YStorer{false, &item});
+    Rebuild(g);
+    EXPECT_EQ(g.GetMode(), 0);
+    EXPECT_EQ(g.GetValue(), 5.0);
+    EXPECT_EQ(g.GetSmoothness(), 1.0);
+    EXPECT_EQ(g.GetStepCount(), 1);
+    EXPECT_EQ(g.GetStepType(0), 3);
+    EXPECT_EQ(g.GetStepType(1), 0);
+    EXPECT_EQ(g.GetStepValue(0), 1.0f); // unreadable: the step's default
+    EXPECT_FALSE(g.HasCustomSample());
+    EXPECT_EQ(g.GetDepth(), 0.0);
+    // x limited to 1, the unknown type replaced, the unreadable x read as 0; sorted by x.
+    const auto& points = g.Envelope().Points().points;
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_EQ(points[0].x, 0.0);
+    EXPECT_EQ(points[1].x, 1.0);
+    EXPECT_EQ(points[1].y, 0.5);
+    EXPECT_EQ(points[1].type, YEnvelopeComputer::kMode2);
+    EXPECT_EQ(g.GetSpectrumCount(), 256);
+    // The numbers before the unreadable one replace bins 0 and 1; bin 2 keeps the generated level.
+    EXPECT_EQ(g.GetMagnitude(0), 1.0f);
+    EXPECT_EQ(g.GetMagnitude(1), 2.0f);
+    EXPECT_FLOAT_EQ(g.GetMagnitude(2), std::sqrt(0.5f));
+    EXPECT_EQ(g.GetPhase(), 0.0); // no "Operations": defaults
+    EXPECT_FALSE(g.GetTransformEnable());
+    for (int j = 0; j <= N; ++j) ASSERT_TRUE(std::isfinite(g.Table()[j])) << j;
+
+    // An empty item restores every default.
+    YXMLItem empty("shape");
+    YSignalGenerator h;
+    h.SetSkew(0.5);
+    h.Store(YStorer{false, &empty});
+    Rebuild(h);
+    EXPECT_EQ(h.GetSkew(), 0.0);
+    ExpectTable(h, BankShape(5), 0.0);
+}
+
+TEST(YSignalGenerator, CustomSampleOfAnyLengthIsStretchedOverTheCycle) {
+    YSignalGenerator g;
+    const float ramp[] = {-1.0f, 0.0f, 1.0f};
+    g.SetCustomSample(ramp, 3);
+    ASSERT_TRUE(g.HasCustomSample());
+    EXPECT_EQ(g.CustomSample()[0], -1.0f);
+    EXPECT_NEAR(g.CustomSample()[4095], -1.0 + 2.0 * 4095 / 8191, 1e-5);
+    EXPECT_EQ(g.CustomSample()[8191], 1.0f);
+
+    const float one[] = {0.5f};
+    EXPECT_THROW(g.SetCustomSample(one, 1), YException);
+    EXPECT_THROW(g.SetCustomSample(nullptr, 100), YException);
+    EXPECT_EQ(g.CustomSample()[0], -1.0f); // the previous sample stays
 }
