@@ -8,7 +8,6 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <type_traits>
 #include <utility>
 
 namespace {
@@ -719,14 +718,6 @@ void TakeRamp(PluginParameter& record, int32_t frames, double& start, double& st
     }
 }
 
-// The generator as the object behind the "Shape" record, once it can publish an adapter.
-template <class Generator> YParameterSpecialObject* ShapeObject(Generator& generator) noexcept {
-    if constexpr (std::is_convertible_v<Generator*, YParameterSpecialObject*>)
-        return &generator;
-    else
-        return nullptr;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -738,9 +729,8 @@ VornikAudioEffectPlugin::VornikAudioEffectPlugin() {
     SetParameterTable(m_parameters, kParameterCount);
     DefineParameters();
     InitModulation(kRate, 0.01, 20.0, 0.2, kFirstSync);
-    m_shape.DefineSpecial("shape", "Shape", ShapeObject(Generator()));
-    // Without an object there is no adapter to publish.
-    if (m_shape.Special.Object == nullptr) m_shape.SetFlagA(PluginParameter::kPublish, false);
+    // The generator publishes its own "Shape" adapter, chosen by the record's name.
+    m_shape.DefineSpecial("shape", "Shape", &Generator());
     SetSpecialParameters(&m_shape, 1);
     SetEffectFlag(kEffectFlagHasTail, true);
     m_saturation.Configure(YSaturationCurve::kRationalCubic, 0.0);

@@ -482,6 +482,45 @@ TEST(VornikAudioEffectPlugin, ParameterTableHoldsTheFlangerRecords) {
     EXPECT_EQ(effect.SpecialParameters()[0].Kind, kParameterSpecial);
 }
 
+TEST(VornikAudioEffectPlugin, ShapeRecordPublishesTheGeneratorShape) {
+    V effect;
+    ASSERT_EQ(effect.SpecialParameterCount(), 1);
+    PluginParameter& record = effect.SpecialParameters()[0];
+    EXPECT_EQ(record.Special.Object, static_cast<YParameterSpecialObject*>(&effect.Generator()));
+    EXPECT_NE(record.FlagsA & PluginParameter::kPublish, 0);
+
+    ParameterAdapterSetup setup;
+    setup.Owner = &effect;
+    setup.Record = &record;
+    setup.Index = V::kParameterCount;
+    std::unique_ptr<YAudioPluginAutomationAdapter> adapter = CreateParameterAdapter(setup);
+    ASSERT_NE(adapter, nullptr);
+    ASSERT_EQ(adapter->IndexCount(), 1);
+    YString name;
+    adapter->GetParameterName(name, 0);
+    EXPECT_EQ(name, YString("Shape"));
+
+    // Default "Sine" is bank position 5 of 15.
+    EXPECT_NEAR(adapter->GetParameter(0), 5.0 / 15.0, 1e-12);
+    EXPECT_NEAR(adapter->GetParameterDefaultValue(0), 5.0 / 15.0, 1e-12);
+    effect.Generator().Refresh();
+    const float* table = effect.Generator().Table();
+    EXPECT_NEAR(table[1024], std::sin(kPi / 4.0), 1e-4);
+
+    // A host write moves the generator to "Triangle" and its next rebuild follows.
+    adapter->SetParameter(0, 1.0 / 15.0, false);
+    EXPECT_NEAR(effect.Generator().GetValue(), 1.0, 1e-9);
+    EXPECT_TRUE(effect.Generator().IsDirty());
+    EXPECT_TRUE(effect.Generator().Refresh());
+    EXPECT_NEAR(table[1024], 0.5, 1e-4);
+    EXPECT_NEAR(table[2048], 1.0, 1e-4);
+    EXPECT_NEAR(adapter->GetParameter(0), 1.0 / 15.0, 1e-12);
+
+    // And the generator's own changes read back through the adapter.
+    effect.Generator().SetValue(15.0);
+    EXPECT_NEAR(adapter->GetParameter(0), 1.0, 1e-12);
+}
+
 TEST(VornikAudioEffectPlugin, HelpTextsAreTheProductTexts) {
     V effect;
     const std::pair<int, const char*> texts[] = {
