@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 jobs=${VORNIK_JOBS:-2}
 build=${VORNIK_BUILD_ROOT:-$root/build}
+# Paths below the checkout are hashed relative to it, so fresh clones reuse the compile cache.
+export CCACHE_BASEDIR=$root
 
 packages=(build-essential cmake ninja-build ccache pkg-config googletest libgtest-dev
           libbenchmark-dev zlib1g-dev libpugixml-dev libkissfft-dev libsndfile1-dev
