@@ -1,4 +1,5 @@
 #include "platform/YPlatformFloatingPoint.h"
+// The MXCSR register is the same on every x86-64 system, so one implementation serves both.
 
 #if defined(__SSE__) || defined(_M_X64) || defined(__x86_64__)
 #include <pmmintrin.h>
