@@ -449,6 +449,15 @@ void YAudioPlugin::PostEditorUpdateRequest() {
 
 void YAudioPlugin::UpdateEditorControls(AutomationAdapter&) {}
 
+bool YAudioPlugin::SaveState(std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    return false;
+}
+
+bool YAudioPlugin::LoadState(const void*, size_t) { return false; }
+
+bool YAudioPlugin::CreateEditor() { return false; }
+
 void YAudioPlugin::SetEditorOpen(bool open) { m_editorOpen.store(open); }
 
 // ---------------------------------------------------------------------------------------------

@@ -19,6 +19,7 @@
 #include "foundation/YSynchronizer.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -265,6 +266,20 @@ public:
     // Refreshes the editor controls of one adapter (GUI thread).
     virtual void UpdateEditorControls(AutomationAdapter& adapter);
 
+    // --- State and editor (the effect adapter fills these in) ---
+
+    // The whole instance as the bytes a host stores (compressed XML); false and bytes left
+    // empty when the plug-in cannot save.
+    virtual bool SaveState(std::vector<uint8_t>& bytes);
+    // Restores what SaveState wrote (plain XML text is accepted too). Raises on a malformed
+    // state; what was read before the fault stays applied, the rest keeps its value.
+    virtual bool LoadState(const void* data, size_t size);
+    // Builds the editor window when there is none; false when the plug-in has no editor.
+    virtual bool CreateEditor();
+    // Which host interface drives the plug-in ("VST", "VST3"); set by the host adapter.
+    const YString& HostInterfaceName() const noexcept { return m_hostInterfaceName; }
+    void SetHostInterfaceName(const YString& name) { m_hostInterfaceName = name; }
+
 protected:
     // The part of InitProcessing every plug-in needs; the caller holds the three locks.
     void InitProcessingCore();
@@ -319,6 +334,7 @@ private:
     void PostEditorUpdateRequest();
 
     std::atomic<YAudioPluginAdapter*> m_hostAdapter{nullptr};
+    YString m_hostInterfaceName;
     std::atomic<YGUIRequestQueue*> m_guiQueue{nullptr};
 
     YProcessingContext m_hostSync;
