@@ -458,6 +458,18 @@ bool YAudioPlugin::LoadState(const void*, size_t) { return false; }
 
 bool YAudioPlugin::CreateEditor() { return false; }
 
+bool YAudioPlugin::SetUpsampling(int32_t factor, bool highQuality) noexcept {
+    if (factor != 1 && factor != 2 && factor != 4 && factor != 8 && factor != 16) return false;
+    m_upsamplingFactor = factor;
+    m_highQualityUpsampling = highQuality;
+    return true;
+}
+
+int32_t YAudioPlugin::UpsamplingLatency() const noexcept {
+    if (m_upsamplingFactor < 2) return 0;
+    return (m_highQualityUpsampling ? 6144 : 1536) / m_upsamplingFactor;
+}
+
 void YAudioPlugin::SetEditorOpen(bool open) { m_editorOpen.store(open); }
 
 // ---------------------------------------------------------------------------------------------

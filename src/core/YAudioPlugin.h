@@ -210,6 +210,13 @@ public:
     int32_t InterpolationStep() const noexcept { return m_interpolationStep; }
     void SetInterpolationStep(int32_t frames) noexcept { m_interpolationStep = frames; }
     int32_t UpsamplingFactor() const noexcept { return m_upsamplingFactor; }
+    bool HighQualityUpsampling() const noexcept { return m_highQualityUpsampling; }
+    // Factor 1 (off), 2, 4, 8 or 16; false (nothing changes) for any other factor. The caller
+    // re-initialises processing afterwards, holding the three locks.
+    bool SetUpsampling(int32_t factor, bool highQuality) noexcept;
+    // Host-rate samples the up-sampler's filters add to the latency: 0 without up-sampling,
+    // else 1536 (6144 in high quality) up-sampled samples divided by the factor.
+    int32_t UpsamplingLatency() const noexcept;
     int32_t ChannelMode() const noexcept { return m_channelMode; }
     void SetChannelMode(int32_t mode) noexcept { m_channelMode = mode; }
     bool AutomaticGainMeasurement() const noexcept { return m_automaticGainMeasurement; }
@@ -370,6 +377,7 @@ private:
     std::atomic<bool> m_bypassed{false};
     bool m_bypassRunning = false; // audio thread: bypass was on in the last block
     int32_t m_upsamplingFactor = 1;
+    bool m_highQualityUpsampling = true;
     int32_t m_channelMode = 0;
     bool m_automaticGainMeasurement = false;
 
