@@ -43,7 +43,7 @@ bool Assign(double& field, double value, double low, double high) {
 
 YSignalGenerator::YSignalGenerator()
     : m_table(N + 1, 0.0f), m_a(N, 0.0f), m_b(N, 0.0f), m_c(N, 0.0f), m_customSample(N, 0.0f),
-      m_kernel(2 * 256 + 1, 0.0f), m_magnitudes(kSpectrumLength, 0.0f), m_phases(kSpectrumLength, 0.0f),
+      m_kernel(2 * 256 + 1, 0.0f), m_wrapped(N + 2 * 256, 0.0f), m_magnitudes(kSpectrumLength, 0.0f), m_phases(kSpectrumLength, 0.0f),
       m_fft(N), m_spectrum(N + 2, 0.0f) {
     m_envelope.Compile(DefaultEnvelope());
     m_transform.Compile(DefaultTransform());
@@ -567,12 +567,17 @@ void YSignalGenerator::ApplySmoothness() {
     }
     for (int32_t k = 0; k <= 2 * r; ++k)
         m_kernel[static_cast<size_t>(k)] = static_cast<float>(m_kernel[static_cast<size_t>(k)] / sum);
-    m_b = m_a;
-    for (int32_t j = 0; j < N; ++j) {
-        float acc = 0.0f;
-        for (int32_t k = -r; k <= r; ++k)
-            acc += m_kernel[static_cast<size_t>(k + r)] * m_b[static_cast<size_t>((j + k) & (N - 1))];
-        m_a[static_cast<size_t>(j)] = acc;
+    // The cycle with r samples of wrap-around on each side, so the inner loop runs over
+    // contiguous memory and vectorises; every output still sums its taps from -r to r in
+    // order, so the result is that of the plain cyclic convolution.
+    for (int32_t i = 0; i < N + 2 * r; ++i)
+        m_wrapped[static_cast<size_t>(i)] = m_a[static_cast<size_t>((i - r) & (N - 1))];
+    float* out = m_a.data();
+    std::fill(m_a.begin(), m_a.end(), 0.0f);
+    for (int32_t k = 0; k <= 2 * r; ++k) {
+        const float w = m_kernel[static_cast<size_t>(k)];
+        const float* in = m_wrapped.data() + k;
+        for (int32_t j = 0; j < N; ++j) out[j] += w * in[j];
     }
 }
 

@@ -203,6 +203,7 @@ private:
     double m_depth = 0.0;
     double m_smoothness = 0.0;
     std::vector<float> m_kernel;
+    std::vector<float> m_wrapped; // the cycle padded for the smoothing convolution
 
     std::atomic<bool> m_dirty{true};
     std::recursive_mutex m_ownLock;

@@ -216,3 +216,17 @@ void BM_FlangerRangeGliding(benchmark::State& state) {
 BENCHMARK(BM_FlangerRangeGliding);
 
 } // namespace
+
+namespace {
+
+// A block in which the LFO shape changed: the generator's table is rebuilt at block start, on
+// the audio thread, with the costliest setting (full Smoothness). Shape automation hits this
+// on every block.
+void BM_FlangerShapeChangeFullSmoothness(benchmark::State& state) {
+    RunFlanger(
+        state, false, [](V& e) { e.Generator().SetSmoothness(1.0); },
+        [](V& e, int64_t block) { e.Generator().SetValue((block & 1) ? 5.0 : 6.5); });
+}
+BENCHMARK(BM_FlangerShapeChangeFullSmoothness);
+
+} // namespace
