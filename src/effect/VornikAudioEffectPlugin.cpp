@@ -423,6 +423,9 @@ template <bool kAtZero> inline Pair SaturatePair(const CurvePair& k, Pair v) noe
     return v < zero ? -y : y;
 }
 
+// Longest chunk a wet pass is given.
+constexpr int32_t kWetPassChunk = 256;
+
 template <bool kSaturate, bool kAtZero>
 void WetPassPairT(Lane* lanes, int32_t count, const Shared& sh) noexcept {
     const YBiquadFilterDesign& lowPass = *sh.LowPass;
@@ -438,20 +441,36 @@ void WetPassPairT(Lane* lanes, int32_t count, const Shared& sh) noexcept {
     const float* in1 = lanes[1].Input;
     float* wet0 = lanes[0].Wet;
     float* wet1 = lanes[1].Wet;
-    for (int32_t i = 0; i < count; ++i) {
-        const float p0 = pre0.PushPop(in0[i]);
-        const float p1 = pre1.PushPop(in1[i]);
-        Pair v = {static_cast<double>(p0 + kInputGuard), static_cast<double>(p1 + kInputGuard)};
-        v = FilterPair(lowPass, v, lz1, lz2);
-        if constexpr (kSaturate) v += Both(kFilterGuard);
-        v = FilterPair(highPass, v, hz1, hz2);
-        if constexpr (kSaturate) {
+    if constexpr (kSaturate) {
+        // The filters are a chain of recursions; the curve is not. Two loops let each run at
+        // its own pace instead of the curve's division queueing behind the recursion.
+        Pair filtered[kWetPassChunk];
+        for (int32_t i = 0; i < count; ++i) {
+            const float p0 = pre0.PushPop(in0[i]);
+            const float p1 = pre1.PushPop(in1[i]);
+            Pair v = {static_cast<double>(p0 + kInputGuard), static_cast<double>(p1 + kInputGuard)};
+            v = FilterPair(lowPass, v, lz1, lz2);
+            v += Both(kFilterGuard);
+            filtered[i] = FilterPair(highPass, v, hz1, hz2);
+        }
+        for (int32_t i = 0; i < count; ++i) {
+            const Pair v = filtered[i];
             const Pair y = SaturatePair<kAtZero>(curve, v);
             const Pair e = y - v;
-            v = amount * (y + evenHarmonics * (e * e)) + complement * v;
+            const Pair w = amount * (y + evenHarmonics * (e * e)) + complement * v;
+            wet0[i] = static_cast<float>(w[0]);
+            wet1[i] = static_cast<float>(w[1]);
         }
-        wet0[i] = static_cast<float>(v[0]);
-        wet1[i] = static_cast<float>(v[1]);
+    } else {
+        for (int32_t i = 0; i < count; ++i) {
+            const float p0 = pre0.PushPop(in0[i]);
+            const float p1 = pre1.PushPop(in1[i]);
+            Pair v = {static_cast<double>(p0 + kInputGuard), static_cast<double>(p1 + kInputGuard)};
+            v = FilterPair(lowPass, v, lz1, lz2);
+            v = FilterPair(highPass, v, hz1, hz2);
+            wet0[i] = static_cast<float>(v[0]);
+            wet1[i] = static_cast<float>(v[1]);
+        }
     }
     lanes[0].PreDelay = pre0;
     lanes[1].PreDelay = pre1;
@@ -1104,7 +1123,7 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
     const bool declick = frame == nullptr || frame->ModulationDeclick != 0;
     Progress progress{settings.Depth,    settings.Feedback, settings.Jet,
                       settings.JetPhase, m_currentRange,    m_rangeStep};
-    static_assert(kChunk == kPassChunk);
+    static_assert(kChunk == kPassChunk && kChunk <= kWetPassChunk);
     for (int32_t first = 0; first < frames; first += kChunk) {
         const int32_t n = std::min(kChunk, frames - first);
         // The LFO values before declicking; channels at the same phase copy them.
