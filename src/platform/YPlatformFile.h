@@ -22,6 +22,14 @@ public:
     // The directory part of a path (without the trailing separator), empty when none.
     static YString ParentDirectory(const YString& filePath);
 
+    // Moves source over target in one step, replacing a target that exists, so that readers
+    // see either the old or the new file and never a half-written one. True on success.
+    static bool Replace(const YString& source, const YString& target);
+    // Deletes a file; true when it is gone afterwards (also when it never existed).
+    static bool Remove(const YString& path);
+    // Whether path names an existing regular file.
+    static bool Exists(const YString& path);
+
     // 64-bit seek (origin SEEK_SET, SEEK_CUR or SEEK_END); true on success.
     static bool Seek(std::FILE* file, int64_t offset, int origin);
     // 64-bit position, -1 on failure.

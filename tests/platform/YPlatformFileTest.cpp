@@ -75,3 +75,27 @@ TEST(YPlatformFileTest, OpenSeekAndTellBeyondFourGigabytes) {
     EXPECT_FALSE(YPlatformFile::Seek(nullptr, 0, SEEK_SET));
     EXPECT_EQ(YPlatformFile::Tell(nullptr), -1);
 }
+
+TEST(YPlatformFileTest, ReplaceMovesOverAnExistingFileAndRemoveDeletes) {
+    ScratchDirectory scratch;
+    const YString source = YString::FromUTF8(scratch.Path("new.xml"));
+    const YString target = YString::FromUTF8(scratch.Path("t\xC3\xA4rget.xml"));
+    std::ofstream(std::filesystem::u8path(source.ToUTF8()), std::ios::binary) << "new";
+    std::ofstream(std::filesystem::u8path(target.ToUTF8()), std::ios::binary) << "old contents";
+    EXPECT_TRUE(YPlatformFile::Exists(source));
+    EXPECT_FALSE(YPlatformFile::Exists(YString::FromUTF8(scratch.Path(""))) ); // a directory
+
+    EXPECT_TRUE(YPlatformFile::Replace(source, target));
+    EXPECT_FALSE(YPlatformFile::Exists(source));
+    std::ifstream in(std::filesystem::u8path(target.ToUTF8()), std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "new");
+    in.close();
+
+    EXPECT_FALSE(YPlatformFile::Replace(source, target)); // the source is gone now
+    EXPECT_FALSE(YPlatformFile::Replace(YString(), target));
+    EXPECT_TRUE(YPlatformFile::Remove(target));
+    EXPECT_FALSE(YPlatformFile::Exists(target));
+    EXPECT_TRUE(YPlatformFile::Remove(target)); // already gone counts as removed
+    EXPECT_FALSE(YPlatformFile::Remove(YString()));
+}

@@ -6,6 +6,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace {
 bool IsDirectory(const std::string& path) {
@@ -47,6 +48,21 @@ bool YPlatformFile::CreateParentDirectories(const YString& filePath) {
     YString parent = ParentDirectory(filePath);
     if (parent.IsEmpty()) return true;
     return CreateDirectories(parent);
+}
+
+bool YPlatformFile::Replace(const YString& source, const YString& target) {
+    if (source.IsEmpty() || target.IsEmpty()) return false;
+    return std::rename(source.ToUTF8().c_str(), target.ToUTF8().c_str()) == 0;
+}
+
+bool YPlatformFile::Remove(const YString& path) {
+    if (path.IsEmpty()) return false;
+    return unlink(path.ToUTF8().c_str()) == 0 || errno == ENOENT;
+}
+
+bool YPlatformFile::Exists(const YString& path) {
+    struct stat info {};
+    return !path.IsEmpty() && stat(path.ToUTF8().c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool YPlatformFile::Seek(std::FILE* file, int64_t offset, int origin) {

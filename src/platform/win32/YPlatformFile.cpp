@@ -59,6 +59,25 @@ bool YPlatformFile::CreateParentDirectories(const YString& filePath) {
     return CreateDirectories(parent);
 }
 
+bool YPlatformFile::Replace(const YString& source, const YString& target) {
+    if (source.IsEmpty() || target.IsEmpty()) return false;
+    return MoveFileExW(Wide(source).c_str(), Wide(target).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool YPlatformFile::Remove(const YString& path) {
+    if (path.IsEmpty()) return false;
+    if (DeleteFileW(Wide(path).c_str())) return true;
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool YPlatformFile::Exists(const YString& path) {
+    if (path.IsEmpty()) return false;
+    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool YPlatformFile::Seek(std::FILE* file, int64_t offset, int origin) {
     return file && _fseeki64(file, offset, origin) == 0;
 }
