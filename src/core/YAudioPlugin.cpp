@@ -901,7 +901,10 @@ bool YAudioPlugin::FixAudioBuffers(float** buffers, int32_t hostChannelsPerBus, 
 
 void YAudioPlugin::ProcessSubBlocks(float** inputs, float** outputs, int32_t frames) {
     PrepareForProcessingOnce(inputs, outputs, frames);
+    RunSubBlocks(inputs, outputs, frames);
+}
 
+void YAudioPlugin::RunSubBlocks(float** inputs, float** outputs, int32_t frames) {
     int32_t length = m_maxSubBlockLength >= 1 ? m_maxSubBlockLength : kDefaultSubBlockLength;
     bool prepared = false;
     bool interpolating = false;

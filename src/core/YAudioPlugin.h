@@ -292,6 +292,10 @@ protected:
     void InitProcessingCore();
     // Sizes every bypass delay line to latency samples (allocates: never on the audio thread).
     void SizeBypassDelayLines(int32_t latency);
+    // The splitting part of ProcessSubBlocks: sub-blocks with interpolated parameters and an
+    // advancing song position, each handed to Process. For overrides that convert channels
+    // around it.
+    void RunSubBlocks(float** inputs, float** outputs, int32_t frames);
 
 private:
     // A ring of at least delay + 1 samples: the dry signal comes out delay samples late.

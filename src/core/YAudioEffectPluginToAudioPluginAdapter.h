@@ -1,0 +1,345 @@
+// YAudioEffectPluginToAudioPluginAdapter: turns one effect (reached through its C-callable
+// interface function) into a YAudioPlugin. It publishes the effect's parameters to the host,
+// re-initialises processing, converts channels for the channel modes around the block
+// splitter, hands every sub-block to the effect (command 101), reports latency, meters the
+// effect's channels and queues the preset triggers' steps for the GUI thread.
+//
+// Threads: the audio thread enters through YAudioPlugin::ProcessAudio, which holds the
+// processing and parameter locks; every configuration change takes the processing lock, the
+// editor lock and the parameter lock in this order (waiting), so a block that coincides with
+// it is skipped rather than half-configured.
+#pragma once
+
+#include "core/YAudioEffectPluginHost.h"
+#include "core/YAudioPlugin.h"
+#include "core/YEventTarget.h"
+#include "core/YStorer.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class YAudioEffectPluginToAudioPluginAdapter : public YEventTarget, public YAudioPlugin {
+public:
+    enum ChannelModeValue : int32_t {
+        kModeLeftRight = 0,
+        kModeLeft = 1,
+        kModeRight = 2,
+        kModeMono = 3,
+        kModeStereo = 4,
+        kModeMonoStereo = 5,
+        kModeLeftRightNegative = 6,
+        kModeSurround = 7,
+    };
+    static constexpr int32_t kChannelModeCount = 8;
+    // Stored names and the descriptions shown to the user, in mode order.
+    static const char* const kChannelModeNames[kChannelModeCount];
+    static const char* const kChannelModeDescriptions[kChannelModeCount];
+
+    static constexpr int32_t kMultiParameterCount = 4;
+    static constexpr int32_t kControllerCount = 32;
+    static constexpr int32_t kNoteControllerCount = 32;
+    // A trigger fires when its value rises from below this to this or more.
+    static constexpr double kTriggerThreshold = 2.0 / 3.0;
+    // Version of the writer: major, minor, patch one byte each (7.10.0).
+    static constexpr int32_t kCurrentVersion = 0x70A00;
+    // What a state without "Version" was written by (5.3.0).
+    static constexpr int32_t kLegacyVersion = 0x50300;
+    static constexpr int32_t kPresetStepQueueSize = 16;
+
+    // --- Slot records: stored and loaded here; what they do comes with their editors ---
+
+    struct MultiParameterSlot {
+        YString Name;
+        bool Enabled = false;
+        YString Group;
+        YString Info;
+        YString Mode = "Normal";
+        YString ValueMode = "Percents";
+        double SwitchTime = 1.0;
+        double Value = 0.5;
+        double DefaultValue = 0.5;
+        int32_t BankCount = 4;
+
+        bool InUse() const noexcept { return Enabled || !Name.IsEmpty(); }
+        void Store(YStorer& storer);
+    };
+
+    struct ControllerSlot {
+        bool Enabled = false;
+        YString ParameterName;
+        double Value = 0.0;
+        double MaxValue = 0.0;
+        double Range = 1.0;
+        int32_t Channel = 0;
+        int32_t Controller = 1;
+        int32_t RangeMode = 2;
+        bool Invert = false;
+
+        bool InUse() const noexcept { return Enabled || !ParameterName.IsEmpty(); }
+        void Store(YStorer& storer);
+    };
+
+    struct NoteControllerSlot {
+        bool Enabled = false;
+        YString ParameterName;
+        int32_t Mode = 0;
+        int32_t Channel = 0;
+        int32_t Note = 48;
+        double MinValue = 0.0;
+        double MaxValue = 1.0;
+
+        bool InUse() const noexcept { return Enabled || !ParameterName.IsEmpty(); }
+        void Store(YStorer& storer);
+    };
+
+    struct PresetControllerSlot {
+        bool Enabled = false;
+        int32_t Controller = 0;
+        int32_t Channel = 0;
+        void Store(YStorer& storer);
+    };
+
+    YAudioEffectPluginToAudioPluginAdapter();
+    ~YAudioEffectPluginToAudioPluginAdapter() override;
+
+    // Creates the effect through its interface function (commands 0, 2, 3, 7), publishes its
+    // parameters and prepares processing. Raises "Error creating plugin." when the effect
+    // cannot be created; the adapter then has no effect.
+    void Initialize(const YString& name, const YString& vendor, YAudioEffectPluginInterfaceFunction function,
+                    int32_t editorWidth, int32_t editorHeight);
+
+    bool HasEffect() const noexcept { return m_host.HasEffect(); }
+    YAudioEffectPlugin* Effect() const noexcept { return m_host.Effect(); }
+    YAudioEffectPluginHost& EffectHost() noexcept { return m_host; }
+    const YString& ProductName() const noexcept { return m_productName; }
+    const YString& VendorName() const noexcept { return m_vendorName; }
+    int32_t EditorWidth() const noexcept { return m_editorWidth; }
+    int32_t EditorHeight() const noexcept { return m_editorHeight; }
+
+    // --- YAudioPlugin ---
+
+    void InitProcessing() override;
+    // Effect latency / up-sampling factor + the up-sampler's own latency, at the host rate.
+    int32_t GetLatency() override;
+    int32_t GetTailLength() override;
+    bool AddsToOutput() override;
+    bool NeedsSeparateInputs() override;
+    void Process(float** inputs, float** outputs, int32_t frames) override;
+    void ProcessUpdate() override;
+    void PrepareForProcessingOnce(float** inputs, float** outputs, int32_t frames) override;
+    void ProcessSubBlocks(float** inputs, float** outputs, int32_t frames) override;
+
+    // --- Channel modes ---
+
+    // The configured mode; processing follows it from the next InitProcessing. Values outside
+    // 0 ... 7 are refused (false).
+    bool SetConfiguredChannelMode(int32_t mode);
+    int32_t ConfiguredChannelMode() const noexcept { return m_configuredMode; }
+    // Surround channels the effect processes (bit c = channel c).
+    void SetSurroundChannelMask(uint8_t mask) noexcept { m_surroundMask = mask; }
+    uint8_t SurroundChannelMask() const noexcept { return m_surroundMask; }
+    // What the running processing uses: channels the effect gets and its mode.
+    int32_t EffectChannelCount() const noexcept { return m_effectChannels; }
+    // The meters label their channels mid and side in modes 3, 4 and 5.
+    bool IsMidSideMode() const noexcept;
+    // Mode index for a stored name; -1 when the name is none of them.
+    static int32_t ChannelModeFromName(const YString& name) noexcept;
+
+    // --- Up-sampling, AGC, panic ---
+
+    // Takes the three locks, sets factor and quality and re-initialises processing when either
+    // changes; reports the new latency to the host. False for a factor other than 1, 2, 4, 8, 16.
+    bool SetUpsamplingFactor(int32_t factor, bool highQuality);
+    // The stored setting: 0 off, 1 ... 4 for factors 2, 4, 8, 16.
+    int32_t UpsamplingMode() const noexcept { return m_upsamplingMode; }
+    void SetUpsamplingMode(int32_t mode) noexcept { m_upsamplingMode = mode; }
+    bool HighQualityUpsamplingSetting() const noexcept { return m_highQualitySetting; }
+    void SetHighQualityUpsamplingSetting(bool on) noexcept { m_highQualitySetting = on; }
+    // Applies the up-sampling settings.
+    void UpdateUpsamplingFactor();
+    int32_t AGCMode() const noexcept { return m_agcMode; }
+    void SetAGCMode(int32_t mode) noexcept { m_agcMode = mode; }
+    // Handlers of the settings window.
+    void OnAGCChange();
+    void OnUpsamplingChange();
+    // The editor's "!" button: clears every processing state and tells the host the latency.
+    void Panic();
+
+    // --- Preset triggers ---
+
+    // The two trigger records ("Preset trigger - previous", "Preset trigger - next").
+    PluginParameter& PresetTrigger(int32_t which) noexcept { return m_triggers[which & 1]; }
+    // 1: after each block the previous value takes the current one.
+    void SetTriggerUpdateMode(int32_t which, int32_t mode) noexcept { m_triggerUpdateMode[which & 1] = mode; }
+    // Takes the oldest queued step (-1 previous, +1 next) for the GUI thread; false when none.
+    bool TakePresetStep(int32_t& step) noexcept;
+
+    // --- Level meters (audio thread writes, editor reads) ---
+
+    // The meters are fed only while on (the editor switches them).
+    void SetMetersActive(bool on) noexcept { m_metersActive.store(on, std::memory_order_relaxed); }
+    bool MetersActive() const noexcept { return m_metersActive.load(std::memory_order_relaxed); }
+    // Highest magnitude of the effect's channel since the last call; the meter restarts at 0.
+    float TakeInputPeak(int32_t channel) noexcept;
+    float TakeOutputPeak(int32_t channel) noexcept;
+
+    // --- State ---
+
+    // The adapter's attributes and children, then the settings (parameters, effect extras,
+    // controllers, multiparameters, active presets). Reading holds the processing, editor and
+    // parameter locks and ends by updating the effect.
+    virtual void Store(YStorer& storer);
+    // Effect parameters and the standard settings.
+    void StoreSettings(YStorer& storer);
+    void StoreStandardSettings(YStorer& storer);
+    void StoreControllers(YStorer& storer);
+    void StoreMultiParameters(YStorer& storer);
+    void StoreActivePresets(YStorer& storer);
+
+    int32_t Version() const noexcept { return m_version; }
+    bool ControllersEnabled() const noexcept { return m_controllersEnabled; }
+    bool NoteControllersEnabled() const noexcept { return m_noteControllersEnabled; }
+    MultiParameterSlot& MultiParameter(int32_t number) { return m_multiParameters.at(static_cast<size_t>(number)); }
+    ControllerSlot& Controller(int32_t number) { return m_controllers.at(static_cast<size_t>(number)); }
+    NoteControllerSlot& NoteController(int32_t number) { return m_noteControllers.at(static_cast<size_t>(number)); }
+    PresetControllerSlot& PreviousNextPresetController() noexcept { return m_presetController; }
+    int32_t CurrentPresetIndex() const noexcept { return m_currentPresetIndex; }
+    bool SincInterpolation() const noexcept { return m_frameSettings.Sinc != 0; }
+    void SetSincInterpolation(bool on) noexcept { m_frameSettings.Sinc = on ? 1 : 0; }
+    bool ActivePresetEdit() const noexcept { return m_activePresetEdit; }
+    int32_t CurrentActivePreset() const noexcept { return m_currentActivePreset; }
+
+protected:
+    // After a state was read: re-initialise what changed and update the effect. The caller
+    // holds the three locks.
+    void AfterLoading(bool reinitialise);
+    // The configuration processing was last initialised with, to see whether a load changed it.
+    struct ProcessingConfiguration {
+        int32_t Mode = 0;
+        uint8_t SurroundMask = 0xFF;
+        int32_t Upsampling = 0;
+        bool HighQuality = true;
+        int32_t AGC = 0;
+        bool operator==(const ProcessingConfiguration&) const = default;
+    };
+    ProcessingConfiguration CurrentConfiguration() const noexcept;
+
+private:
+    // A ring that delays a channel by the effect's latency (channels the effect skips).
+    class LatencyLine {
+    public:
+        void Configure(int32_t delay);
+        void Clear() noexcept;
+        // in and out may be the same buffer.
+        void Process(const float* in, float* out, int32_t frames) noexcept;
+        int32_t Delay() const noexcept { return m_delay; }
+
+    private:
+        std::vector<float> m_buffer;
+        uint32_t m_mask = 0;
+        uint32_t m_write = 0;
+        int32_t m_delay = 0;
+    };
+
+    // Forwards the MIDI the core decodes to the effect (commands 11 and 12).
+    class MIDIForwarder : public YMIDIProcessorBase {
+    public:
+        explicit MIDIForwarder(YAudioEffectPluginToAudioPluginAdapter& owner) noexcept : m_owner(owner) {}
+        void OnNote(int32_t channel, int32_t note, double velocity, bool on, int32_t heldNotes) override;
+        void OnController(int32_t channel, int32_t controller, double value) override;
+        void OnPitchBend(int32_t channel, double value) override;
+        void OnChannelAftertouch(int32_t channel, double value) override;
+        void OnPolyAftertouch(int32_t channel, int32_t note, double value) override;
+        void OnProgramChange(int32_t channel, int32_t program) override;
+        void OnAllNotesOff(int32_t channel) override;
+        void OnAllSoundOff(int32_t channel) override;
+        void OnRawEvent(int32_t channel, int32_t status, int32_t data1, int32_t data2) override;
+
+    private:
+        void Send(int32_t kind, int32_t channel, int32_t number, double value);
+        YAudioEffectPluginToAudioPluginAdapter& m_owner;
+    };
+
+    // The effect's requests to its holder.
+    class RequestListener : public YAudioEffectPluginHost::Listener {
+    public:
+        explicit RequestListener(YAudioEffectPluginToAudioPluginAdapter& owner) noexcept : m_owner(owner) {}
+        int64_t OnEffectRequest(int32_t request, int64_t value) override;
+
+    private:
+        YAudioEffectPluginToAudioPluginAdapter& m_owner;
+    };
+
+    void CreateParameterAdapters();
+    void InitProcessingLocked();
+    int32_t EffectLatency();
+    // Channel conversion before the effect; fills the effect's pointer arrays.
+    void PreProcessChannels(float** inputs, float** outputs, int32_t frames, bool hasInputs);
+    void PostProcessChannels(float** inputs, float** outputs, int32_t frames);
+    void CombineDry(float** inputs, float** outputs, int32_t frames);
+    static void FeedPeaks(std::atomic<float>* peaks, float* const* channels, int32_t count, int32_t frames) noexcept;
+    void PushPresetStep(int32_t step) noexcept;
+
+    YAudioEffectPluginHost m_host;
+    RequestListener m_requestListener;
+    MIDIForwarder m_midiForwarder;
+    YEffectFrameSettings m_frameSettings;
+    YString m_productName;
+    YString m_vendorName;
+    int32_t m_editorWidth = 0;
+    int32_t m_editorHeight = 0;
+
+    // Configuration (changed under the three locks).
+    int32_t m_configuredMode = kModeLeftRight;
+    uint8_t m_surroundMask = 0xFF;
+    int32_t m_upsamplingMode = 0;
+    bool m_highQualitySetting = true;
+    int32_t m_agcMode = 0;
+
+    // What InitProcessing worked out for the audio thread.
+    int32_t m_activeMode = kModeLeftRight;
+    int32_t m_busChannels = 2;       // channels per bus the conversions see
+    int32_t m_effectChannels = 2;    // channels the effect processes
+    uint8_t m_processedMask = 0x03;  // bus channels the effect writes (modes 0, 5, 6, 7)
+    bool m_conversionActive = false; // modes 1 ... 6 on a two-channel bus
+    bool m_compacted = false;        // surround with channels left out
+    int8_t m_compactMap[kMaxChannelsPerBus] = {};
+    LatencyLine m_lines[kMaxChannelsPerBus];
+
+    ProcessingConfiguration m_initialised; // what the last InitProcessing saw
+
+    // The block's pointer arrays as the effect sees them, and bus 0 as the block gave it.
+    float* m_effectInputs[kMaxSlots] = {};
+    float* m_effectOutputs[kMaxSlots] = {};
+    float* m_blockInputs[kMaxChannelsPerBus] = {};
+    float* m_blockOutputs[kMaxChannelsPerBus] = {};
+    bool m_blockConverted = false;
+
+    // Preset triggers.
+    PluginParameter m_triggers[2];
+    double m_triggerPrevious[2] = {0.0, 0.0};
+    int32_t m_triggerUpdateMode[2] = {1, 1};
+    int8_t m_presetSteps[kPresetStepQueueSize] = {};
+    std::atomic<uint32_t> m_presetStepHead{0}; // next to take (GUI thread)
+    std::atomic<uint32_t> m_presetStepTail{0}; // next to fill (audio thread)
+
+    // Meters.
+    std::atomic<bool> m_metersActive{false};
+    std::atomic<float> m_inputPeaks[kMaxChannelsPerBus];
+    std::atomic<float> m_outputPeaks[kMaxChannelsPerBus];
+
+    // Stored settings.
+    int32_t m_version = kCurrentVersion;
+    bool m_controllersEnabled = false;
+    bool m_noteControllersEnabled = false;
+    PresetControllerSlot m_presetController;
+    std::array<MultiParameterSlot, kMultiParameterCount> m_multiParameters;
+    std::array<ControllerSlot, kControllerCount> m_controllers;
+    std::array<NoteControllerSlot, kNoteControllerCount> m_noteControllers;
+    int32_t m_currentPresetIndex = 0;
+    bool m_activePresetEdit = false;
+    int32_t m_currentActivePreset = 0;
+};

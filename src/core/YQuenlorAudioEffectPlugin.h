@@ -1,0 +1,54 @@
+// YQuenlorAudioEffectPlugin: the product-line plug-in. On top of the effect frame it keeps the
+// eight settings slots, stores the whole instance as one XML tree (host state, default
+// settings) and restores it, and is what the host adapters create.
+#pragma once
+
+#include "core/YAudioEffectPluginToAudioPluginAdapter.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class YXMLItem;
+
+class YQuenlorAudioEffectPlugin : public YAudioEffectPluginToAudioPluginAdapter {
+public:
+    static constexpr int32_t kSlotCount = 8;
+
+    YQuenlorAudioEffectPlugin();
+    ~YQuenlorAudioEffectPlugin() override;
+
+    // Allocates a plug-in and initialises it with the effect behind function. Never raises:
+    // answers null when the plug-in cannot be created (the reason went to the error report
+    // when it was not a framework error).
+    static std::unique_ptr<YQuenlorAudioEffectPlugin> Create(const YString& name, const YString& vendor,
+                                                            YAudioEffectPluginInterfaceFunction function,
+                                                            int32_t editorWidth, int32_t editorHeight) noexcept;
+
+    // Creates the effect, publishes its parameters and fills the eight slots from the result. False when the effect could not be created.
+    bool Initialize(const YString& name, const YString& vendor, YAudioEffectPluginInterfaceFunction function,
+                    int32_t editorWidth, int32_t editorHeight);
+
+    // The whole state: product attributes, the inactive slots, then the frame's state.
+    void Store(YStorer& storer) override;
+
+    // Root "settings", compact UTF-8 through zlib at level 9. False (bytes empty) on failure.
+    bool SaveState(std::vector<uint8_t>& bytes) override;
+    // Compressed or plain XML. Raises on a malformed state (nothing changes then); what was
+    // read before a later fault stays applied. Audio skips the blocks while the load runs.
+    bool LoadState(const void* data, size_t size) override;
+
+    // Which slot the live settings belong to (0 ... 7).
+    int32_t ActiveSlot() const noexcept { return m_activeSlot; }
+    // A copy of a slot's stored tree (root named after the slot), or null for the active slot
+    // and slots that hold nothing.
+    std::unique_ptr<YXMLItem> SlotTree(int32_t slot) const;
+
+private:
+    // Writes the state into item without the slot children (a slot's own tree).
+    void StoreWithoutSlots(YXMLItem& item);
+
+    int32_t m_activeSlot = 0;
+    std::unique_ptr<YXMLItem> m_slots[kSlotCount];
+    bool m_skipSlots = false;
+};
