@@ -1,0 +1,137 @@
+#include "HostCommand.h"
+
+#include "DemoSignal.h"
+#include "ParameterText.h"
+#include "Renderer.h"
+#include "VstPluginHost.h"
+
+#include "platform/YPlatformFile.h"
+
+#include <cstdio>
+#include <iomanip>
+#include <sstream>
+
+namespace {
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::FILE* file = YPlatformFile::Open(YString::FromUTF8(path), "rb");
+    if (!file) throw HostError("Could not open \"" + path + "\"");
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof(chunk), file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) throw HostError("Could not read \"" + path + "\"");
+    return bytes;
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    YPlatformFile::CreateParentDirectories(YString::FromUTF8(path));
+    std::FILE* file = YPlatformFile::Open(YString::FromUTF8(path), "wb");
+    if (!file) throw HostError("Could not create \"" + path + "\"");
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (std::fclose(file) != 0 || !written) throw HostError("Could not write \"" + path + "\"");
+}
+
+void ListParameters(VstPluginHost& host, std::ostream& out) {
+    struct Row {
+        std::string index, name, label, value, display;
+    };
+    std::vector<Row> rows{{"index", "name", "label", "value", "display"}};
+    for (int32_t i = 0; i < host.ParameterCount(); ++i) {
+        std::ostringstream value;
+        value << std::fixed << std::setprecision(6) << host.GetParameter(i);
+        rows.push_back({std::to_string(i), host.ParameterName(i), host.ParameterLabel(i), value.str(),
+                        host.ParameterDisplay(i)});
+    }
+    std::size_t nameWidth = 0, labelWidth = 0;
+    for (const Row& row : rows) {
+        nameWidth = std::max(nameWidth, row.name.size());
+        labelWidth = std::max(labelWidth, row.label.size());
+    }
+    for (const Row& row : rows)
+        out << std::setw(5) << row.index << "  " << std::left << std::setw(static_cast<int>(nameWidth)) << row.name
+            << "  " << std::setw(static_cast<int>(labelWidth)) << row.label << "  " << std::setw(8) << row.value
+            << "  " << row.display << std::right << "\n";
+}
+
+std::string Seconds(double seconds, int precision) {
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(precision) << seconds;
+    return text.str();
+}
+} // namespace
+
+namespace HostCommand {
+
+void Run(const HostOptions& options, std::ostream& out) {
+    const bool talk = !options.quiet;
+
+    AudioBuffer input;
+    VstPluginHost::Settings settings;
+    settings.blockSize = options.blockSize;
+    settings.tempo = options.tempo;
+    if (!options.input.empty()) {
+        input = AudioFile::Read(options.input);
+        if (options.sampleRate && *options.sampleRate != input.sampleRate)
+            throw HostError("\"" + options.input + "\" is at " + Seconds(input.sampleRate, 0) +
+                            " Hz; vornik-host does not resample (leave --rate out)");
+        settings.sampleRate = input.sampleRate;
+    } else {
+        settings.sampleRate = options.sampleRate.value_or(48000.0);
+    }
+
+    VstPluginHost host;
+    host.Load(options.plugin, settings);
+    if (talk)
+        out << "Plug-in: " << host.EffectName() << " by " << host.VendorString() << ", " << host.InputCount()
+            << " inputs, " << host.OutputCount() << " outputs, " << host.ParameterCount() << " parameters\n"
+            << "Host: " << settings.sampleRate << " Hz, blocks of " << settings.blockSize << ", " << settings.tempo
+            << " BPM\n";
+
+    if (!options.loadState.empty()) {
+        const std::vector<uint8_t> state = ReadBytes(options.loadState);
+        host.LoadState(state);
+        if (talk) out << "Loaded state: " << options.loadState << " (" << state.size() << " bytes)\n";
+    }
+
+    for (const HostOptions::Assignment& assignment : options.assignments) {
+        const int32_t index = ParameterText::Find(host, assignment.parameter);
+        if (assignment.normalised) host.SetParameter(index, std::stof(assignment.value));
+        else ParameterText::Set(host, index, assignment.value);
+        if (talk)
+            out << "Set " << host.ParameterName(index) << " = " << host.ParameterDisplay(index) << " "
+                << host.ParameterLabel(index) << " (" << std::fixed << std::setprecision(6) << host.GetParameter(index)
+                << std::defaultfloat << ")\n";
+    }
+
+    if (options.list) ListParameters(host, out);
+
+    if (!options.output.empty()) {
+        if (options.input.empty()) input = DemoSignal::Generate(settings.sampleRate, options.demoSeconds, options.demoChannels);
+        RenderResult result = Renderer::Render(host, input, options.tailSeconds);
+        if (options.format) result.output.format = *options.format;
+        YPlatformFile::CreateParentDirectories(YString::FromUTF8(options.output));
+        AudioFile::Write(options.output, result.output);
+        if (talk) {
+            const int32_t latency = host.Latency();
+            out << "Rendered: " << options.output << "\n"
+                << "Input: " << (options.input.empty() ? "built-in demo signal" : options.input) << "\n"
+                << "Duration: " << Seconds(result.output.Seconds(), 3) << " s, " << result.output.ChannelCount()
+                << (result.output.ChannelCount() == 1 ? " channel" : " channels") << ", " << settings.sampleRate
+                << " Hz, " << SampleFormatName(result.output.format) << "\n"
+                << "Latency: " << latency << " samples (" << Seconds(1000.0 * latency / settings.sampleRate, 2)
+                << " ms)\n"
+                << "Processing time: " << Seconds(result.processSeconds, 6) << " s\n"
+                << "Real-time factor: " << Seconds(result.RealTimeFactor(), 1) << "x\n";
+        }
+    }
+
+    if (!options.saveState.empty()) {
+        const std::vector<uint8_t> state = host.SaveState();
+        WriteBytes(options.saveState, state);
+        if (talk) out << "Saved state: " << options.saveState << " (" << state.size() << " bytes)\n";
+    }
+    host.Close();
+}
+
+} // namespace HostCommand

@@ -1,0 +1,136 @@
+#include "HostOptions.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+double Number(const std::string& option, const std::string& text, double low, double high) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != 0 || !std::isfinite(value) || value < low || value > high)
+        throw UsageError(option + " expects a number from " + std::to_string(low) + " to " + std::to_string(high) +
+                         ", not \"" + text + "\"");
+    return value;
+}
+
+int32_t Integer(const std::string& option, const std::string& text, int32_t low, int32_t high) {
+    const double value = Number(option, text, low, high);
+    if (std::floor(value) != value) throw UsageError(option + " expects a whole number, not \"" + text + "\"");
+    return static_cast<int32_t>(value);
+}
+
+HostOptions::Assignment Assignment(const std::string& option, const std::string& text, bool normalised) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos || equals == 0)
+        throw UsageError(option + " expects NAME=VALUE, not \"" + text + "\"");
+    HostOptions::Assignment assignment{text.substr(0, equals), text.substr(equals + 1), normalised};
+    if (normalised) Number(option, assignment.value, 0.0, 1.0);
+    return assignment;
+}
+} // namespace
+
+namespace HostOptionsParser {
+
+std::string Usage() {
+    return R"(Usage: vornik-host [OPTIONS] PLUGIN
+
+Loads a VST 2.4 plug-in binary (.so) the way a DAW does and works with one instance of it:
+lists and sets its parameters, renders audio through it, saves and loads its state.
+
+Parameters (applied in the order given, after --load-state):
+  -l, --list                 list the parameters: index, name, unit label, normalised
+                             value and display text (after the changes below)
+      --set NAME=TEXT        set a parameter from the text it shows, e.g. Feedback=50 or
+                             Mode=Tape. NAME is a name, a unique start of one, or an index.
+                             The plug-in parses the text when it can (effString2Parameter);
+                             otherwise the host finds the value whose display shows TEXT: a
+                             word must equal the display, a number must equal its first
+                             number ("2 kHz" is 2000, times are in the unit shown, e.g. ms)
+      --set-norm NAME=X      set a parameter's normalised value X (0 to 1)
+
+Rendering:
+  -o, --out FILE.wav         render into this WAV file
+  -i, --in FILE.wav          input audio, mono or stereo, float or PCM; without it the
+                             built-in demo signal (saw chord under noise bursts) is used
+      --demo-seconds S       length of the demo signal (default 4)
+      --demo-channels 1|2    channels of the demo signal (default 2)
+      --tail S               seconds of silence after the input (default 0)
+      --format F             float, pcm16, pcm24 or pcm32 (default: the input's; float
+                             for the demo)
+      --rate HZ              sample rate for the demo (default 48000); files run at
+                             their own rate, which --rate must then match
+      --block N              frames per processing block (default 512)
+      --tempo BPM            tempo of the host's playing transport (default 120)
+
+State:
+      --load-state FILE      load the plug-in's state (a chunk saved before) first
+      --save-state FILE      save the plug-in's state at the end
+
+Other:
+  -q, --quiet                print nothing but errors
+  -h, --help                 show this text
+
+A render prints the file, its duration, the plug-in's latency (initialDelay) and the
+real-time factor: seconds of audio rendered per second spent processing.
+Exit codes: 0 success, 1 failure, 2 wrong command line.
+)";
+}
+
+HostOptions Parse(const std::vector<std::string>& arguments) {
+    HostOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string option = arguments[i];
+        std::optional<std::string> attached;
+        if (option.rfind("--", 0) == 0) {
+            const std::size_t equals = option.find('=');
+            if (equals != std::string::npos) {
+                attached = option.substr(equals + 1);
+                option = option.substr(0, equals);
+            }
+        }
+        const auto value = [&]() -> std::string {
+            if (attached) return *attached;
+            if (i + 1 >= arguments.size()) throw UsageError(option + " needs a value");
+            return arguments[++i];
+        };
+        const auto flag = [&]() {
+            if (attached) throw UsageError(option + " takes no value");
+        };
+
+        if (option == "-h" || option == "--help") flag(), options.help = true;
+        else if (option == "-l" || option == "--list") flag(), options.list = true;
+        else if (option == "-q" || option == "--quiet") flag(), options.quiet = true;
+        else if (option == "--set") options.assignments.push_back(Assignment(option, value(), false));
+        else if (option == "--set-norm") options.assignments.push_back(Assignment(option, value(), true));
+        else if (option == "-o" || option == "--out") options.output = value();
+        else if (option == "-i" || option == "--in") options.input = value();
+        else if (option == "--demo-seconds") options.demoSeconds = Number(option, value(), 0.001, 3600.0);
+        else if (option == "--demo-channels")
+            options.demoChannels = Integer(option, value(), 1, 2);
+        else if (option == "--tail") options.tailSeconds = Number(option, value(), 0.0, 3600.0);
+        else if (option == "--rate") options.sampleRate = Number(option, value(), 1000.0, 768000.0);
+        else if (option == "--block") options.blockSize = Integer(option, value(), 1, 65536);
+        else if (option == "--tempo") options.tempo = Number(option, value(), 1.0, 999.0);
+        else if (option == "--load-state") options.loadState = value();
+        else if (option == "--save-state") options.saveState = value();
+        else if (option == "--format") {
+            SampleFormat format;
+            const std::string text = value();
+            if (!ParseSampleFormat(text, format))
+                throw UsageError("--format expects float, pcm16, pcm24 or pcm32, not \"" + text + "\"");
+            options.format = format;
+        } else if (!option.empty() && option[0] == '-' && option != "-") {
+            throw UsageError("Unknown option " + option);
+        } else if (options.plugin.empty()) {
+            options.plugin = option;
+        } else {
+            throw UsageError("One plug-in only: \"" + options.plugin + "\" and \"" + option + "\"");
+        }
+    }
+    if (options.help) return options;
+    if (options.plugin.empty()) throw UsageError("No plug-in given");
+    if (options.output.empty() && !options.input.empty()) throw UsageError("--in needs --out");
+    return options;
+}
+
+} // namespace HostOptionsParser

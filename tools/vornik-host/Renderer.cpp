@@ -1,0 +1,56 @@
+#include "Renderer.h"
+
+#include "VstPluginHost.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace Renderer {
+
+RenderResult Render(VstPluginHost& host, const AudioBuffer& input, double tailSeconds) {
+    const int32_t fileChannels = input.ChannelCount();
+    if (fileChannels < 1 || fileChannels > 2)
+        throw HostError("Only mono and stereo audio can be rendered, not " + std::to_string(fileChannels) + " channels");
+    const int32_t inputs = host.InputCount(), outputs = host.OutputCount();
+    if (outputs < 1) throw HostError("The plug-in has no outputs");
+    if (std::fabs(input.sampleRate - host.GetSettings().sampleRate) > 0.5)
+        throw HostError("The audio is at " + std::to_string(input.sampleRate) + " Hz but the plug-in runs at " +
+                        std::to_string(host.GetSettings().sampleRate) + " Hz");
+
+    const int32_t block = host.GetSettings().blockSize;
+    const int64_t inputFrames = input.Frames();
+    const int64_t frames = inputFrames + std::max<int64_t>(0, std::llround(tailSeconds * input.sampleRate));
+
+    std::vector<std::vector<float>> in(std::max(inputs, 1), std::vector<float>(block));
+    std::vector<std::vector<float>> out(outputs, std::vector<float>(block));
+    std::vector<float*> inPointers, outPointers;
+    for (auto& channel : in) inPointers.push_back(channel.data());
+    for (auto& channel : out) outPointers.push_back(channel.data());
+
+    RenderResult result;
+    result.output.sampleRate = input.sampleRate;
+    result.output.format = input.format;
+    result.output.channels.assign(fileChannels, std::vector<float>(static_cast<std::size_t>(frames)));
+
+    host.Start();
+    std::chrono::steady_clock::duration busy{};
+    for (int64_t start = 0; start < frames; start += block) {
+        const auto count = static_cast<int32_t>(std::min<int64_t>(block, frames - start));
+        for (int32_t k = 0; k < inputs; ++k) {
+            std::fill(in[k].begin(), in[k].end(), 0.0f);
+            if (k >= 2) continue; // side chain: silence
+            const auto& source = input.channels[std::min(k, fileChannels - 1)];
+            for (int32_t i = 0; i < count && start + i < inputFrames; ++i) in[k][i] = source[start + i];
+        }
+        const auto before = std::chrono::steady_clock::now();
+        host.Process(inPointers.data(), outPointers.data(), count);
+        busy += std::chrono::steady_clock::now() - before;
+        for (int32_t c = 0; c < fileChannels; ++c)
+            std::copy_n(out[std::min(c, outputs - 1)].begin(), count, result.output.channels[c].begin() + start);
+    }
+    result.processSeconds = std::chrono::duration<double>(busy).count();
+    return result;
+}
+
+} // namespace Renderer

@@ -1,0 +1,101 @@
+// VstPluginHost: one VST 2.4 plug-in instance, hosted the way a DAW hosts it. It loads the
+// binary, creates the effect through its exported entry with a host callback of its own,
+// prepares it (open, sample rate, block size, mains on) and runs blocks through
+// processReplacing while a transport at a settable tempo plays.
+#pragma once
+
+#include "entry/vst2/Vst2Abi.h"
+#include "platform/YPlatformLibrary.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A failure of the host or the plug-in, with a text for the user.
+class HostError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class VstPluginHost {
+public:
+    struct Settings {
+        double sampleRate = 48000.0;
+        int32_t blockSize = 512;
+        double tempo = 120.0; // beats per minute of the host transport
+    };
+
+    // What the plug-in told the host through its callback.
+    struct CallbackLog {
+        int32_t versionRequests = 0;
+        int32_t timeRequests = 0;
+        int32_t ioChanges = 0;
+        int32_t automations = 0; // audioMasterAutomate calls
+        int32_t lastAutomatedIndex = -1;
+        float lastAutomatedValue = 0.0f;
+    };
+
+    VstPluginHost() = default;
+    ~VstPluginHost();
+    VstPluginHost(const VstPluginHost&) = delete;
+    VstPluginHost& operator=(const VstPluginHost&) = delete;
+
+    // Loads the binary at path, finds VSTPluginMain (or main) and creates the effect.
+    void Load(const std::string& path, const Settings& settings);
+    // Creates the effect through an entry function already at hand.
+    void Create(Vst2::PluginEntryProc entry, const Settings& settings);
+    // Switches processing on (mains on, start process) and off again.
+    void Start();
+    void Stop();
+    // Closes the effect and unloads the binary; the destructor does the same.
+    void Close() noexcept;
+
+    const Settings& GetSettings() const { return m_settings; }
+    // The effect's record as it stands; these throw before Load() or Create().
+    int32_t InputCount() const { return Effect().numInputs; }
+    int32_t OutputCount() const { return Effect().numOutputs; }
+    int32_t Latency() const { return Effect().initialDelay; } // samples, as last reported
+    int32_t UniqueID() const { return Effect().uniqueID; }
+    bool HasChunks() const { return (Effect().flags & Vst2::effFlagsProgramChunks) != 0; }
+    std::string EffectName();
+    std::string VendorString();
+    const CallbackLog& Log() const { return m_log; }
+
+    int32_t ParameterCount() const { return Effect().numParams; }
+    std::string ParameterName(int32_t index);
+    std::string ParameterLabel(int32_t index);
+    std::string ParameterDisplay(int32_t index);
+    float GetParameter(int32_t index);
+    void SetParameter(int32_t index, float value);
+    // Lets the plug-in parse text into the parameter (effString2Parameter); false when it
+    // does not take text.
+    bool ParseParameterText(int32_t index, const std::string& text);
+
+    // The plug-in's state as bytes (effGetChunk), and back (effSetChunk).
+    std::vector<uint8_t> SaveState();
+    void LoadState(const std::vector<uint8_t>& bytes);
+
+    // Runs one block through processReplacing, frames at most the block size; the arrays
+    // hold InputCount() and OutputCount() channels. Advances the transport.
+    void Process(float** inputs, float** outputs, int32_t frames);
+
+private:
+    static intptr_t Callback(Vst2::AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                             float opt);
+    intptr_t Answer(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+    intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.0f);
+    std::string DispatchText(int32_t opcode, int32_t index);
+    const Vst2::AEffect& Effect() const;
+    void CheckIndex(int32_t index) const;
+    Vst2::VstTimeInfo* TimeInfo();
+
+    YPlatformLibrary m_library;
+    Vst2::AEffect* m_effect = nullptr;
+    Settings m_settings;
+    CallbackLog m_log;
+    bool m_started = false;
+    double m_samplePosition = 0.0;
+    bool m_transportChanged = true;
+    Vst2::VstTimeInfo m_timeInfo{};
+};
