@@ -201,7 +201,9 @@ public:
 
     int32_t Version() const noexcept { return m_version; }
     bool ControllersEnabled() const noexcept { return m_controllersEnabled; }
+    void SetControllersEnabled(bool on) noexcept { m_controllersEnabled = on; }
     bool NoteControllersEnabled() const noexcept { return m_noteControllersEnabled; }
+    void SetNoteControllersEnabled(bool on) noexcept { m_noteControllersEnabled = on; }
     MultiParameterSlot& MultiParameter(int32_t number) { return m_multiParameters.at(static_cast<size_t>(number)); }
     ControllerSlot& Controller(int32_t number) { return m_controllers.at(static_cast<size_t>(number)); }
     NoteControllerSlot& NoteController(int32_t number) { return m_noteControllers.at(static_cast<size_t>(number)); }

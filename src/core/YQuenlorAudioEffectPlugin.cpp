@@ -1,5 +1,6 @@
 #include "core/YQuenlorAudioEffectPlugin.h"
 
+#include "core/YGlobalConfiguration.h"
 #include "foundation/YException.h"
 #include "foundation/YMemoryStream.h"
 #include "foundation/YXMLDocument.h"
@@ -69,6 +70,7 @@ bool YQuenlorAudioEffectPlugin::Initialize(const YString& name, const YString& v
                                            int32_t editorHeight) {
     return YGuard("YQuenlorAudioEffectPlugin::Initialize", false, [&] {
         YAudioEffectPluginToAudioPluginAdapter::Initialize(name, vendor, function, editorWidth, editorHeight);
+        LoadDefaultSettings();
         // Every slot starts as a copy of the settings the instance starts with.
         YXMLItem first("settings");
         StoreWithoutSlots(first);
@@ -175,4 +177,31 @@ std::unique_ptr<YXMLItem> YQuenlorAudioEffectPlugin::SlotTree(int32_t slot) cons
     auto tree = std::make_unique<YXMLItem>(SlotName(slot));
     CopyContent(*tree, *m_slots[slot], true);
     return tree;
+}
+
+void YQuenlorAudioEffectPlugin::LoadDefaultSettings() {
+    YGuard("YQuenlorAudioEffectPlugin::LoadDefaultSettings", [&] {
+        std::unique_ptr<YXMLItem> defaults = YGlobalConfiguration::Instance().DefaultSettings();
+        if (!defaults) return;
+        YScopedLock processing(ProcessingLock());
+        YScopedLock editor(EditorLock());
+        YScopedLock parameters(ParameterLock());
+        YStorer storer{false, defaults.get()};
+        try {
+            Store(storer);
+        } catch (...) {
+            YGuard("YQuenlorAudioEffectPlugin::LoadDefaultSettings", [&] { AfterLoading(true); });
+            throw;
+        }
+    });
+}
+
+void YQuenlorAudioEffectPlugin::SetDefaultSettingsToCurrent() {
+    // The slots are left out: a new instance fills all eight from the defaults anyway.
+    YXMLItem settings("Settings");
+    {
+        YScopedLock processing(ProcessingLock());
+        StoreWithoutSlots(settings);
+    }
+    YGlobalConfiguration::Instance().SetDefaultSettings(settings);
 }

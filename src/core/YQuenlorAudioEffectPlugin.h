@@ -25,7 +25,8 @@ public:
                                                             YAudioEffectPluginInterfaceFunction function,
                                                             int32_t editorWidth, int32_t editorHeight) noexcept;
 
-    // Creates the effect, publishes its parameters and fills the eight slots from the result. False when the effect could not be created.
+    // Creates the effect, publishes its parameters, applies the stored default settings and
+    // fills the eight slots from the result. False when the effect could not be created.
     bool Initialize(const YString& name, const YString& vendor, YAudioEffectPluginInterfaceFunction function,
                     int32_t editorWidth, int32_t editorHeight);
 
@@ -37,6 +38,13 @@ public:
     // Compressed or plain XML. Raises on a malformed state (nothing changes then); what was
     // read before a later fault stays applied. Audio skips the blocks while the load runs.
     bool LoadState(const void* data, size_t size) override;
+
+    // Applies the default settings stored in the global configuration, when there are any. A
+    // broken stored tree changes what it could be read for and nothing else; never raises.
+    void LoadDefaultSettings();
+    // The current settings become the stored defaults of every new instance. Raises when the
+    // configuration file cannot be written (the defaults still apply in this process).
+    void SetDefaultSettingsToCurrent();
 
     // Which slot the live settings belong to (0 ... 7).
     int32_t ActiveSlot() const noexcept { return m_activeSlot; }
