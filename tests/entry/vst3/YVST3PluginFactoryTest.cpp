@@ -54,7 +54,7 @@ TEST_F(VST3FactoryTest, ReportsTheVendorAndOneClass) {
     EXPECT_EQ(c.cardinality, 0x7FFFFFFF);
     // 'Quen', 'lor_', 'QnVk', 'QnVk' in the order the platform's hosts read identifiers.
 #if defined(_WIN32)
-    EXPECT_EQ(std::string(c.cid, 16), "neuQrl_oQnVkQnVk");
+    EXPECT_EQ(std::string(c.cid, 16), "neuQol_rQnVkQnVk");
 #else
     EXPECT_EQ(std::string(c.cid, 16), "Quenlor_QnVkQnVk");
 #endif
