@@ -530,7 +530,10 @@ bool YAudioPlugin::SetMaximumBlockSize(int32_t frames) {
         YScopedLock processing(m_processingLock);
         YScopedLock parameters(m_parameterLock);
         // Never shrinks: a host that announces a short block may still send longer ones.
-        if (capacity > m_capacity) AllocateBuffers(capacity);
+        if (capacity > m_capacity) {
+            AllocateBuffers(capacity);
+            ConfigureUpsampling();
+        }
         return true;
     });
 }
@@ -601,9 +604,42 @@ void YAudioPlugin::InitProcessing() {
 }
 
 void YAudioPlugin::InitProcessingCore() {
+    ConfigureUpsampling();
     SizeBypassDelayLines(GetLatency());
     RebuildInterpolationTable();
     StoreLayoutSnapshot(ReadLayout());
+}
+
+void YAudioPlugin::ConfigureUpsampling() {
+    const int32_t factor = m_upsamplingFactor;
+    const bool highQuality = m_highQualityUpsampling;
+    if (factor < 2) {
+        m_upsamplersFactor = 1;
+        std::vector<float>().swap(m_upInputBuffers);
+        std::vector<float>().swap(m_upOutputBuffers);
+        m_upCapacity = 0;
+        return;
+    }
+    // Until everything below has succeeded, blocks run without up-sampling.
+    m_upsamplersFactor = 1;
+    if (!m_upsamplers[0].IsConfigured() || m_upsamplers[0].Factor() != factor ||
+        m_upsamplers[0].HighQuality() != highQuality) {
+        for (YUpsampler& upsampler : m_upsamplers) upsampler.Configure(factor, highQuality);
+    } else {
+        // Same filters; a re-initialisation (new rate, layout, activation) starts from silence.
+        for (YUpsampler& upsampler : m_upsamplers) upsampler.Reset();
+    }
+    const int32_t upCapacity = m_capacity * factor;
+    const size_t size = static_cast<size_t>(kMaxSlots) * static_cast<size_t>(upCapacity);
+    if (m_upInputBuffers.size() != size) {
+        std::vector<float> inputs(size, 0.0f);
+        std::vector<float> outputs(size, 0.0f);
+        m_upInputBuffers.swap(inputs);
+        m_upOutputBuffers.swap(outputs);
+    }
+    m_upCapacity = upCapacity;
+    m_upsamplersHighQuality = highQuality;
+    m_upsamplersFactor = factor;
 }
 
 void YAudioPlugin::SizeBypassDelayLines(int32_t latency) {
@@ -777,7 +813,14 @@ void YAudioPlugin::ProcessChunk(float** inputs, float** outputs, int32_t frames,
 
     const int32_t inputSlots = layout.InputBuses * kMaxChannelsPerBus;
     const int32_t outputSlots = layout.OutputBuses * kMaxChannelsPerBus;
-    if (replacing) {
+    // Up-sampling needs inputs and up-samplers configured for the factor now set; until
+    // processing is re-initialised after a change, blocks run at the host rate.
+    const bool upsampled = m_upsamplersFactor >= 2 && m_upsamplersFactor == m_upsamplingFactor &&
+                           m_upsamplersHighQuality == m_highQualityUpsampling && layout.InputBuses > 0 &&
+                           static_cast<int64_t>(frames) * m_upsamplersFactor <= m_upCapacity;
+    if (upsampled) {
+        ProcessUpsampled(inputs, outputs, frames, replacing, layout);
+    } else if (replacing) {
         float** processInputs = inputs;
         float* copies[kMaxSlots] = {};
         // Clearing or converting outputs that share the inputs' buffers would destroy the input.
@@ -820,6 +863,58 @@ void YAudioPlugin::ProcessChunk(float** inputs, float** outputs, int32_t frames,
     if (m_automaticGainMeasurement)
         MeasureGain(true, outputs, layout.OutputBuses, layout.OutputChannels, frames);
     AfterBlock(inputs, outputs, frames);
+}
+
+void YAudioPlugin::ProcessUpsampled(float** inputs, float** outputs, int32_t frames, bool replacing,
+                                    const Layout& layout) {
+    const int32_t factor = m_upsamplersFactor;
+    const int32_t upFrames = frames * factor;
+    const int32_t inputSlots = layout.InputBuses * kMaxChannelsPerBus;
+    const int32_t outputSlots = layout.OutputBuses * kMaxChannelsPerBus;
+    float* upInputs[kMaxSlots] = {};
+    float* upOutputs[kMaxSlots] = {};
+    // Every channel has its own filter state, so each is up-sampled even when the host repeats
+    // a buffer; the internal buffers also free the effect from in-place host buffers.
+    for (int32_t slot = 0; slot < inputSlots; ++slot) {
+        if (inputs[slot] == nullptr) continue;
+        upInputs[slot] = UpInputBuffer(slot);
+        m_upsamplers[slot].Upsample(inputs[slot], upInputs[slot], frames);
+    }
+    const bool adds = AddsToOutput();
+    for (int32_t slot = 0; slot < outputSlots; ++slot) {
+        if (outputs[slot] == nullptr) continue;
+        upOutputs[slot] = UpOutputBuffer(slot);
+        if (adds) Clear(upOutputs[slot], upFrames);
+    }
+
+    {
+        struct ProcessingRate {
+            int32_t& factor;
+            ~ProcessingRate() { factor = 1; }
+        } rate{m_processingFactor};
+        m_processingFactor = factor;
+        ProcessSubBlocks(upInputs, upOutputs, upFrames);
+    }
+
+    const double clip = GetOutputClipLevel();
+    const float level = static_cast<float>(clip);
+    for (int32_t bus = 0; bus < layout.OutputBuses; ++bus) {
+        for (int32_t c = 0; c < layout.OutputChannels; ++c) {
+            const int32_t slot = bus * kMaxChannelsPerBus + c;
+            float* host = outputs[slot];
+            if (host == nullptr) continue;
+            const bool repeated = c > 0 && host == outputs[slot - 1];
+            const bool discard = host == OutputBuffer(slot);
+            if (!replacing && (repeated || discard)) {
+                // Keeps the filter state in step without adding the channel a second time.
+                m_upsamplers[slot].Downsample(upOutputs[slot], OutputBuffer(slot), frames, false);
+                continue;
+            }
+            m_upsamplers[slot].Downsample(upOutputs[slot], host, frames, !replacing);
+            if (clip >= 0.0 && !discard)
+                for (int32_t i = 0; i < frames; ++i) host[i] = std::clamp(host[i], -level, level);
+        }
+    }
 }
 
 void YAudioPlugin::ProcessBypassed(float** inputs, float** outputs, int32_t frames, bool replacing,
@@ -922,7 +1017,8 @@ void YAudioPlugin::RunSubBlocks(float** inputs, float** outputs, int32_t frames)
         std::copy(inputs, inputs + kMaxSlots, in);
         std::copy(outputs, outputs + kMaxSlots, out);
         const double tempo = m_hostSync.Tempo;
-        const double rate = m_hostSync.SampleRate;
+        // Up-sampled blocks count samples at the processing rate.
+        const double rate = m_hostSync.SampleRate * m_processingFactor;
         const bool advanceSong = m_usesHostTime && tempo > 0.0 && rate > 0.0;
         int32_t remaining = frames;
         for (;;) {

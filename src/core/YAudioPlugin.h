@@ -17,6 +17,7 @@
 #include "core/YProcessingContext.h"
 #include "foundation/YString.h"
 #include "foundation/YSynchronizer.h"
+#include "primitives/YUpsampler.h"
 
 #include <atomic>
 #include <cstddef>
@@ -217,6 +218,9 @@ public:
     // Host-rate samples the up-sampler's filters add to the latency: 0 without up-sampling,
     // else 1536 (6144 in high quality) up-sampled samples divided by the factor.
     int32_t UpsamplingLatency() const noexcept;
+    // Whether blocks run up-sampled: the factor is 2 or more and processing was re-initialised
+    // since it was set.
+    bool UpsamplingActive() const noexcept { return m_upsamplersFactor >= 2; }
     int32_t ChannelMode() const noexcept { return m_channelMode; }
     void SetChannelMode(int32_t mode) noexcept { m_channelMode = mode; }
     bool AutomaticGainMeasurement() const noexcept { return m_automaticGainMeasurement; }
@@ -337,6 +341,13 @@ private:
     void ProcessChunk(float** inputs, float** outputs, int32_t frames, bool replacing, const Layout& layout);
     void ProcessBypassed(float** inputs, float** outputs, int32_t frames, bool replacing,
                          const Layout& layout);
+    // Up-sampled processing of one chunk (Process sees factor × frames samples per block).
+    void ProcessUpsampled(float** inputs, float** outputs, int32_t frames, bool replacing, const Layout& layout);
+    // Designs or resets the per-channel up-samplers and sizes their buffers for the factor and
+    // the block capacity (allocates: callers hold the processing lock, never on the audio thread).
+    void ConfigureUpsampling();
+    float* UpInputBuffer(int32_t slot) noexcept { return m_upInputBuffers.data() + slot * m_upCapacity; }
+    float* UpOutputBuffer(int32_t slot) noexcept { return m_upOutputBuffers.data() + slot * m_upCapacity; }
     void PassThroughSkippedBlock(float** inputs, float** outputs, int32_t frames, bool replacing) noexcept;
     float* InputBuffer(int32_t slot) noexcept { return m_inputBuffers.data() + slot * m_capacity; }
     float* OutputBuffer(int32_t slot) noexcept { return m_outputBuffers.data() + slot * m_capacity; }
@@ -384,6 +395,16 @@ private:
     bool m_highQualityUpsampling = true;
     int32_t m_channelMode = 0;
     bool m_automaticGainMeasurement = false;
+
+    // Up-sampling as configured by ConfigureUpsampling; factor 1 while off or not configured.
+    // Input slot i goes up through m_upsamplers[i], output slot i comes down through it.
+    YUpsampler m_upsamplers[kMaxSlots];
+    int32_t m_upsamplersFactor = 1;
+    bool m_upsamplersHighQuality = false;
+    int32_t m_upCapacity = 0;            // up-sampled frames per slot buffer
+    std::vector<float> m_upInputBuffers;  // kMaxSlots x capacity x factor
+    std::vector<float> m_upOutputBuffers; // kMaxSlots x capacity x factor
+    int32_t m_processingFactor = 1;       // audio thread: rate multiplier of the running block
 
     int32_t m_capacity = 0;
     std::vector<float> m_inputBuffers;  // kMaxSlots x capacity: silence, input copies
