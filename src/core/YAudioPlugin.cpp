@@ -679,7 +679,15 @@ void YAudioPlugin::AfterBlock(float**, float**, int32_t) {}
 
 void YAudioPlugin::PrepareForProcessingOnce(float**, float**, int32_t) {}
 
-void YAudioPlugin::MeasureGain(bool, float**, int32_t, int32_t, int32_t) {}
+void YAudioPlugin::MeasureGain(bool output, float** buffers, int32_t buses, int32_t channelsPerBus,
+                               int32_t frames) {
+    if (!output && buses <= 0) {
+        // Nothing comes in (a generator): the output is matched to a fixed reference level.
+        m_gainMeter.SetNoInput();
+        return;
+    }
+    m_gainMeter.Measure(output ? YGainMeter::kOutput : YGainMeter::kInput, buffers, buses, channelsPerBus, frames);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Bypass delay line

@@ -13,6 +13,7 @@
 
 #include "core/YAudioPluginAdapter.h"
 #include "core/YAudioPluginAutomationAdapter.h"
+#include "core/YGainMeter.h"
 #include "core/YMIDIProcessor.h"
 #include "core/YProcessingContext.h"
 #include "foundation/YString.h"
@@ -224,7 +225,15 @@ public:
     int32_t ChannelMode() const noexcept { return m_channelMode; }
     void SetChannelMode(int32_t mode) noexcept { m_channelMode = mode; }
     bool AutomaticGainMeasurement() const noexcept { return m_automaticGainMeasurement; }
-    void SetAutomaticGainMeasurement(bool on) noexcept { m_automaticGainMeasurement = on; }
+    // Switching the measurement on starts a new one.
+    void SetAutomaticGainMeasurement(bool on) noexcept {
+        if (on && !m_automaticGainMeasurement) m_gainMeter.Reset();
+        m_automaticGainMeasurement = on;
+    }
+    // The measurement the processing entry feeds while automatic gain measurement is on; its
+    // Gain() is the output gain that makes the output as loud as the input (any thread).
+    YGainMeter& GainMeter() noexcept { return m_gainMeter; }
+    const YGainMeter& GainMeter() const noexcept { return m_gainMeter; }
     // Delay of the bypassed signal, in samples.
     int32_t BypassDelay() const noexcept { return m_bypassDelay; }
 
@@ -395,6 +404,7 @@ private:
     bool m_highQualityUpsampling = true;
     int32_t m_channelMode = 0;
     bool m_automaticGainMeasurement = false;
+    YGainMeter m_gainMeter;
 
     // Up-sampling as configured by ConfigureUpsampling; factor 1 while off or not configured.
     // Input slot i goes up through m_upsamplers[i], output slot i comes down through it.
