@@ -1,0 +1,530 @@
+#include "entry/vst2/YAudioPluginVSTAdapter.h"
+
+#include "foundation/YException.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace Vst2 {
+
+namespace {
+
+// Copies text as 8-bit characters (Latin-1; anything beyond becomes '?'), at most maxChars
+// of them, and terminates it.
+void CopyText(char* destination, const YString& text, int32_t maxChars) {
+    if (destination == nullptr) return;
+    const int32_t n = std::min(text.Length(), maxChars);
+    for (int32_t i = 0; i < n; ++i) {
+        const char16_t c = text[i];
+        destination[i] = c < 0x100 ? static_cast<char>(static_cast<unsigned char>(c)) : '?';
+    }
+    destination[n] = 0;
+}
+
+void CopyText(char* destination, const char* text, int32_t maxChars) {
+    if (destination == nullptr) return;
+    const size_t n = std::min(std::strlen(text), static_cast<size_t>(maxChars));
+    std::memcpy(destination, text, n);
+    destination[n] = 0;
+}
+
+bool SameText(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+} // namespace
+
+YAudioPluginVSTAdapter::YAudioPluginVSTAdapter(HostCallback audioMaster, std::unique_ptr<YAudioPlugin> plugin,
+                                               const YVSTIdentity& identity)
+    : AudioEffectX(audioMaster, 0, plugin ? plugin->GetParameterCount() : 0), m_plugin(std::move(plugin)),
+      m_identity(identity) {
+    m_outgoing.numEvents = 0;
+    m_outgoing.reserved = 0;
+    YGuard("YAudioPluginVSTAdapter::YAudioPluginVSTAdapter", [&] { Construct(identity); });
+}
+
+YAudioPluginVSTAdapter::~YAudioPluginVSTAdapter() {
+    YGuard("YAudioPluginVSTAdapter::~YAudioPluginVSTAdapter", [&] {
+        // The editor goes before the plug-in it shows.
+        setEditor(nullptr);
+        if (m_plugin) m_plugin->SetHostAdapter(nullptr);
+        m_plugin.reset();
+    });
+}
+
+void YAudioPluginVSTAdapter::Construct(const YVSTIdentity& identity) {
+    if (!m_plugin) YRaise(YString("Error creating Vst plugin object."));
+    YAudioPlugin& plugin = *m_plugin;
+    plugin.SetHostAdapter(this);
+    plugin.SetHostInterfaceName(YString("VST"));
+
+    m_hostVersion = getMasterVersion();
+
+    int32_t inputs = plugin.InputChannelCount();
+    int32_t outputs = plugin.OutputChannelCount();
+    if (m_hostVersion < 2300 && inputs >= 1) {
+        // Older hosts know stereo buses only: keep a stereo main bus and a stereo side chain.
+        const int32_t perBus = std::max(plugin.ChannelsPerBus(), 1);
+        inputs = std::min(inputs, 2 * inputs / perBus);
+        outputs = std::min(outputs, 2);
+        for (int32_t c = inputs; c < YAudioPlugin::kMaxSlots; ++c) plugin.SetPinName(true, c, YString());
+        for (int32_t c = outputs; c < YAudioPlugin::kMaxSlots; ++c) plugin.SetPinName(false, c, YString());
+        plugin.SetChannelsPerBus(2);
+    }
+    if (m_hostVersion < 100 && inputs < 2) inputs = 2;
+    plugin.SetChannelCounts(std::min(inputs, YAudioPlugin::kMaxSlots), std::min(outputs, YAudioPlugin::kMaxSlots));
+
+    setNumInputs(inputs);
+    setNumOutputs(outputs);
+    setUniqueID(identity.UniqueID);
+    setEffectVersion(identity.Version);
+    setFlag(effFlagsCanReplacing, true);
+    setFlag(effFlagsProgramChunks, true);
+    setFlag(effFlagsIsSynth, plugin.AcceptsMIDI() && inputs == 0);
+
+    // The host may process before it announces a rate or block size: start from the defaults.
+    plugin.SetSampleRate(m_sampleRate);
+    plugin.SetMaximumBlockSize(m_blockSize);
+
+    ReportLatency();
+    resume();
+
+    // No editor window exists in this build, so effFlagsHasEditor stays clear; the editor
+    // object still answers the host's requests safely.
+    setEditor(std::make_unique<YEditor>(*this));
+
+    plugin.InitProcessing();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Parameters
+
+void YAudioPluginVSTAdapter::setParameter(int32_t index, float value) {
+    YGuard("YAudioPluginVSTAdapter::setParameter", [&] {
+        // The host's echo of our own automation report.
+        if (m_sendingThread.load() == std::this_thread::get_id()) return;
+        if (!std::isfinite(value)) return;
+        m_plugin->SetParameter(index, std::clamp(static_cast<double>(value), 0.0, 1.0), 0);
+    });
+}
+
+float YAudioPluginVSTAdapter::getParameter(int32_t index) {
+    return YGuard("YAudioPluginVSTAdapter::getParameter", 0.0f,
+                  [&] { return static_cast<float>(m_plugin->GetParameter(index)); });
+}
+
+void YAudioPluginVSTAdapter::getParameterName(int32_t index, char* text) {
+    if (text == nullptr) return;
+    *text = 0;
+    YGuard("YAudioPluginVSTAdapter::getParameterName",
+           [&] { CopyText(text, m_plugin->GetParameterID(index), kMaxParameterNameChars); });
+}
+
+void YAudioPluginVSTAdapter::getParameterDisplay(int32_t index, char* text) {
+    if (text == nullptr) return;
+    *text = 0;
+    YGuard("YAudioPluginVSTAdapter::getParameterDisplay",
+           [&] { CopyText(text, m_plugin->GetParameterValueName(index), kMaxParameterTextChars); });
+}
+
+void YAudioPluginVSTAdapter::getParameterLabel(int32_t index, char* text) {
+    if (text == nullptr) return;
+    *text = 0;
+    YGuard("YAudioPluginVSTAdapter::getParameterLabel",
+           [&] { CopyText(text, m_plugin->GetParameterUnitsName(index), kMaxParameterTextChars); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Set-up
+
+void YAudioPluginVSTAdapter::setSampleRate(float sampleRate) {
+    YGuard("YAudioPluginVSTAdapter::setSampleRate", [&] {
+        AudioEffectX::setSampleRate(sampleRate);
+        // Rates of 100 Hz and below (and anything not a number) are placeholders of hosts that
+        // have not decided yet.
+        if (!(sampleRate > 100.0f) || !std::isfinite(sampleRate)) return;
+        if (m_plugin->SetSampleRate(sampleRate)) m_plugin->InitProcessing();
+    });
+}
+
+void YAudioPluginVSTAdapter::setBlockSize(int32_t blockSize) {
+    YGuard("YAudioPluginVSTAdapter::setBlockSize", [&] {
+        AudioEffectX::setBlockSize(blockSize);
+        // The plug-in refuses sizes it cannot hold; it keeps the buffers it has.
+        m_plugin->SetMaximumBlockSize(blockSize);
+    });
+}
+
+void YAudioPluginVSTAdapter::resume() {
+    YGuard("YAudioPluginVSTAdapter::resume", [&] {
+        char midi[] = "receiveVstMidiEvent";
+        if (hasFlag(effFlagsIsSynth) || canDo(midi) == 1) wantEvents();
+        m_plugin->InitProcessing();
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Processing
+
+void YAudioPluginVSTAdapter::processReplacing(float** inputs, float** outputs, int32_t frames) {
+    YGuard("YAudioPluginVSTAdapter::processReplacing", [&] { PerformProcessing(inputs, outputs, frames, true); });
+}
+
+void YAudioPluginVSTAdapter::process(float** inputs, float** outputs, int32_t frames) {
+    YGuard("YAudioPluginVSTAdapter::process", [&] { PerformProcessing(inputs, outputs, frames, false); });
+}
+
+void YAudioPluginVSTAdapter::ArrangeChannels(float** host, int32_t hostCount, int32_t perBus, int32_t buses,
+                                             float* (&slots)[YAudioPlugin::kMaxSlots]) {
+    std::fill(std::begin(slots), std::end(slots), nullptr);
+    if (host == nullptr || perBus <= 0) return;
+    buses = std::min(buses, YAudioPlugin::kMaxBuses);
+    perBus = std::min(perBus, YAudioPlugin::kMaxChannelsPerBus);
+    for (int32_t bus = 0; bus < buses; ++bus) {
+        const int32_t first = bus * perBus;
+        // A bus the host does not give, or gives without its first channel, stays silent.
+        if (first >= hostCount || host[first] == nullptr) continue;
+        for (int32_t c = 0; c < perBus && first + c < hostCount; ++c)
+            slots[bus * YAudioPlugin::kMaxChannelsPerBus + c] = host[first + c];
+    }
+}
+
+void YAudioPluginVSTAdapter::PerformProcessing(float** inputs, float** outputs, int32_t frames, bool replacing) {
+    if (frames <= 0 || outputs == nullptr) return;
+    YAudioPlugin& plugin = *m_plugin;
+    YGuard("YAudioPluginVSTAdapter::PerformProcessing", [&] { PrepareProcessing(); });
+    YGuard("YAudioPluginVSTAdapter::PerformProcessing", [&] { DeliverMIDIInput(); });
+    YGuard("YAudioPluginVSTAdapter::PerformProcessing", [&] {
+        float* in[YAudioPlugin::kMaxSlots];
+        float* out[YAudioPlugin::kMaxSlots];
+        ArrangeChannels(inputs, m_effect.numInputs, plugin.GetInputChannelsPerBus(), plugin.GetInputBusCount(), in);
+        ArrangeChannels(outputs, m_effect.numOutputs, plugin.GetOutputChannelsPerBus(), plugin.GetOutputBusCount(),
+                        out);
+        plugin.ProcessAudio(in, out, frames, replacing);
+    });
+    YGuard("YAudioPluginVSTAdapter::PerformProcessing", [&] { SendMIDIOutput(); });
+}
+
+bool YAudioPluginVSTAdapter::ReadHostTime(const VstTimeInfo*& info) {
+    info = getTimeInfo(kTimeInfoFilter);
+    if (info == nullptr) return false;
+    YProcessingContext& sync = m_plugin->HostSync();
+    sync.TimeInfoValid = 1;
+    if (std::isfinite(info->ppqPos)) sync.SongPosition = info->ppqPos;
+    if (std::isfinite(info->tempo)) sync.Tempo = info->tempo;
+    sync.PositionJumped = 0;
+    sync.TimeSignatureNumerator = info->timeSigNumerator;
+    sync.TimeSignatureDenominator = info->timeSigDenominator;
+    // The bar start on the grid of the time signature's unit (eighths: halves of a quarter).
+    const int32_t unitsPerQuarter = std::max(info->timeSigDenominator / 4, 1);
+    if (std::isfinite(info->barStartPos))
+        sync.BarStart = std::floor(unitsPerQuarter * info->barStartPos + 0.5) / unitsPerQuarter;
+    return true;
+}
+
+void YAudioPluginVSTAdapter::PrepareProcessing() {
+    YGuard("YAudioPluginVSTAdapter::PrepareProcessing", [&] {
+        YProcessingContext& sync = m_plugin->HostSync();
+        if (!m_plugin->UsesHostTime()) {
+            sync.TimeInfoValid = 1;
+            return;
+        }
+        const VstTimeInfo* info = nullptr;
+        if (!ReadHostTime(info)) return;
+
+        if (info->cycleEndPos - 1e-20 <= info->cycleStartPos || !std::isfinite(info->cycleStartPos) ||
+            !std::isfinite(info->cycleEndPos)) {
+            sync.CycleStart = -1.0;
+            sync.CycleEnd = -1.0;
+        } else {
+            sync.CycleStart = info->cycleStartPos;
+            sync.CycleEnd = info->cycleEndPos;
+        }
+
+        const uint8_t wasPlaying = sync.Playing;
+        if ((info->flags & kVstTransportPlaying) != 0) {
+            if (std::fabs(sync.SongPosition - m_lastSongPosition) <= kMaxPlayingStep)
+                sync.Playing = 1;
+            else
+                sync.PositionJumped = 1;
+            m_lastSongPosition = sync.SongPosition;
+        } else {
+            sync.Playing = 0;
+        }
+        sync.PlayingChanged = sync.Playing != wasPlaying ? 1 : 0;
+    });
+}
+
+int32_t YAudioPluginVSTAdapter::processEvents(VstEvents* events) {
+    return YGuard("YAudioPluginVSTAdapter::processEvents", 0, [&] {
+        if (events == nullptr || events->numEvents <= 0) return 1;
+        const VstTimeInfo* info = nullptr;
+        if (m_plugin->UsesHostTime()) ReadHostTime(info);
+        for (int32_t i = 0; i < events->numEvents; ++i) {
+            const VstEvent* event = events->events[i];
+            if (event == nullptr || event->type != kVstMidiType) continue;
+            const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+            uint8_t bytes[4];
+            std::memcpy(bytes, midi->midiData, 4);
+            m_plugin->ProcessMIDIEvent(midi->deltaFrames, bytes);
+        }
+        return 1;
+    });
+}
+
+bool YAudioPluginVSTAdapter::QueueMIDIInput(int32_t deltaFrames, const uint8_t bytes[4]) {
+    return YGuard("YAudioPluginVSTAdapter::QueueMIDIInput", false, [&] {
+        if (bytes == nullptr) return false;
+        YScopedLock lock(m_midiInLock);
+        if (m_midiInCount >= kMaxQueuedMIDIEvents) return false;
+        QueuedMIDIEvent& event = m_midiIn[static_cast<size_t>(m_midiInCount++)];
+        event.DeltaFrames = deltaFrames;
+        std::memcpy(event.Bytes, bytes, 4);
+        return true;
+    });
+}
+
+void YAudioPluginVSTAdapter::DeliverMIDIInput() {
+    int32_t count = 0;
+    {
+        // Try once: a producer holding the lock keeps its events for the next block.
+        if (m_midiInLock.Lock(0) != 0) return;
+        count = m_midiInCount;
+        std::copy_n(m_midiIn.begin(), count, m_midiInDelivering.begin());
+        m_midiInCount = 0;
+        m_midiInLock.Unlock();
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        const QueuedMIDIEvent& event = m_midiInDelivering[static_cast<size_t>(i)];
+        m_plugin->ProcessMIDIEvent(event.DeltaFrames, event.Bytes);
+    }
+}
+
+void YAudioPluginVSTAdapter::GenerateMIDIEvent(int32_t deltaFrames, const uint8_t bytes[4]) {
+    YGuard("YAudioPluginVSTAdapter::GenerateMIDIEvent", [&] {
+        if (bytes == nullptr) return;
+        YScopedLock lock(m_midiOutLock);
+        if (m_midiOutCount >= kMaxQueuedMIDIEvents) return;
+        VstMidiEvent& event = m_midiOut[static_cast<size_t>(m_midiOutCount++)];
+        event = VstMidiEvent{};
+        event.type = kVstMidiType;
+        event.byteSize = static_cast<int32_t>(sizeof(VstMidiEvent));
+        event.deltaFrames = deltaFrames;
+        std::memcpy(event.midiData, bytes, 4);
+    });
+}
+
+void YAudioPluginVSTAdapter::SendMIDIOutput() {
+    int32_t count = 0;
+    {
+        YScopedLock lock(m_midiOutLock);
+        count = m_midiOutCount;
+        std::copy_n(m_midiOut.begin(), count, m_midiOutSending.begin());
+        m_midiOutCount = 0;
+    }
+    if (count == 0) return;
+    m_outgoing.numEvents = count;
+    for (int32_t i = 0; i < count; ++i)
+        m_outgoing.events[i] = reinterpret_cast<VstEvent*>(&m_midiOutSending[static_cast<size_t>(i)]);
+    sendVstEventsToHost(reinterpret_cast<VstEvents*>(&m_outgoing));
+}
+
+// ---------------------------------------------------------------------------------------------
+// State
+
+int32_t YAudioPluginVSTAdapter::getChunk(void** data, bool) {
+    return YGuard("YAudioPluginVSTAdapter::getChunk", 0, [&] {
+        if (data == nullptr) return 0;
+        *data = nullptr;
+        std::vector<uint8_t> bytes;
+        if (!m_plugin->SaveState(bytes) || bytes.empty() || bytes.size() > static_cast<size_t>(INT32_MAX))
+            return 0;
+        m_chunk.swap(bytes);
+        *data = m_chunk.data();
+        return static_cast<int32_t>(m_chunk.size());
+    });
+}
+
+int32_t YAudioPluginVSTAdapter::setChunk(void* data, int32_t size, bool) {
+    return YGuard("YAudioPluginVSTAdapter::setChunk", 0, [&] {
+        if (data == nullptr || size <= 0) return 0;
+        return m_plugin->LoadState(data, static_cast<size_t>(size)) ? 1 : 0;
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Channels
+
+bool YAudioPluginVSTAdapter::GetPinProperties(bool input, int32_t index, VstPinProperties* properties) {
+    const int32_t count = input ? m_effect.numInputs : m_effect.numOutputs;
+    if (properties == nullptr || index < 0 || index >= count) return false;
+    std::memset(properties, 0, sizeof(VstPinProperties));
+    const YString& name = m_plugin->PinName(input, index);
+    CopyText(properties->label, name, kVstMaxLabelLen - 1);
+    CopyText(properties->shortLabel, name, kVstMaxShortLabelLen - 1);
+    const int32_t perBus = m_plugin->ChannelsPerBus();
+    if (perBus == 1) {
+        properties->flags = kVstPinIsActive;
+        properties->arrangementType = kSpeakerArrMono;
+    } else if (perBus == 2) {
+        properties->flags = kVstPinIsActive | kVstPinIsStereo;
+        properties->arrangementType = kSpeakerArrStereo;
+    } else {
+        properties->flags = kVstPinIsActive | kVstPinUseSpeaker;
+        properties->arrangementType = kSpeakerArr80Music;
+    }
+    return true;
+}
+
+bool YAudioPluginVSTAdapter::getInputProperties(int32_t index, VstPinProperties* properties) {
+    return YGuard("YAudioPluginVSTAdapter::getInputProperties", false,
+                  [&] { return GetPinProperties(true, index, properties); });
+}
+
+bool YAudioPluginVSTAdapter::getOutputProperties(int32_t index, VstPinProperties* properties) {
+    return YGuard("YAudioPluginVSTAdapter::getOutputProperties", false,
+                  [&] { return GetPinProperties(false, index, properties); });
+}
+
+bool YAudioPluginVSTAdapter::setSpeakerArrangement(VstSpeakerArrangement* input, VstSpeakerArrangement* output) {
+    return YGuard("YAudioPluginVSTAdapter::setSpeakerArrangement", false, [&] {
+        YAudioPlugin& plugin = *m_plugin;
+        if (input != nullptr && (input->numChannels < 0 || input->numChannels > plugin.InputChannelCount()))
+            return false;
+        if (output != nullptr && (output->numChannels < 0 || output->numChannels > plugin.OutputChannelCount()))
+            return false;
+        const int32_t perBus = plugin.ChannelsPerBus();
+        int32_t inputPerBus = -1;
+        if (plugin.InputChannelCount() == 0 || plugin.GetInputBusCount() == 0)
+            inputPerBus = 0;
+        else if (input != nullptr)
+            inputPerBus = std::min(input->numChannels, perBus);
+        int32_t outputPerBus = output != nullptr ? std::min(output->numChannels, perBus) : 1;
+        if (outputPerBus <= 0) outputPerBus = 1;
+        // Without an input arrangement (or without inputs) the input side keeps what it has.
+        const int32_t inputLimit = inputPerBus > 0 ? inputPerBus : YAudioPlugin::kMaxChannelsPerBus;
+        if (!plugin.SetMaxChannelsPerBus(inputLimit, outputPerBus)) return false;
+        plugin.InitProcessing();
+        return true;
+    });
+}
+
+bool YAudioPluginVSTAdapter::getSpeakerArrangement(VstSpeakerArrangement**, VstSpeakerArrangement**) {
+    return false;
+}
+
+bool YAudioPluginVSTAdapter::setBypass(bool) { return false; }
+
+bool YAudioPluginVSTAdapter::setPanLaw(int32_t, float) { return false; }
+
+bool YAudioPluginVSTAdapter::setProcessPrecision(int32_t) { return false; }
+
+int32_t YAudioPluginVSTAdapter::getNumMidiInputChannels() { return 0; }
+
+int32_t YAudioPluginVSTAdapter::getNumMidiOutputChannels() { return 0; }
+
+int32_t YAudioPluginVSTAdapter::getAutomationState() {
+    return YGuard("YAudioPluginVSTAdapter::getAutomationState", 0, [&] {
+        return m_plugin->GetParameterCount() > 0 ? static_cast<int32_t>(kVstAutomationReadWrite) : 0;
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Identity
+
+bool YAudioPluginVSTAdapter::getEffectName(char* name) {
+    CopyText(name, m_identity.ProductName, kVstMaxEffectNameLen - 1);
+    return name != nullptr;
+}
+
+bool YAudioPluginVSTAdapter::getProductString(char* text) {
+    CopyText(text, m_identity.ProductName, kVstMaxProductStrLen - 1);
+    return text != nullptr;
+}
+
+bool YAudioPluginVSTAdapter::getVendorString(char* text) {
+    CopyText(text, m_identity.VendorName, kVstMaxVendorStrLen - 1);
+    return text != nullptr;
+}
+
+int32_t YAudioPluginVSTAdapter::getVendorVersion() { return m_identity.Version; }
+
+int32_t YAudioPluginVSTAdapter::canDo(char* text) {
+    return YGuard("YAudioPluginVSTAdapter::canDo", 0, [&] {
+        if (text == nullptr) return 0;
+        for (const char* receive : {"receiveVstEvents", "receiveVstEvent", "receiveVstMidiEvents", "receiveVstMidiEvent"})
+            if (SameText(text, receive)) return m_plugin->AcceptsMIDI() ? 1 : -1;
+        for (const char* send : {"sendVstEvents", "sendVstEvent", "sendVstMidiEvents", "sendVstMidiEvent"})
+            if (SameText(text, send)) return m_plugin->ProducesMIDI() ? 1 : -1;
+        for (const char* yes : {"plugAsChannelInsert", "canMono", "plugAsSend", "receiveVstTimeInfo"})
+            if (SameText(text, yes)) return 1;
+        if (SameText(text, "bypass")) return -1;
+        return 0;
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// The plug-in's way back to the host
+
+void YAudioPluginVSTAdapter::AutomateParameter(int32_t hostIndex, double value) {
+    YGuard("YAudioPluginVSTAdapter::AutomateParameter", [&] {
+        if (hostIndex < 0 || hostIndex >= m_plugin->GetParameterCount()) return;
+        const std::thread::id self = std::this_thread::get_id();
+        const std::thread::id previous = m_sendingThread.exchange(self);
+        struct Restore {
+            std::atomic<std::thread::id>& Flag;
+            std::thread::id Previous;
+            ~Restore() { Flag.store(Previous); }
+        } restore{m_sendingThread, previous};
+        setParameterAutomated(hostIndex, static_cast<float>(value));
+    });
+}
+
+void YAudioPluginVSTAdapter::SendBypassAutomation(bool) {}
+
+void YAudioPluginVSTAdapter::ReportLatency() {
+    YGuard("YAudioPluginVSTAdapter::ReportLatency", [&] {
+        setInitialDelay(std::max(m_plugin->GetLatency(), 0));
+        ioChanged();
+    });
+}
+
+bool YAudioPluginVSTAdapter::ChangeEditorSize(int32_t width, int32_t height) {
+    return YGuard("YAudioPluginVSTAdapter::ChangeEditorSize", false, [&] {
+        if (!m_plugin->EditorExists() || !m_plugin->IsEditorOpen()) return false;
+        return sizeWindow(width, height);
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editor
+
+bool YAudioPluginVSTAdapter::YEditor::getRect(ERect** rect) {
+    if (rect != nullptr) *rect = nullptr;
+    return YGuard("YAudioPluginVSTAdapter::YEditor::getRect", false, [&] {
+        // The plug-in builds no editor window in this build, so there is no size to hand out.
+        m_adapter.Plugin().CreateEditor();
+        return false;
+    });
+}
+
+bool YAudioPluginVSTAdapter::YEditor::open(void* parent) {
+    return YGuard("YAudioPluginVSTAdapter::YEditor::open", false, [&] {
+        m_systemWindow = parent;
+        if (!m_adapter.Plugin().EditorExists() && !m_adapter.Plugin().CreateEditor()) return false;
+        m_adapter.Plugin().SetEditorOpen(true);
+        return m_adapter.Plugin().EditorExists();
+    });
+}
+
+void YAudioPluginVSTAdapter::YEditor::close() {
+    YGuard("YAudioPluginVSTAdapter::YEditor::close", [&] {
+        if (m_adapter.Plugin().EditorExists()) m_adapter.Plugin().SetEditorOpen(false);
+        m_systemWindow = nullptr;
+    });
+}
+
+void YAudioPluginVSTAdapter::YEditor::idle() {
+    YGuard("YAudioPluginVSTAdapter::YEditor::idle", [&] { m_adapter.Plugin().ProcessUpdate(); });
+}
+
+} // namespace Vst2
