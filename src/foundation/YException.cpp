@@ -21,6 +21,14 @@ YErrorReportHook YSetErrorReportHook(YErrorReportHook hook) noexcept {
     return g_reportHook.exchange(hook ? hook : &DiscardReport);
 }
 
+void YReportError(const YString& text) noexcept {
+    try {
+        g_reportHook.load()(text);
+    } catch (...) {
+        // Reporting must never fail the caller.
+    }
+}
+
 void YReportSystemException(const char* qualifiedName) noexcept {
     try {
         YErrorReportHook hook = g_reportHook.load();

@@ -45,6 +45,8 @@ template <typename... Args>
 using YErrorReportHook = void (*)(const YString& text);
 // Installs a hook (nullptr restores the discarding hook); returns the previous one.
 YErrorReportHook YSetErrorReportHook(YErrorReportHook hook) noexcept;
+// Hands an error text to the hook.
+void YReportError(const YString& text) noexcept;
 // Formats "SYSTEM EXCEPTION! {0}" with the guarded function's name and hands it to the hook.
 void YReportSystemException(const char* qualifiedName) noexcept;
 
