@@ -12,8 +12,9 @@ YPlatformCPUFeatures g_cpuFeatures;
 std::atomic<void*> g_instanceHandle{nullptr};
 std::atomic<bool> g_detaching{false};
 
-std::unique_ptr<YModule> g_module;
-std::atomic<YModule*> g_moduleView{nullptr};
+// Owned, but deliberately without a static destructor: the unload notification destroys it,
+// and the order of that against the binary's static destructors differs between systems.
+std::atomic<YModule*> g_module{nullptr};
 std::atomic<YModule*> g_firstModule{nullptr};
 
 void* g_ownSharedPointers[kSharedPointerCount] = {};
@@ -63,21 +64,19 @@ YLock& YLibraryLock() {
     return lock;
 }
 
-YModule* YModuleInstance() noexcept { return g_moduleView.load(); }
+YModule* YModuleInstance() noexcept { return g_module.load(); }
 
 YModule* YFirstModuleInstance() noexcept { return g_firstModule.load(); }
 
 void YSetModuleInstance(std::unique_ptr<YModule> module) noexcept {
     YModule* expected = nullptr;
     g_firstModule.compare_exchange_strong(expected, module.get());
-    g_moduleView.store(module.get());
-    g_module = std::move(module);
+    delete g_module.exchange(module.release());
 }
 
 void YDestroyModuleInstance() noexcept {
     YGuard("YCreateModuleInstance", [] {
-        g_moduleView.store(nullptr);
-        std::unique_ptr<YModule> module = std::move(g_module);
+        std::unique_ptr<YModule> module(g_module.exchange(nullptr));
         module.reset();
     });
 }

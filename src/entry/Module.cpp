@@ -1,0 +1,43 @@
+#include "entry/Module.h"
+
+#include "core/YQuenlorAudioEffectPlugin.h"
+#include "entry/VornikAudioEffectPluginInterface.h"
+#include "entry/VornikIdentity.h"
+#include "entry/YLibrary.h"
+#include "foundation/YException.h"
+#include "platform/YPlatformModule.h"
+
+void Module::Initialize() {
+    SetDocumentationFolder(YString(kDocumentationFolder));
+    SetName(YString(VornikIdentity::kModuleName));
+    std::vector<YString>& paths = YDocumentationOutputPaths();
+    paths.push_back(YString("C:/GENDOC_MULTIPARAM.txt"));
+    paths.push_back(YString("C:/GENDOC_MIDI.txt"));
+}
+
+YModule* YEnsureModuleInstance(const YString& identityText) {
+    if (YModule* existing = YModuleInstance()) return existing;
+    YGuard("YCreateModuleInstance", [&] {
+        auto module = std::make_unique<Module>();
+        void* handle = YLibraryInstanceHandle();
+        module->SetInstanceHandle(handle != nullptr ? handle : YPlatformProcessModuleHandle());
+        module->SetIdentityText(identityText);
+        YSetModuleInstance(std::move(module));
+    });
+    YModule* module = YModuleInstance();
+    if (module == nullptr) return nullptr;
+    YGuard("YLoadGlobalResources", [] { YLoadGlobalResources(); });
+    YGuard("YCreateModuleInstance", [&] { module->Initialize(); });
+    return module;
+}
+
+void YStartFramework() {
+    YScopedLock lock(YLibraryLock(), YSynchronizer::kWaitInfinite);
+    YEnsureModuleInstance(YString());
+}
+
+std::unique_ptr<YAudioPlugin> YCreatePluginInstance() {
+    return YQuenlorAudioEffectPlugin::Create(YString(VornikIdentity::kProductName),
+                                             YString(VornikIdentity::kVendorName), &VornikAudioEffectPluginInterface,
+                                             VornikIdentity::kEditorWidth, VornikIdentity::kEditorHeight);
+}

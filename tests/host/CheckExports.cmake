@@ -1,0 +1,31 @@
+# Lists the functions a plug-in binary exports and compares them with the entry functions.
+# -DBINARY=file -DCOMMAND="tool;args" -DFORMAT=elf|pe
+set(expected ExitDll GetPluginFactory InitDll VSTPluginMain VornikAudioEffectPluginInterface
+             YLibraryDLLInitialize main)
+execute_process(COMMAND ${COMMAND} ${BINARY} OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "could not list the exports of ${BINARY}")
+endif()
+string(REPLACE "\n" ";" lines "${listing}")
+set(found)
+if(FORMAT STREQUAL "pe")
+  # objdump -p: the name table lines look like "\t[   3] VSTPluginMain".
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^[ \t]*\\[ *[0-9]+\\] ([A-Za-z_][A-Za-z0-9_@]*)$")
+      list(APPEND found ${CMAKE_MATCH_1})
+    endif()
+  endforeach()
+else()
+  # nm -D --defined-only: "address type name"; only code and data count.
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^[0-9a-fA-F]+ [TtDdBbRrWwVvi] ([^ ]+)$")
+      list(APPEND found ${CMAKE_MATCH_1})
+    endif()
+  endforeach()
+endif()
+list(SORT found)
+list(SORT expected)
+if(NOT found STREQUAL expected)
+  message(FATAL_ERROR "exports of ${BINARY}:\n  found:    ${found}\n  expected: ${expected}")
+endif()
+message(STATUS "exports of ${BINARY}: ${found}")
