@@ -1,6 +1,7 @@
 #include "entry/vst3/YAudioPluginVST3Adapter.h"
 
-#include "entry/vst3/YVST3PluginFactory.h"
+#include "core/YQuenlorAudioEffectPlugin.h"
+#include "entry/VornikAudioEffectPluginInterface.h"
 #include "foundation/YException.h"
 
 #include <algorithm>
@@ -12,7 +13,7 @@
 
 namespace {
 
-std::atomic<YAudioPluginVST3Adapter::PluginCreator> g_pluginCreator{nullptr};
+std::atomic<YAudioPluginVST3Adapter::PluginCreator> g_pluginCreator{&YAudioPluginVST3Adapter::CreateProductPlugin};
 
 // Cut to fit, always terminated.
 void CopyToString128(Vst3::String128 to, const YString& from) noexcept {
@@ -55,13 +56,17 @@ YAudioPluginVST3Adapter::~YAudioPluginVST3Adapter() {
     });
 }
 
-void YAudioPluginVST3Adapter::SetPluginCreator(PluginCreator creator) noexcept { g_pluginCreator.store(creator); }
+void YAudioPluginVST3Adapter::SetPluginCreator(PluginCreator creator) noexcept {
+    g_pluginCreator.store(creator != nullptr ? creator : &CreateProductPlugin);
+}
+
+std::unique_ptr<YAudioPlugin> YAudioPluginVST3Adapter::CreateProductPlugin() {
+    return YQuenlorAudioEffectPlugin::Create("Vornik", "Quenlor", &VornikAudioEffectPluginInterface, 500, 100);
+}
 
 Vst3::FUnknown* YAudioPluginVST3Adapter::CreateInstance() {
     return YGuard("VST3 Plugin main", static_cast<Vst3::FUnknown*>(nullptr), [] {
-        const PluginCreator creator = g_pluginCreator.load();
-        if (creator == nullptr) return static_cast<Vst3::FUnknown*>(nullptr);
-        std::unique_ptr<YAudioPlugin> plugin = creator();
+        std::unique_ptr<YAudioPlugin> plugin = g_pluginCreator.load()();
         if (!plugin) return static_cast<Vst3::FUnknown*>(nullptr);
         auto* adapter = new YAudioPluginVST3Adapter(std::move(plugin));
         return static_cast<Vst3::FUnknown*>(static_cast<Vst3::IAudioProcessor*>(adapter));

@@ -46,10 +46,13 @@ public:
     YAudioPluginVST3Adapter(const YAudioPluginVST3Adapter&) = delete;
     YAudioPluginVST3Adapter& operator=(const YAudioPluginVST3Adapter&) = delete;
 
-    // Creates the plug-ins the factory hands out. Installed by the library's entry; without
-    // one, creation fails.
+    // Builds the plug-ins the factory's instances wrap: the product plug-in unless another
+    // creator is installed (null restores the product's).
     using PluginCreator = std::unique_ptr<YAudioPlugin> (*)();
     static void SetPluginCreator(PluginCreator creator) noexcept;
+    // The product plug-in: "Vornik" by "Quenlor" over the flanger's effect interface, with the
+    // editor size hint 500 by 100; null when it cannot be created.
+    static std::unique_ptr<YAudioPlugin> CreateProductPlugin();
     // The factory's creation function: a new adapter around a new plug-in, as its
     // IAudioProcessor with one reference; null on failure.
     static Vst3::FUnknown* CreateInstance();

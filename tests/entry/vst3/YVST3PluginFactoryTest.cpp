@@ -13,6 +13,7 @@ using namespace Vst3Test;
 namespace {
 
 std::unique_ptr<YAudioPlugin> MakePlainPlugin() { return std::make_unique<YAudioPlugin>(); }
+std::unique_ptr<YAudioPlugin> MakeNothing() { return nullptr; }
 
 std::string Wide(const char16_t* text) {
     std::string out;
@@ -125,8 +126,8 @@ TEST_F(VST3FactoryTest, CreatesTheEffectForItsClassOnly) {
     EXPECT_EQ(factory->createInstance(cid.bytes, Vst3::IPlugView::iid.bytes, &obj), Vst3::kNoInterface);
     EXPECT_EQ(obj, nullptr);
 
-    // Without a way to build the plug-in, creation fails cleanly.
-    YAudioPluginVST3Adapter::SetPluginCreator(nullptr);
+    // A plug-in that cannot be built fails the creation cleanly.
+    YAudioPluginVST3Adapter::SetPluginCreator(&MakeNothing);
     EXPECT_NE(factory->createInstance(cid.bytes, Vst3::IComponent::iid.bytes, &obj), Vst3::kResultOk);
     EXPECT_EQ(obj, nullptr);
 }
