@@ -4,6 +4,7 @@
 #include "entry/VornikIdentity.h"
 #include "entry/YLibrary.h"
 #include "entry/vst2/YAudioPluginVSTAdapter.h"
+#include "entry/vst3/YVST3PluginFactory.h"
 #include "foundation/YException.h"
 #include "foundation/YSharedLock.h"
 
@@ -28,7 +29,7 @@ Y_EXPORT Vst2::AEffect* VSTPluginMain(Vst2::HostCallback audioMaster) {
     });
 }
 
-Y_EXPORT void* GetPluginFactory() { return nullptr; }
+Y_EXPORT void* GetPluginFactory() { return YVST3PluginFactory::Get(); }
 
 namespace {
 bool DoNothing() noexcept { return true; }

@@ -1,7 +1,6 @@
 #include "entry/vst3/YAudioPluginVST3Adapter.h"
 
-#include "core/YQuenlorAudioEffectPlugin.h"
-#include "entry/VornikAudioEffectPluginInterface.h"
+#include "entry/Module.h"
 #include "foundation/YException.h"
 
 #include <algorithm>
@@ -61,7 +60,8 @@ void YAudioPluginVST3Adapter::SetPluginCreator(PluginCreator creator) noexcept {
 }
 
 std::unique_ptr<YAudioPlugin> YAudioPluginVST3Adapter::CreateProductPlugin() {
-    return YQuenlorAudioEffectPlugin::Create("Vornik", "Quenlor", &VornikAudioEffectPluginInterface, 500, 100);
+    YStartFramework();
+    return YCreatePluginInstance();
 }
 
 Vst3::FUnknown* YAudioPluginVST3Adapter::CreateInstance() {

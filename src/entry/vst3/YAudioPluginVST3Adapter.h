@@ -50,8 +50,8 @@ public:
     // creator is installed (null restores the product's).
     using PluginCreator = std::unique_ptr<YAudioPlugin> (*)();
     static void SetPluginCreator(PluginCreator creator) noexcept;
-    // The product plug-in: "Vornik" by "Quenlor" over the flanger's effect interface, with the
-    // editor size hint 500 by 100; null when it cannot be created.
+    // The product plug-in after framework start-up, as both host entries create it; null when
+    // it cannot be created.
     static std::unique_ptr<YAudioPlugin> CreateProductPlugin();
     // The factory's creation function: a new adapter around a new plug-in, as its
     // IAudioProcessor with one reference; null on failure.

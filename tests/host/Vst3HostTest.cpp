@@ -1,0 +1,172 @@
+// The built binary as a VST 3 host sees it: the factory from GetPluginFactory, instances of its
+// one class, processing and state through the VST 3 interfaces only.
+#include "VstTestHost.h"
+#include "entry/vst3/Vst3TestHost.h"
+
+#include "entry/vst3/Vst3Abi.h"
+
+#include <cmath>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace Vst3Test;
+
+Vst3::IPluginFactory* Factory() {
+    auto entry = reinterpret_cast<Vst3::GetFactoryProc>(VstTestHost::Export("GetPluginFactory"));
+    return entry != nullptr ? entry() : nullptr;
+}
+
+// One instance as a host keeps it: component, processor and controller of one object.
+class Vst3Instance {
+public:
+    explicit Vst3Instance(Vst3::IPluginFactory& factory) {
+        Vst3::PClassInfo info{};
+        if (factory.getClassInfo(0, &info) != Vst3::kResultOk) return;
+        if (factory.createInstance(info.cid, Vst3::IComponent::iid.bytes, reinterpret_cast<void**>(&component)) !=
+            Vst3::kResultOk)
+            return;
+        component->initialize(&host);
+        component->queryInterface(Vst3::IAudioProcessor::iid.bytes, reinterpret_cast<void**>(&processor));
+        component->queryInterface(Vst3::IEditController::iid.bytes, reinterpret_cast<void**>(&controller));
+        Vst3::ProcessSetup setup{Vst3::kRealtime, Vst3::kSample32, 512, 44100.0};
+        processor->setupProcessing(setup);
+        component->setActive(1);
+        processor->setProcessing(1);
+    }
+    ~Vst3Instance() {
+        if (component == nullptr) return;
+        processor->setProcessing(0);
+        component->setActive(0);
+        controller->release();
+        processor->release();
+        component->terminate();
+        component->release();
+    }
+    Vst3Instance(const Vst3Instance&) = delete;
+    Vst3Instance& operator=(const Vst3Instance&) = delete;
+
+    bool Ok() const { return component != nullptr && processor != nullptr && controller != nullptr; }
+
+    Vst3::ParamID Find(const std::string& title) {
+        for (Vst3::int32 i = 0; i < controller->getParameterCount(); ++i) {
+            Vst3::ParameterInfo info{};
+            if (controller->getParameterInfo(i, info) == Vst3::kResultOk && Narrow(info.title) == title) return info.id;
+        }
+        return Vst3::ParamID(0xFFFFFFFFu);
+    }
+
+    // One stereo block; changes apply at its start.
+    void Process(std::vector<float>& left, std::vector<float>& right, std::vector<float>& outLeft,
+                 std::vector<float>& outRight, Vst3::IParameterChanges* changes = nullptr) {
+        float* in[2] = {left.data(), right.data()};
+        float* out[2] = {outLeft.data(), outRight.data()};
+        Vst3::AudioBusBuffers inBus{};
+        inBus.numChannels = 2;
+        inBus.channelBuffers32 = in;
+        Vst3::AudioBusBuffers outBus{};
+        outBus.numChannels = 2;
+        outBus.channelBuffers32 = out;
+        Vst3::ProcessData data{};
+        data.numSamples = static_cast<Vst3::int32>(left.size());
+        data.numInputs = 1;
+        data.numOutputs = 1;
+        data.inputs = &inBus;
+        data.outputs = &outBus;
+        data.inputParameterChanges = changes;
+        EXPECT_EQ(processor->process(data), Vst3::kResultOk);
+    }
+
+    HostApplication host;
+    Vst3::IComponent* component = nullptr;
+    Vst3::IAudioProcessor* processor = nullptr;
+    Vst3::IEditController* controller = nullptr;
+};
+
+class Vst3HostTest : public testing::Test {
+protected:
+    void SetUp() override {
+        factory = Factory();
+        ASSERT_NE(factory, nullptr);
+    }
+    void TearDown() override {
+        if (factory != nullptr) factory->release();
+    }
+    Vst3::IPluginFactory* factory = nullptr;
+};
+
+TEST_F(Vst3HostTest, TheFactoryIsSharedAndDescribesOneEffect) {
+    Vst3::IPluginFactory* again = Factory();
+    EXPECT_EQ(again, factory);
+    EXPECT_EQ(again->release(), 1u);
+
+    Vst3::PFactoryInfo info{};
+    ASSERT_EQ(factory->getFactoryInfo(&info), Vst3::kResultOk);
+    EXPECT_STREQ(info.vendor, "Quenlor");
+    EXPECT_EQ(info.flags, 16);
+    ASSERT_EQ(factory->countClasses(), 1);
+    Vst3::IPluginFactory2* f2 = nullptr;
+    ASSERT_EQ(factory->queryInterface(Vst3::IPluginFactory2::iid.bytes, reinterpret_cast<void**>(&f2)),
+              Vst3::kResultOk);
+    Vst3::PClassInfo2 c{};
+    ASSERT_EQ(f2->getClassInfo2(0, &c), Vst3::kResultOk);
+    EXPECT_STREQ(c.category, "Audio Module Class");
+    EXPECT_STREQ(c.name, "Vornik");
+    EXPECT_STREQ(c.subCategories, "Fx|Modulation");
+    EXPECT_STREQ(c.version, "7.10");
+    EXPECT_STREQ(c.sdkVersion, "VST 3.5.2");
+    f2->release();
+}
+
+TEST_F(Vst3HostTest, AnInstanceProcessesAndBypasses) {
+    Vst3Instance plugin(*factory);
+    ASSERT_TRUE(plugin.Ok());
+    const Vst3::ParamID depth = plugin.Find("Depth");
+    ASSERT_NE(depth, 0xFFFFFFFFu);
+
+    std::vector<float> left = VstTestHost::Signal(512, 0), right = VstTestHost::Signal(512, 1);
+    std::vector<float> outLeft(512, 0.0f), outRight(512, 0.0f);
+    for (int block = 0; block < 4; ++block) plugin.Process(left, right, outLeft, outRight);
+    EXPECT_TRUE(VstTestHost::AllFinite(outLeft));
+    EXPECT_GT(VstTestHost::Energy(outLeft), 0.0);
+    double difference = 0.0;
+    for (size_t i = 0; i < left.size(); ++i) difference += std::fabs(outLeft[i] - left[i]);
+    EXPECT_GT(difference, 1e-2);
+
+    ParameterChanges changes;
+    changes.queues.reserve(1);
+    changes.Add(32767).points = {{0, 1.0}};
+    plugin.Process(left, right, outLeft, outRight, &changes);
+    plugin.Process(left, right, outLeft, outRight);
+    const Vst3::uint32 latency = plugin.processor->getLatencySamples();
+    ASSERT_LT(latency, 512u);
+    for (size_t i = latency; i < left.size(); ++i) ASSERT_NEAR(outLeft[i], left[i - latency], 1e-5f) << i;
+}
+
+TEST_F(Vst3HostTest, StateMovesBetweenInstances) {
+    Vst3Instance first(*factory);
+    Vst3Instance second(*factory);
+    ASSERT_TRUE(first.Ok());
+    ASSERT_TRUE(second.Ok());
+    const Vst3::ParamID depth = first.Find("Depth");
+    ASSERT_NE(depth, 0xFFFFFFFFu);
+
+    std::vector<float> left(256, 0.0f), right(256, 0.0f), outLeft(256), outRight(256);
+    ParameterChanges changes;
+    changes.queues.reserve(1);
+    changes.Add(depth).points = {{0, 0.2}};
+    first.Process(left, right, outLeft, outRight, &changes);
+    ASSERT_NEAR(first.controller->getParamNormalized(depth), 0.2, 1e-6);
+    EXPECT_GT(std::fabs(second.controller->getParamNormalized(depth) - 0.2), 1e-3) << "instances are apart";
+
+    MemoryStream state;
+    ASSERT_EQ(first.component->getState(&state), Vst3::kResultOk);
+    state.position = 0;
+    ASSERT_EQ(second.component->setState(&state), Vst3::kResultOk);
+    EXPECT_NEAR(second.controller->getParamNormalized(depth), 0.2, 1e-6);
+}
+
+} // namespace
