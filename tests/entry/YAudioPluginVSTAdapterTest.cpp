@@ -387,6 +387,31 @@ TEST_F(VSTAdapterTest, PinPropertiesFollowTheBusWidth) {
     }
 }
 
+// Another thread queues MIDI while blocks run: every event arrives once, in order.
+TEST_F(VSTAdapterTest, ThreadingQueuedMIDIArrivesOnceInOrder) {
+    Make();
+    constexpr int32_t kEvents = 3000;
+    std::atomic<bool> done{false};
+    std::thread producer([&] {
+        for (int32_t i = 0; i < kEvents; ++i) {
+            const uint8_t bytes[4] = {0xB0, static_cast<uint8_t>(i % 100), static_cast<uint8_t>(i % 128), 0};
+            while (!m_adapter->QueueMIDIInput(0, bytes)) std::this_thread::yield();
+        }
+        done = true;
+    });
+    std::vector<float> a(16, 0.0f), b(16, 0.0f);
+    float* in[2] = {a.data(), b.data()};
+    float* out[2] = {a.data(), b.data()};
+    while (!done) Run(in, out, 16);
+    producer.join();
+    Run(in, out, 16);
+    ASSERT_EQ(m_plugin->Controllers.size(), static_cast<size_t>(kEvents));
+    for (int32_t i = 0; i < kEvents; ++i) {
+        EXPECT_EQ(m_plugin->Controllers[static_cast<size_t>(i)][1], i % 100);
+        EXPECT_EQ(m_plugin->Controllers[static_cast<size_t>(i)][2], i % 128);
+    }
+}
+
 TEST_F(VSTAdapterTest, ClosingThroughTheRecordDeletesTheAdapter) {
     auto plugin = std::make_unique<RecordingPlugin>();
     auto* adapter = new YAudioPluginVSTAdapter(&Callback, std::move(plugin), kIdentity);

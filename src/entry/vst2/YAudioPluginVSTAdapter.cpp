@@ -284,15 +284,12 @@ bool YAudioPluginVSTAdapter::QueueMIDIInput(int32_t deltaFrames, const uint8_t b
 }
 
 void YAudioPluginVSTAdapter::DeliverMIDIInput() {
-    int32_t count = 0;
-    {
-        // Try once: a producer holding the lock keeps its events for the next block.
-        if (m_midiInLock.Lock(0) != 0) return;
-        count = m_midiInCount;
-        std::copy_n(m_midiIn.begin(), count, m_midiInDelivering.begin());
-        m_midiInCount = 0;
-        m_midiInLock.Unlock();
-    }
+    // Try once: a producer holding the lock keeps its events for the next block.
+    if (m_midiInLock.Lock(0) != 0) return;
+    const int32_t count = m_midiInCount;
+    std::copy_n(m_midiIn.begin(), count, m_midiInDelivering.begin());
+    m_midiInCount = 0;
+    m_midiInLock.Unlock();
     for (int32_t i = 0; i < count; ++i) {
         const QueuedMIDIEvent& event = m_midiInDelivering[static_cast<size_t>(i)];
         m_plugin->ProcessMIDIEvent(event.DeltaFrames, event.Bytes);
@@ -314,13 +311,12 @@ void YAudioPluginVSTAdapter::GenerateMIDIEvent(int32_t deltaFrames, const uint8_
 }
 
 void YAudioPluginVSTAdapter::SendMIDIOutput() {
-    int32_t count = 0;
-    {
-        YScopedLock lock(m_midiOutLock);
-        count = m_midiOutCount;
-        std::copy_n(m_midiOut.begin(), count, m_midiOutSending.begin());
-        m_midiOutCount = 0;
-    }
+    // Try once: while another thread is queueing, its events go out with the next block.
+    if (m_midiOutLock.Lock(0) != 0) return;
+    const int32_t count = m_midiOutCount;
+    std::copy_n(m_midiOut.begin(), count, m_midiOutSending.begin());
+    m_midiOutCount = 0;
+    m_midiOutLock.Unlock();
     if (count == 0) return;
     m_outgoing.numEvents = count;
     for (int32_t i = 0; i < count; ++i)
