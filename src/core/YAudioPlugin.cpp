@@ -532,7 +532,9 @@ bool YAudioPlugin::SetMaximumBlockSize(int32_t frames) {
         // Never shrinks: a host that announces a short block may still send longer ones.
         if (capacity > m_capacity) {
             AllocateBuffers(capacity);
-            ConfigureUpsampling();
+            // Up-sampling keeps the factor it was configured with; a new factor waits for
+            // the re-initialisation that tells the effect its new rate.
+            if (m_upsamplersFactor >= 2) SizeUpsamplingBuffers(m_upsamplersFactor);
         }
         return true;
     });
@@ -622,13 +624,21 @@ void YAudioPlugin::ConfigureUpsampling() {
     }
     // Until everything below has succeeded, blocks run without up-sampling.
     m_upsamplersFactor = 1;
-    if (!m_upsamplers[0].IsConfigured() || m_upsamplers[0].Factor() != factor ||
-        m_upsamplers[0].HighQuality() != highQuality) {
+    if (m_designedFactor != factor || m_designedHighQuality != highQuality) {
+        m_designedFactor = 1; // a design that fails half-way is redone next time
         for (YUpsampler& upsampler : m_upsamplers) upsampler.Configure(factor, highQuality);
+        m_designedFactor = factor;
+        m_designedHighQuality = highQuality;
     } else {
         // Same filters; a re-initialisation (new rate, layout, activation) starts from silence.
         for (YUpsampler& upsampler : m_upsamplers) upsampler.Reset();
     }
+    SizeUpsamplingBuffers(factor);
+    m_upsamplersHighQuality = highQuality;
+    m_upsamplersFactor = factor;
+}
+
+void YAudioPlugin::SizeUpsamplingBuffers(int32_t factor) {
     const int32_t upCapacity = m_capacity * factor;
     const size_t size = static_cast<size_t>(kMaxSlots) * static_cast<size_t>(upCapacity);
     if (m_upInputBuffers.size() != size) {
@@ -638,8 +648,6 @@ void YAudioPlugin::ConfigureUpsampling() {
         m_upOutputBuffers.swap(outputs);
     }
     m_upCapacity = upCapacity;
-    m_upsamplersHighQuality = highQuality;
-    m_upsamplersFactor = factor;
 }
 
 void YAudioPlugin::SizeBypassDelayLines(int32_t latency) {

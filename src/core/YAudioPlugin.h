@@ -355,6 +355,8 @@ private:
     // Designs or resets the per-channel up-samplers and sizes their buffers for the factor and
     // the block capacity (allocates: callers hold the processing lock, never on the audio thread).
     void ConfigureUpsampling();
+    // Buffers of factor × block capacity samples per slot.
+    void SizeUpsamplingBuffers(int32_t factor);
     float* UpInputBuffer(int32_t slot) noexcept { return m_upInputBuffers.data() + slot * m_upCapacity; }
     float* UpOutputBuffer(int32_t slot) noexcept { return m_upOutputBuffers.data() + slot * m_upCapacity; }
     void PassThroughSkippedBlock(float** inputs, float** outputs, int32_t frames, bool replacing) noexcept;
@@ -410,6 +412,8 @@ private:
     // Input slot i goes up through m_upsamplers[i], output slot i comes down through it.
     YUpsampler m_upsamplers[kMaxSlots];
     int32_t m_upsamplersFactor = 1;
+    int32_t m_designedFactor = 1; // what every up-sampler's filters are designed for
+    bool m_designedHighQuality = false;
     bool m_upsamplersHighQuality = false;
     int32_t m_upCapacity = 0;            // up-sampled frames per slot buffer
     std::vector<float> m_upInputBuffers;  // kMaxSlots x capacity x factor

@@ -155,15 +155,24 @@ TEST(YAudioPluginUpsampling, LongHostBlocksAndTheSongPositionUseTheRaisedRate) {
     // 256 up-sampled samples are 64 host samples.
     EXPECT_NEAR(plugin.positions[1] - plugin.positions[0], 64.0 * 120.0 / (48000.0 * 60.0), 1e-12);
 
-    // A host block longer than the buffers is cut into pieces that each fit.
-    DoublingPlugin other;
-    Configure(other, 16, false);
-    const int32_t frames = YAudioPlugin::kDefaultBlockCapacity * 2 + 77;
-    Stereo longBlock(static_cast<size_t>(frames));
-    longBlock.inL[3] = 1.0f;
-    other.ProcessAudio(longBlock.inputs, longBlock.outputs, frames, true);
-    const auto peak = std::max_element(longBlock.outL.begin(), longBlock.outL.end()) - longBlock.outL.begin();
-    EXPECT_EQ(peak, 3 + 96);
+    // A host block longer than the buffers is cut into pieces that each fit; buffers that grow
+    // after the configuration grow for the raised rate too.
+    for (bool grow : {false, true}) {
+        DoublingPlugin other;
+        Configure(other, 16, false);
+        if (grow) {
+            ASSERT_TRUE(other.SetMaximumBlockSize(6000));
+        }
+        const int32_t frames = YAudioPlugin::kDefaultBlockCapacity * 2 + 77;
+        Stereo longBlock(static_cast<size_t>(frames));
+        longBlock.inL[3] = 1.0f;
+        other.ProcessAudio(longBlock.inputs, longBlock.outputs, frames, true);
+        const auto peak = std::max_element(longBlock.outL.begin(), longBlock.outL.end()) - longBlock.outL.begin();
+        EXPECT_EQ(peak, 3 + 96) << grow;
+        int64_t total = 0;
+        for (int32_t n : other.lengths) total += n;
+        EXPECT_EQ(total, static_cast<int64_t>(frames) * 16) << grow;
+    }
 }
 
 TEST(YAudioPluginUpsampling, TheUpSampledPathAllocatesNothing) {
