@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The main job: installs what the build needs (Debian 12, as root), builds the plug-in and the
+# offline host vornik-host (Release), installs the plug-in for local hosts (~/.vst) and renders
+# the built-in demo signal through the installed binary into a WAV file.
+#
+# Environment: VORNIK_JOBS (build parallelism, default 2), VORNIK_BUILD_ROOT (default build/),
+# VORNIK_VST_DIR (default ~/.vst), VORNIK_DEMO_WAV (default <build root>/vornik-demo.wav).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=${VORNIK_JOBS:-2}
+build=${VORNIK_BUILD_ROOT:-$root/build}
+dir=$build/run
+vst_dir=${VORNIK_VST_DIR:-$HOME/.vst}
+demo=${VORNIK_DEMO_WAV:-$build/vornik-demo.wav}
+export CCACHE_BASEDIR=$root
+
+packages=(build-essential cmake ninja-build ccache pkg-config zlib1g-dev libkissfft-dev libsndfile1-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "run.sh: missing packages: ${missing[*]}; run as root or install them first" >&2
+    exit 1
+  fi
+  echo "== installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+echo "== building the plug-in and vornik-host (Release, $jobs jobs) in $dir"
+cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORNIK_BUILD_TESTS=OFF >/dev/null
+cmake --build "$dir" -j"$jobs"
+
+plugin=$(find "$dir" -name Vornik.so -type f -print -quit)
+host=$dir/tools/vornik-host
+if [ -z "$plugin" ]; then echo "run.sh: the build made no Vornik.so" >&2; exit 1; fi
+if [ ! -x "$host" ]; then echo "run.sh: the build made no vornik-host" >&2; exit 1; fi
+
+mkdir -p "$vst_dir"
+install -m 0755 "$plugin" "$vst_dir/Vornik.so"
+echo "== installed the plug-in: $vst_dir/Vornik.so"
+
+echo "== rendering the demo signal through $vst_dir/Vornik.so"
+mkdir -p "$(dirname "$demo")"
+"$host" "$vst_dir/Vornik.so" --out "$demo"
