@@ -33,12 +33,13 @@ fi
 
 echo "== building the plug-in and vornik-host (Release, $jobs jobs) in $dir"
 cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORNIK_BUILD_TESTS=OFF >/dev/null
-cmake --build "$dir" -j"$jobs"
+cmake --build "$dir" -j"$jobs" --target Vornik vornik-host
 
-plugin=$(find "$dir" -name Vornik.so -type f -print -quit)
+plugin=$dir/Vornik.so
 host=$dir/tools/vornik-host
-if [ -z "$plugin" ]; then echo "run.sh: the build made no Vornik.so" >&2; exit 1; fi
-if [ ! -x "$host" ]; then echo "run.sh: the build made no vornik-host" >&2; exit 1; fi
+for made in "$plugin" "$host"; do
+  [ -f "$made" ] || { echo "run.sh: the build made no $made" >&2; exit 1; }
+done
 
 mkdir -p "$vst_dir"
 install -m 0755 "$plugin" "$vst_dir/Vornik.so"
