@@ -121,3 +121,31 @@ TEST(VornikHostProgramTest, FailuresExitWithTheirCodeAndReason) {
         EXPECT_TRUE(Contains(run.output, c.reason)) << c.arguments << "\n" << run.output;
     }
 }
+
+#ifdef VORNIK_PLUGIN_BINARY
+TEST(VornikHostProgramTest, RendersTheDemoThroughTheBuiltPlugin) {
+    ScratchDirectory scratch;
+    const std::string out = scratch.Path("vornik.wav");
+    const Outcome run =
+        RunHost(std::string("'") + VORNIK_PLUGIN_BINARY + "' --set Feedback=50 --set Mode=Tape --out '" + out + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    for (const char* part : {"Plug-in: Vornik by Quenlor", "Set Feedback = 50.0%", "Set Mode = Tape",
+                             "Duration: 4.000 s, 2 channels, 48000 Hz, float", "Latency: 0 samples"})
+        EXPECT_TRUE(Contains(run.output, part)) << part << "\n" << run.output;
+
+    const AudioBuffer rendered = AudioFile::Read(out);
+    const AudioBuffer demo = DemoSignal::Generate(48000.0, 4.0, 2);
+    ASSERT_EQ(rendered.ChannelCount(), 2);
+    ASSERT_EQ(rendered.Frames(), demo.Frames());
+    for (int c = 0; c < 2; ++c) {
+        double energy = 0.0, difference = 0.0;
+        for (int64_t i = 0; i < demo.Frames(); ++i) {
+            ASSERT_TRUE(std::isfinite(rendered.channels[c][i])) << i;
+            energy += double(rendered.channels[c][i]) * rendered.channels[c][i];
+            difference += std::fabs(double(rendered.channels[c][i]) - demo.channels[c][i]);
+        }
+        EXPECT_GT(std::sqrt(energy / demo.Frames()), 0.01) << "silent channel " << c;
+        EXPECT_GT(difference / demo.Frames(), 0.001) << "channel " << c << " is the input";
+    }
+}
+#endif

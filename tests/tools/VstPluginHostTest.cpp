@@ -41,6 +41,7 @@ TEST_F(VstPluginHostTest, LoadsLikeADawAndAnswersTheCallback) {
     EXPECT_EQ(host.Latency(), 0);
     EXPECT_EQ(host.ParameterName(kCutoffQ), "Cutoff Q");
     EXPECT_EQ(host.ParameterLabel(kGain), "dB");
+    EXPECT_EQ(host.ParameterLabel(kCutoffQ), "\u00B0"); // Latin-1 from the plug-in, UTF-8 from the host
     EXPECT_EQ(host.ParameterDisplay(kMode), "Plain");
     EXPECT_NE(Message([&] { host.ParameterName(5); }).find("out of range"), std::string::npos);
 }
@@ -63,6 +64,17 @@ TEST_F(VstPluginHostTest, FindsParametersByIndexNameOrUniqueStart) {
         {"5", "out of range"}, {"Cut", "ambiguous: Cutoff, Cutoff Q"}, {"Volume", "the plug-in has: Gain, Mode"}};
     for (auto [text, reason] : failing)
         EXPECT_NE(Message([&] { ParameterText::Find(host, text); }).find(reason), std::string::npos) << text;
+}
+
+TEST(VstPluginHostTextTest, KeepsUtf8AndWidensLatin1) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"50 %", "50 %"},
+        {"90\xC2\xB0 (25%)", "90\u00B0 (25%)"}, // valid UTF-8 stays
+        {"90\xB0 (25%)", "90\u00B0 (25%)"},     // Latin-1 degree sign
+        {"\xE9t\xE9", "\u00E9t\u00E9"},
+        {"\xE2\x99", "\u00E2\u0099"}, // a cut-off UTF-8 sequence is not UTF-8
+    };
+    for (const auto& [plugin, shown] : cases) EXPECT_EQ(VstPluginHost::TextFromPlugin(plugin), shown) << plugin;
 }
 
 TEST(ParameterTextTest, QuantityReadsTheLeadingNumberInTheUnitsBase) {

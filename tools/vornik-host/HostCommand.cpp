@@ -32,6 +32,17 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     if (std::fclose(file) != 0 || !written) throw HostError("Could not write \"" + path + "\"");
 }
 
+// Width on a terminal: UTF-8 continuation bytes take no column.
+std::size_t Columns(const std::string& text) {
+    std::size_t columns = 0;
+    for (char c : text) columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return columns;
+}
+
+std::string Padded(const std::string& text, std::size_t columns) {
+    return text + std::string(columns - std::min(columns, Columns(text)), ' ');
+}
+
 void ListParameters(VstPluginHost& host, std::ostream& out) {
     struct Row {
         std::string index, name, label, value, display;
@@ -45,13 +56,12 @@ void ListParameters(VstPluginHost& host, std::ostream& out) {
     }
     std::size_t nameWidth = 0, labelWidth = 0;
     for (const Row& row : rows) {
-        nameWidth = std::max(nameWidth, row.name.size());
-        labelWidth = std::max(labelWidth, row.label.size());
+        nameWidth = std::max(nameWidth, Columns(row.name));
+        labelWidth = std::max(labelWidth, Columns(row.label));
     }
     for (const Row& row : rows)
-        out << std::setw(5) << row.index << "  " << std::left << std::setw(static_cast<int>(nameWidth)) << row.name
-            << "  " << std::setw(static_cast<int>(labelWidth)) << row.label << "  " << std::setw(8) << row.value
-            << "  " << row.display << std::right << "\n";
+        out << std::setw(5) << row.index << "  " << Padded(row.name, nameWidth) << "  " << Padded(row.label, labelWidth)
+            << "  " << Padded(row.value, 8) << "  " << row.display << "\n";
 }
 
 std::string Seconds(double seconds, int precision) {
@@ -98,10 +108,12 @@ void Run(const HostOptions& options, std::ostream& out) {
         const int32_t index = ParameterText::Find(host, assignment.parameter);
         if (assignment.normalised) host.SetParameter(index, std::stof(assignment.value));
         else ParameterText::Set(host, index, assignment.value);
-        if (talk)
-            out << "Set " << host.ParameterName(index) << " = " << host.ParameterDisplay(index) << " "
-                << host.ParameterLabel(index) << " (" << std::fixed << std::setprecision(6) << host.GetParameter(index)
-                << std::defaultfloat << ")\n";
+        if (talk) {
+            const std::string label = host.ParameterLabel(index);
+            out << "Set " << host.ParameterName(index) << " = " << host.ParameterDisplay(index)
+                << (label.empty() ? "" : " " + label) << " (" << std::fixed << std::setprecision(6)
+                << host.GetParameter(index) << std::defaultfloat << ")\n";
+        }
     }
 
     if (options.list) ListParameters(host, out);

@@ -19,7 +19,22 @@ void CopyText(void* destination, const char* text, std::size_t capacity) {
     std::memcpy(destination, text, length);
     static_cast<char*>(destination)[length] = 0;
 }
+bool IsUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const int length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3 : (byte >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (int k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
 } // namespace
+
+std::string VstPluginHost::TextFromPlugin(const std::string& text) {
+    return IsUtf8(text) ? text : YString::FromLatin1(text).ToUTF8();
+}
 
 VstPluginHost::~VstPluginHost() { Close(); }
 
@@ -106,7 +121,7 @@ std::string VstPluginHost::DispatchText(int32_t opcode, int32_t index) {
     char text[512] = {};
     Dispatch(opcode, index, 0, text);
     text[sizeof(text) - 1] = 0;
-    return text;
+    return TextFromPlugin(text);
 }
 
 std::string VstPluginHost::EffectName() { return DispatchText(Vst2::effGetEffectName, 0); }

@@ -52,6 +52,10 @@ public:
     void Close() noexcept;
 
     const Settings& GetSettings() const { return m_settings; }
+    // Texts from the plug-in are 8-bit: UTF-8 when they are valid UTF-8, else Latin-1.
+    // Every text this class hands out is UTF-8.
+    static std::string TextFromPlugin(const std::string& text);
+
     // The effect's record as it stands; these throw before Load() or Create().
     int32_t InputCount() const { return Effect().numInputs; }
     int32_t OutputCount() const { return Effect().numOutputs; }
