@@ -29,6 +29,8 @@ YPlatformLibrary& Library() {
 
 void SetPluginPath(const std::string& path) { g_path = path; }
 
+const std::string& PluginPath() { return g_path; }
+
 void* Export(const char* name) {
     void* symbol = Library().Symbol(name);
     if (symbol == nullptr) ADD_FAILURE() << Library().ErrorText().ToUTF8();

@@ -13,6 +13,7 @@ namespace VstTestHost {
 
 // The binary under test; set by main from --plugin=PATH or VORNIK_PLUGIN.
 void SetPluginPath(const std::string& path);
+const std::string& PluginPath();
 // The loaded binary's export, or null (with a failure recorded) when it cannot be found.
 void* Export(const char* name);
 
