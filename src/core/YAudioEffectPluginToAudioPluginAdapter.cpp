@@ -221,6 +221,27 @@ void YAudioEffectPluginToAudioPluginAdapter::LatencyLine::Process(const float* i
 // ---------------------------------------------------------------------------------------------
 // MIDI and effect requests
 
+namespace {
+
+// MIDI may arrive outside the block (VST 2.4 delivers events before processing): the effect
+// hears it only while no other thread is reconfiguring it, and the audio thread never waits.
+class MIDIEntry {
+public:
+    explicit MIDIEntry(YSynchronizer& lock) noexcept : m_lock(lock), m_entered(lock.Lock(0) == 0) {}
+    ~MIDIEntry() {
+        if (m_entered) m_lock.Unlock();
+    }
+    MIDIEntry(const MIDIEntry&) = delete;
+    MIDIEntry& operator=(const MIDIEntry&) = delete;
+    bool Entered() const noexcept { return m_entered; }
+
+private:
+    YSynchronizer& m_lock;
+    bool m_entered;
+};
+
+} // namespace
+
 void YAudioEffectPluginToAudioPluginAdapter::MIDIForwarder::OnNote(int32_t channel, int32_t note, double velocity,
                                                                    bool on, int32_t heldNotes) {
     YEffectArguments arguments;
@@ -228,7 +249,8 @@ void YAudioEffectPluginToAudioPluginAdapter::MIDIForwarder::OnNote(int32_t chann
     arguments.SetInteger(1, note);
     arguments.SetDouble(2, velocity);
     arguments.SetInteger(3, static_cast<int64_t>(heldNotes) * 2 + (on ? 1 : 0));
-    m_owner.m_host.Call(kEffectMIDINote, &arguments);
+    const MIDIEntry entry(m_owner.ProcessingLock());
+    if (entry.Entered()) m_owner.m_host.Call(kEffectMIDINote, &arguments);
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::MIDIForwarder::Send(int32_t kind, int32_t channel, int32_t number,
@@ -238,7 +260,8 @@ void YAudioEffectPluginToAudioPluginAdapter::MIDIForwarder::Send(int32_t kind, i
     arguments.SetInteger(1, channel);
     arguments.SetInteger(2, number);
     arguments.SetDouble(3, value);
-    m_owner.m_host.Call(kEffectMIDIEvent, &arguments);
+    const MIDIEntry entry(m_owner.ProcessingLock());
+    if (entry.Entered()) m_owner.m_host.Call(kEffectMIDIEvent, &arguments);
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::MIDIForwarder::OnController(int32_t channel, int32_t controller,

@@ -133,7 +133,10 @@ bool YQuenlorAudioEffectPlugin::SaveState(std::vector<uint8_t>& bytes) {
     return YGuard("YQuenlorAudioEffectPlugin::SaveState", false, [&] {
         YXMLDocument document("settings");
         {
+            // Host threads write parameter values under the parameter lock only.
             YScopedLock processing(ProcessingLock());
+            YScopedLock editor(EditorLock());
+            YScopedLock parameters(ParameterLock());
             YStorer storer{true, &document};
             Store(storer);
         }
@@ -201,6 +204,8 @@ void YQuenlorAudioEffectPlugin::SetDefaultSettingsToCurrent() {
     YXMLItem settings("Settings");
     {
         YScopedLock processing(ProcessingLock());
+        YScopedLock editor(EditorLock());
+        YScopedLock parameters(ParameterLock());
         StoreWithoutSlots(settings);
     }
     YGlobalConfiguration::Instance().SetDefaultSettings(settings);
