@@ -322,6 +322,7 @@ YAudioEffectPluginToAudioPluginAdapter::YAudioEffectPluginToAudioPluginAdapter()
     m_triggers[0].DefineFloat("PresetTriggerPrevious", "Preset trigger - previous", 0.0, 1.0, 0.0);
     m_triggers[1].DefineFloat("PresetTriggerNext", "Preset trigger - next", 0.0, 1.0, 0.0);
     for (PluginParameter& trigger : m_triggers) trigger.SetFlagA(PluginParameter::kRandomizable, false);
+    SetInterpolationStep(kDefaultInterpolationStep);
 }
 
 YAudioEffectPluginToAudioPluginAdapter::~YAudioEffectPluginToAudioPluginAdapter() {
@@ -728,6 +729,10 @@ void YAudioEffectPluginToAudioPluginAdapter::CombineDry(float** inputs, float** 
             for (int32_t i = 0; i < frames; ++i) out[i] += in[i];
         }
     }
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::ParametersChanged() {
+    if (YAudioEffectPlugin* effect = m_host.Effect()) effect->SetNeedsUpdate();
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::Process(float** inputs, float** outputs, int32_t frames) {

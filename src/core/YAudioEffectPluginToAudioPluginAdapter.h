@@ -48,6 +48,8 @@ public:
     // What a state without "Version" was written by (5.3.0).
     static constexpr int32_t kLegacyVersion = 0x50300;
     static constexpr int32_t kPresetStepQueueSize = 16;
+    // Sub-block length while interpolable parameters ramp to a new host value.
+    static constexpr int32_t kDefaultInterpolationStep = 64;
 
     // --- Slot records: stored and loaded here; what they do comes with their editors ---
 
@@ -127,6 +129,8 @@ public:
     int32_t GetTailLength() override;
     bool AddsToOutput() override;
     bool NeedsSeparateInputs() override;
+    // Ramped parameters were set silently: the effect recomputes what derives from them.
+    void ParametersChanged() override;
     void Process(float** inputs, float** outputs, int32_t frames) override;
     void ProcessUpdate() override;
     void PrepareForProcessingOnce(float** inputs, float** outputs, int32_t frames) override;

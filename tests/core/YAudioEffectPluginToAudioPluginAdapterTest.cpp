@@ -377,10 +377,12 @@ TEST(YAudioEffectPluginToAudioPluginAdapterProcessing, NoModeAllocatesWhileProce
         block.Process(*plugin); // first block: the LFO buffer grows to the block length
         const int32_t depth = FindParameter(*plugin, "Depth");
         const int32_t range = FindParameter(*plugin, "Range");
+        const int32_t delay = FindParameter(*plugin, "Delay");
         const uint64_t before = AllocationCounting::Count();
         for (int round = 0; round < 6; ++round) {
             plugin->SetParameter(depth, round % 2 ? 0.2 : 0.9);
             plugin->SetParameter(range, round % 2 ? 0.1 : 0.7); // marks the effect for an update
+            plugin->SetParameter(delay, round % 2 ? 0.0 : 0.6);  // interpolated in sub-blocks
             plugin->PresetTrigger(1).Float.Value = round % 2;
             block.Process(*plugin);
             plugin->ProcessAudio(block.inputs, block.outputs, block.frames, false);
@@ -389,4 +391,27 @@ TEST(YAudioEffectPluginToAudioPluginAdapterProcessing, NoModeAllocatesWhileProce
         for (int32_t c = 0; c < channels; ++c)
             for (float sample : block.out[static_cast<size_t>(c)]) ASSERT_TRUE(std::isfinite(sample));
     }
+}
+
+TEST(YAudioEffectPluginToAudioPluginAdapterSplitter, RampedParametersReachTheEffectsDerivedState) {
+    auto plugin = YQuenlorAudioEffectPlugin::Create("Vornik", "Quenlor", VornikAudioEffectPluginInterface, 500, 100);
+    ASSERT_TRUE(plugin);
+    EXPECT_EQ(plugin->InterpolationStep(), YAudioEffectPluginToAudioPluginAdapter::kDefaultInterpolationStep);
+    auto& flanger = *dynamic_cast<VornikAudioEffectPlugin*>(plugin->Effect());
+    Buffers block(2, 512);
+    block.Process(*plugin);
+    const double start = flanger.HighPass().Frequency();
+    const int32_t minimum = FindParameter(*plugin, "Min frequency");
+    plugin->SetParameter(minimum, 0.5);
+    const double target = std::pow(10.0, flanger.Parameter(VornikAudioEffectPlugin::kMinFrequency).Float.Value);
+    ASSERT_GT(target, start * 2.0);
+    TheProbe().calls = 0;
+    block.Process(*plugin);
+    // The filter followed the ramp through the block: the last sub-block is close to the
+    // target, and the next block starts from the target itself.
+    const double reached = flanger.HighPass().Frequency();
+    EXPECT_GT(reached, start * 1.5);
+    EXPECT_LT(reached, target);
+    block.Process(*plugin);
+    EXPECT_NEAR(flanger.HighPass().Frequency(), target, target * 1e-9);
 }

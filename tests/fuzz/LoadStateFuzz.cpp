@@ -56,8 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         plugin.LoadState(data, size);
     } catch (const YException&) {
     }
-    // Channel modes and up-sampling the state chose take effect here.
-    plugin.InitProcessing();
+    // Channel modes and up-sampling the state chose are already in effect: loading
+    // re-initialises processing when they change.
     ProcessShortBlock(plugin);
 
     std::vector<uint8_t> saved;
