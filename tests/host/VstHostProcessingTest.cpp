@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 namespace {
 
@@ -217,6 +219,37 @@ TEST_F(VstHostProcessingTest, BypassKeepsTheLatency) {
             EXPECT_NEAR(out[c][static_cast<size_t>(i)], original[c][static_cast<size_t>(i - latency)], 1e-6f)
                 << "channel " << c << " sample " << i;
     }
+}
+
+// State loads on another thread while audio runs: blocks are processed or passed through,
+// never broken, and the last state loaded wins.
+TEST_F(VstHostProcessingTest, ThreadingStateLoadsWhileAudioRuns) {
+    const int32_t depth = Plugin().FindParameter("Depth");
+    ASSERT_GE(depth, 0);
+    Plugin().Set(depth, 0.2f);
+    const std::vector<uint8_t> low = Plugin().Chunk();
+    Plugin().Set(depth, 0.9f);
+    const std::vector<uint8_t> high = Plugin().Chunk();
+    ASSERT_FALSE(low.empty());
+    ASSERT_FALSE(high.empty());
+    std::atomic<bool> done{false};
+    std::atomic<int32_t> failedLoads{0};
+    std::thread loader([&] {
+        for (int i = 0; i < 60; ++i)
+            if (Plugin().LoadChunk(i % 2 == 0 ? low : high) != 1) ++failedLoads;
+        done = true;
+    });
+    int32_t blocks = 0;
+    while (!done || blocks < 10) {
+        Buffers in = Inputs(Ins(), 256);
+        Buffers out = Outputs(2, 256);
+        Plugin().Process(in, out, 256);
+        ASSERT_TRUE(AllFinite(out[0]) && AllFinite(out[1])) << "block " << blocks;
+        ++blocks;
+    }
+    loader.join();
+    EXPECT_EQ(failedLoads.load(), 0);
+    EXPECT_NEAR(Plugin().Get(depth), 0.9f, 1e-6f) << "the last load was the high state";
 }
 
 TEST_F(VstHostProcessingTest, MIDIAndTransportAreAccepted) {
