@@ -42,7 +42,8 @@ int32_t ChannelCount(Vst3::SpeakerArrangement arrangement) noexcept { return std
 // Creation and identity
 
 YAudioPluginVST3Adapter::YAudioPluginVST3Adapter(std::unique_ptr<YAudioPlugin> plugin)
-    : m_plugin(std::move(plugin)), m_outputEvents(new Vst3::Event[kOutputEventCapacity]) {
+    : m_plugin(std::move(plugin)), m_outputEvents(new Vst3::Event[kOutputEventCapacity]),
+      m_sendingEvents(new Vst3::Event[kOutputEventCapacity]) {
     if (!m_plugin) YRaise("Error creating plugin.");
     m_plugin->SetHostAdapter(this);
 }
@@ -527,10 +528,12 @@ void YAudioPluginVST3Adapter::SendOutputEvents(Vst3::IEventList* events) {
     // Never wait on the audio thread: a busy queue is sent with the next block.
     if (m_outputEventLock.Lock(0) != 0) return;
     const int32_t count = m_outputEventCount;
-    if (events != nullptr)
-        for (int32_t i = 0; i < count; ++i) events->addEvent(m_outputEvents[i]);
+    std::copy_n(m_outputEvents.get(), count, m_sendingEvents.get());
     m_outputEventCount = 0;
     m_outputEventLock.Unlock();
+    // The host is called without the queue lock, so queueing never waits for it.
+    if (events != nullptr)
+        for (int32_t i = 0; i < count; ++i) events->addEvent(m_sendingEvents[i]);
 }
 
 // ---------------------------------------------------------------------------------------------

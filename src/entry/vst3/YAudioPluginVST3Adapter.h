@@ -214,6 +214,7 @@ private:
 
     YLock m_outputEventLock;
     std::unique_ptr<Vst3::Event[]> m_outputEvents;
+    std::unique_ptr<Vst3::Event[]> m_sendingEvents; // the audio thread's copy while it sends
     int32_t m_outputEventCount = 0;
 
     double m_lastSongPosition = 0.0;
