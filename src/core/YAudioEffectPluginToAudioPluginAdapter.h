@@ -51,6 +51,11 @@ public:
     // Sub-block length while interpolable parameters ramp to a new host value.
     static constexpr int32_t kDefaultInterpolationStep = 64;
 
+    // Setters of the configuration take the processing, editor and parameter locks (waiting),
+    // so that neither the audio thread nor a re-initialisation sees half a change; changes of
+    // the channel mode, surround switches, up-sampling and AGC apply with the next
+    // InitProcessing.
+
     // --- Slot records: stored and loaded here; what they do comes with their editors ---
 
     struct MultiParameterSlot {
@@ -143,7 +148,7 @@ public:
     bool SetConfiguredChannelMode(int32_t mode);
     int32_t ConfiguredChannelMode() const noexcept { return m_configuredMode; }
     // Surround channels the effect processes (bit c = channel c).
-    void SetSurroundChannelMask(uint8_t mask) noexcept { m_surroundMask = mask; }
+    void SetSurroundChannelMask(uint8_t mask);
     uint8_t SurroundChannelMask() const noexcept { return m_surroundMask; }
     // What the running processing uses: channels the effect gets and its mode.
     int32_t EffectChannelCount() const noexcept { return m_effectChannels; }
@@ -159,13 +164,13 @@ public:
     bool SetUpsamplingFactor(int32_t factor, bool highQuality);
     // The stored setting: 0 off, 1 ... 4 for factors 2, 4, 8, 16.
     int32_t UpsamplingMode() const noexcept { return m_upsamplingMode; }
-    void SetUpsamplingMode(int32_t mode) noexcept { m_upsamplingMode = mode; }
+    void SetUpsamplingMode(int32_t mode);
     bool HighQualityUpsamplingSetting() const noexcept { return m_highQualitySetting; }
-    void SetHighQualityUpsamplingSetting(bool on) noexcept { m_highQualitySetting = on; }
+    void SetHighQualityUpsamplingSetting(bool on);
     // Applies the up-sampling settings.
     void UpdateUpsamplingFactor();
     int32_t AGCMode() const noexcept { return m_agcMode; }
-    void SetAGCMode(int32_t mode) noexcept { m_agcMode = mode; }
+    void SetAGCMode(int32_t mode);
     // Handlers of the settings window.
     void OnAGCChange();
     void OnUpsamplingChange();
@@ -177,7 +182,7 @@ public:
     // The two trigger records ("Preset trigger - previous", "Preset trigger - next").
     PluginParameter& PresetTrigger(int32_t which) noexcept { return m_triggers[which & 1]; }
     // 1: after each block the previous value takes the current one.
-    void SetTriggerUpdateMode(int32_t which, int32_t mode) noexcept { m_triggerUpdateMode[which & 1] = mode; }
+    void SetTriggerUpdateMode(int32_t which, int32_t mode);
     // Takes the oldest queued step (-1 previous, +1 next) for the GUI thread; false when none.
     bool TakePresetStep(int32_t& step) noexcept;
 
@@ -205,16 +210,16 @@ public:
 
     int32_t Version() const noexcept { return m_version; }
     bool ControllersEnabled() const noexcept { return m_controllersEnabled; }
-    void SetControllersEnabled(bool on) noexcept { m_controllersEnabled = on; }
+    void SetControllersEnabled(bool on);
     bool NoteControllersEnabled() const noexcept { return m_noteControllersEnabled; }
-    void SetNoteControllersEnabled(bool on) noexcept { m_noteControllersEnabled = on; }
+    void SetNoteControllersEnabled(bool on);
     MultiParameterSlot& MultiParameter(int32_t number) { return m_multiParameters.at(static_cast<size_t>(number)); }
     ControllerSlot& Controller(int32_t number) { return m_controllers.at(static_cast<size_t>(number)); }
     NoteControllerSlot& NoteController(int32_t number) { return m_noteControllers.at(static_cast<size_t>(number)); }
     PresetControllerSlot& PreviousNextPresetController() noexcept { return m_presetController; }
     int32_t CurrentPresetIndex() const noexcept { return m_currentPresetIndex; }
     bool SincInterpolation() const noexcept { return m_frameSettings.Sinc != 0; }
-    void SetSincInterpolation(bool on) noexcept { m_frameSettings.Sinc = on ? 1 : 0; }
+    void SetSincInterpolation(bool on);
     bool ActivePresetEdit() const noexcept { return m_activePresetEdit; }
     int32_t CurrentActivePreset() const noexcept { return m_currentActivePreset; }
 

@@ -25,6 +25,7 @@ struct Probe {
     double songPositions[kMaxCalls] = {};
     int32_t prepares = 0;
     int32_t updates = 0;
+    int32_t notes = 0;
     uint8_t extraFlags = 0;
 
     void Reset(int32_t withLatency = 0) { *this = Probe{}; latency = withLatency; }
@@ -56,6 +57,7 @@ public:
         return 0;
     }
     void Update() override { ++TheProbe().updates; }
+    void OnMIDINote(int32_t, int32_t, double, bool on, int32_t) override { TheProbe().notes += on ? 1 : 0; }
     int32_t GetLatency() override { return TheProbe().latency; }
 
     void Process(const YProcessingContext& context, float* const* inputs, float* const* outputs,
@@ -136,8 +138,10 @@ public:
 };
 
 // A plug-in around the probe effect, with the given channels per bus (one bus each way).
-inline std::unique_ptr<YQuenlorAudioEffectPlugin> CreateProbePlugin(int32_t channels, int32_t latency) {
+inline std::unique_ptr<YQuenlorAudioEffectPlugin> CreateProbePlugin(int32_t channels, int32_t latency,
+                                                                    uint8_t extraFlags = 0) {
     TheProbe().Reset(latency);
+    TheProbe().extraFlags = extraFlags;
     auto plugin = YQuenlorAudioEffectPlugin::Create("Probe", "Quenlor", &DelayingEffectInterface, 500, 100);
     if (!plugin) return plugin;
     plugin->SetChannelCounts(channels, channels);

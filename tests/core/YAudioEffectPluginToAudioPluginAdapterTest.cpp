@@ -6,8 +6,10 @@
 #include "support/AllocationCounting.h"
 
 #include <cmath>
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace frametest;
 
@@ -414,4 +416,44 @@ TEST(YAudioEffectPluginToAudioPluginAdapterSplitter, RampedParametersReachTheEff
     EXPECT_LT(reached, target);
     block.Process(*plugin);
     EXPECT_NEAR(flanger.HighPass().Frequency(), target, target * 1e-9);
+}
+
+TEST(YAudioEffectPluginToAudioPluginAdapterProcessing, AnEffectAskingForTheDryCombinationGetsItsInputAdded) {
+    auto plugin = CreateProbePlugin(2, 0, kEffectFlagDryCombination);
+    ASSERT_TRUE(plugin);
+    EXPECT_TRUE(plugin->NeedsSeparateInputs());
+    Buffers block(2, 64);
+    for (int32_t c = 0; c < 2; ++c)
+        for (int32_t i = 0; i < block.frames; ++i) block.in[static_cast<size_t>(c)][static_cast<size_t>(i)] = Signal(c, i);
+    // In place: the frame keeps a copy of the input to add.
+    plugin->ProcessAudio(block.inputs, block.inputs, block.frames, true);
+    for (int32_t c = 0; c < 2; ++c)
+        for (int32_t i = 0; i < block.frames; ++i)
+            ASSERT_NEAR(block.in[static_cast<size_t>(c)][static_cast<size_t>(i)], (kGain + 1.0f) * Signal(c, i), 1e-6);
+}
+
+TEST(YAudioEffectPluginToAudioPluginAdapterProcessing, NotesReachTheEffectUnlessItIsBeingReconfigured) {
+    auto plugin = CreateProbePlugin(2, 0);
+    ASSERT_TRUE(plugin);
+    const uint8_t noteOn[4] = {0x90, 60, 100, 0};
+    const uint8_t noteOff[4] = {0x80, 60, 0, 0};
+    plugin->ProcessMIDIEvent(0, noteOn);
+    EXPECT_EQ(TheProbe().notes, 1);
+    plugin->ProcessMIDIEvent(0, noteOff);
+
+    // Another thread holds the processing lock: the event is dropped, nobody waits.
+    std::atomic<bool> held{false}, release{false};
+    std::thread holder([&] {
+        YScopedLock lock(plugin->ProcessingLock());
+        held.store(true);
+        while (!release.load()) std::this_thread::yield();
+    });
+    while (!held.load()) std::this_thread::yield();
+    plugin->ProcessMIDIEvent(0, noteOn);
+    release.store(true);
+    holder.join();
+    EXPECT_EQ(TheProbe().notes, 1);
+    plugin->ProcessMIDIEvent(0, noteOff);
+    plugin->ProcessMIDIEvent(0, noteOn);
+    EXPECT_EQ(TheProbe().notes, 2);
 }

@@ -418,3 +418,35 @@ TEST_F(StateTest, DefaultSettingsReachEveryNewInstance) {
     EXPECT_EQ(third->ConfiguredChannelMode(), 0);
     for (float sample : Render(*third, 1)) ASSERT_TRUE(std::isfinite(sample));
 }
+
+TEST_F(StateTest, UpsamplingAndGainMeasurementFromTheStateApplyAtOnce) {
+    Plugin plugin = NewVornik();
+    ASSERT_TRUE(plugin);
+    CountingHost host;
+    plugin->SetHostAdapter(&host);
+    Load(*plugin, "<settings upsampling=\"2\" hqupsampling=\"0\" AGC=\"1\"/>");
+    EXPECT_EQ(plugin->UpsamplingFactor(), 4);
+    EXPECT_FALSE(plugin->HighQualityUpsampling());
+    EXPECT_TRUE(plugin->UpsamplingActive());
+    EXPECT_TRUE(plugin->AutomaticGainMeasurement());
+    EXPECT_EQ(plugin->GetLatency(), 1536 / 4);
+    EXPECT_EQ(host.latencyReports.load(), 1);
+    for (float sample : Render(*plugin, 2)) ASSERT_TRUE(std::isfinite(sample));
+    auto document = Decode(Save(*plugin));
+    EXPECT_TRUE(document->GetAttribute("upsampling") == YString("2"));
+    EXPECT_TRUE(document->GetAttribute("hqupsampling") == YString("0"));
+    EXPECT_TRUE(document->GetAttribute("AGC") == YString("1"));
+
+    // Out of range: limited to the largest factor; absent quality means high quality.
+    Load(*plugin, "<settings upsampling=\"99\" AGC=\"0\"/>");
+    EXPECT_EQ(plugin->UpsamplingFactor(), 16);
+    EXPECT_TRUE(plugin->HighQualityUpsampling());
+    EXPECT_FALSE(plugin->AutomaticGainMeasurement());
+    EXPECT_EQ(plugin->GetLatency(), 6144 / 16);
+    EXPECT_EQ(host.latencyReports.load(), 1); // 384 samples as before: nothing to report
+    Load(*plugin, "<settings upsampling=\"0\"/>");
+    EXPECT_EQ(plugin->UpsamplingFactor(), 1);
+    EXPECT_EQ(plugin->GetLatency(), 0);
+    EXPECT_EQ(host.latencyReports.load(), 2);
+    plugin->SetHostAdapter(nullptr);
+}
