@@ -61,7 +61,11 @@ class ValueAdapter : public YAudioPlugin::AutomationAdapter {
 public:
     void SetParameter(int32_t, double normalized, bool) override { Value = normalized; }
     double GetParameter(int32_t) override { return Value; }
+    void GetParameterFullLabel(YString& out, int32_t) override { out = Label; }
+    void GetParameterUnitsName(YString& out, int32_t) override { out = Units; }
     double Value = 0.25;
+    YString Label;
+    YString Units;
 };
 
 // Records MIDI, the channel pointers of each block and what it generates.
@@ -385,6 +389,34 @@ TEST_F(VSTAdapterTest, PinPropertiesFollowTheBusWidth) {
         EXPECT_EQ(Effect()->dispatcher(Effect(), effGetOutputProperties, c.PerBus, 0, &pin, 0), 0);
         EXPECT_EQ(Effect()->dispatcher(Effect(), effGetInputProperties, -1, 0, &pin, 0), 0);
     }
+}
+
+TEST_F(VSTAdapterTest, TextsAreCutAndConvertedToEightBits) {
+    Make();
+    char text[128];
+    auto name = [&] {
+        std::memset(text, 'x', sizeof text);
+        Effect()->dispatcher(Effect(), effGetParamName, 0, 0, text, 0);
+        return std::string(text);
+    };
+    auto label = [&] {
+        std::memset(text, 'x', sizeof text);
+        Effect()->dispatcher(Effect(), effGetParamLabel, 0, 0, text, 0);
+        return std::string(text);
+    };
+    m_plugin->Parameter->Label = YString("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123"); // 30 characters
+    EXPECT_EQ(name(), "ABCDEFGHIJKLMNOPQRSTUVWX");
+    m_plugin->Parameter->Label = YString("Rate");
+    EXPECT_EQ(name(), "Rate");
+    // Latin-1 characters keep their byte; anything beyond becomes '?'.
+    m_plugin->Parameter->Units = YString::FromUTF16(u"\u00b5s \u00b0 \u20ac");
+    EXPECT_EQ(label(), "\xb5s \xb0 ?");
+    m_plugin->Parameter->Units = YString::FromUTF16(std::u16string(100, u'm'));
+    EXPECT_EQ(label().size(), static_cast<size_t>(YAudioPluginVSTAdapter::kMaxParameterTextChars));
+    // A parameter that does not exist has empty texts.
+    std::memset(text, 'x', sizeof text);
+    Effect()->dispatcher(Effect(), effGetParamDisplay, 5, 0, text, 0);
+    EXPECT_EQ(text[0], 0);
 }
 
 // Another thread queues MIDI while blocks run: every event arrives once, in order.
