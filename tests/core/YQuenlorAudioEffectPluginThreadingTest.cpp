@@ -68,7 +68,7 @@ TEST(YQuenlorAudioEffectPluginThreading, AudioKeepsRunningWhileHostsChangeParame
     std::thread parameters([&] {
         const int32_t count = plugin->GetParameterCount();
         uint32_t x = 7;
-        for (int i = 0; i < 4000; ++i) {
+        for (int i = 0; i < 3000; ++i) {
             x = x * 1664525u + 1013904223u;
             const int32_t index = static_cast<int32_t>((x >> 8) % static_cast<uint32_t>(count));
             plugin->SetParameter(index, static_cast<double>(x >> 16 & 0xFFFF) / 65535.0);
@@ -80,7 +80,7 @@ TEST(YQuenlorAudioEffectPluginThreading, AudioKeepsRunningWhileHostsChangeParame
     });
 
     std::vector<uint8_t> saved;
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 1500; ++i) {
         switch (i % 6) {
         case 0:
             plugin->SaveState(saved);
