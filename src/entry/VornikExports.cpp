@@ -39,6 +39,12 @@ Y_EXPORT bool InitDll() { return DoNothing(); }
 
 Y_EXPORT bool ExitDll() { return DoNothing(); }
 
+#if !defined(_WIN32)
+Y_EXPORT bool ModuleEntry(void*) { return DoNothing(); }
+
+Y_EXPORT bool ModuleExit() { return DoNothing(); }
+#endif
+
 Y_EXPORT void* YLibraryDLLInitialize(const YLibraryInitializeParameters* parameters) {
     return YGuard("YLibraryDLLInitialize", static_cast<void*>(nullptr), [&]() -> void* {
         if (parameters == nullptr) return nullptr;

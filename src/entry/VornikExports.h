@@ -23,6 +23,13 @@ Y_EXPORT void* GetPluginFactory();
 // Take nothing, do nothing, answer true.
 Y_EXPORT bool InitDll();
 Y_EXPORT bool ExitDll();
+#if !defined(_WIN32)
+// VST 3 hosts on Linux refuse a module without these two: called once after loading (with the
+// library handle) and once before unloading. Start-up happens with the first plug-in, so both
+// only answer true.
+Y_EXPORT bool ModuleEntry(void* libraryHandle);
+Y_EXPORT bool ModuleExit();
+#endif
 // Adopts this library: takes over the caller's hooks and lock, returns the module instance
 // (created and initialised when there was none), or null on failure.
 Y_EXPORT void* YLibraryDLLInitialize(const YLibraryInitializeParameters* parameters);

@@ -2,6 +2,10 @@
 # -DBINARY=file -DCOMMAND="tool;args" -DFORMAT=elf|pe
 set(expected ExitDll GetPluginFactory InitDll VSTPluginMain VornikAudioEffectPluginInterface
              YLibraryDLLInitialize main)
+if(NOT FORMAT STREQUAL "pe")
+  # The module entry and exit that VST 3 hosts on Linux require.
+  list(APPEND expected ModuleEntry ModuleExit)
+endif()
 execute_process(COMMAND ${COMMAND} ${BINARY} OUTPUT_VARIABLE listing RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "could not list the exports of ${BINARY}")

@@ -98,6 +98,21 @@ protected:
     Vst3::IPluginFactory* factory = nullptr;
 };
 
+#if !defined(_WIN32)
+TEST_F(Vst3HostTest, LinuxHostsFindTheModuleEntryAndExit) {
+    auto entry = reinterpret_cast<bool (*)(void*)>(VstTestHost::Export("ModuleEntry"));
+    auto exit = reinterpret_cast<bool (*)()>(VstTestHost::Export("ModuleExit"));
+    ASSERT_NE(entry, nullptr);
+    ASSERT_NE(exit, nullptr);
+    EXPECT_TRUE(entry(nullptr));
+    {
+        Vst3Instance plugin(*factory);
+        EXPECT_TRUE(plugin.Ok()) << "instances are created after the entry";
+    }
+    EXPECT_TRUE(exit());
+}
+#endif
+
 TEST_F(Vst3HostTest, TheFactoryIsSharedAndDescribesOneEffect) {
     Vst3::IPluginFactory* again = Factory();
     EXPECT_EQ(again, factory);

@@ -126,6 +126,8 @@ TEST_F(Vst3VtableTest, ControllerSlots) {
     ComponentHandler handler;
     EXPECT_EQ((CallSlot<Vst3::tresult, Vst3::IComponentHandler*>(controller, 16, &handler)), Vst3::kResultOk);
     EXPECT_EQ(handler.references, 2);
+    EXPECT_EQ((CallSlot<Vst3::tresult, Vst3::IComponentHandler*>(controller, 16, nullptr)), Vst3::kResultOk);
+    EXPECT_EQ(handler.references, 1); // the local handler is not kept beyond this test
     auto* view = CallSlot<Vst3::IPlugView*, const char*>(controller, 17, "editor"); // createView
     ASSERT_NE(view, nullptr);
     EXPECT_EQ((CallSlot<Vst3::tresult, const char*>(view, 3, "HWND")), Vst3::kResultTrue);
