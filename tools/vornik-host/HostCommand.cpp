@@ -3,12 +3,14 @@
 #include "DemoSignal.h"
 #include "ParameterText.h"
 #include "Renderer.h"
-#include "VstPluginHost.h"
+#include "PluginHost.h"
 
+#include "foundation/YString.h"
 #include "platform/YPlatformFile.h"
 
 #include <cstdio>
 #include <iomanip>
+#include <memory>
 #include <sstream>
 
 namespace {
@@ -43,7 +45,7 @@ std::string Padded(const std::string& text, std::size_t columns) {
     return text + std::string(columns - std::min(columns, Columns(text)), ' ');
 }
 
-void ListParameters(VstPluginHost& host, std::ostream& out) {
+void ListParameters(PluginHost& host, std::ostream& out) {
     struct Row {
         std::string index, name, label, value, display;
     };
@@ -77,7 +79,7 @@ void Run(const HostOptions& options, std::ostream& out) {
     const bool talk = !options.quiet;
 
     AudioBuffer input;
-    VstPluginHost::Settings settings;
+    PluginHost::Settings settings;
     settings.blockSize = options.blockSize;
     settings.tempo = options.tempo;
     if (!options.input.empty()) {
@@ -90,11 +92,13 @@ void Run(const HostOptions& options, std::ostream& out) {
         settings.sampleRate = options.sampleRate.value_or(48000.0);
     }
 
-    VstPluginHost host;
+    const std::unique_ptr<PluginHost> plugin = MakePluginHost(options.api);
+    PluginHost& host = *plugin;
     host.Load(options.plugin, settings);
     if (talk)
         out << "Plug-in: " << host.EffectName() << " by " << host.VendorString() << ", " << host.InputCount()
-            << " inputs, " << host.OutputCount() << " outputs, " << host.ParameterCount() << " parameters\n"
+            << " inputs, " << host.OutputCount() << " outputs, " << host.ParameterCount() << " parameters ("
+            << (options.api == PluginFormat::Vst3 ? "VST 3" : "VST 2.4") << ")\n"
             << "Host: " << settings.sampleRate << " Hz, blocks of " << settings.blockSize << ", " << settings.tempo
             << " BPM\n";
 

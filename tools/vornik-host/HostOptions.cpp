@@ -34,15 +34,19 @@ namespace HostOptionsParser {
 std::string Usage() {
     return R"(Usage: vornik-host [OPTIONS] PLUGIN
 
-Loads a VST 2.4 plug-in binary (.so) the way a DAW does and works with one instance of it:
-lists and sets its parameters, renders audio through it, saves and loads its state.
+Loads a VST 2.4 plug-in binary (.so) or a VST 3 plug-in (a .vst3 bundle or the binary in
+it) the way a DAW does and works with one instance of it: lists and sets its parameters,
+renders audio through it, saves and loads its state.
+
+Plug-in:
+      --api vst2|vst3        the interface the plug-in is hosted through (default vst2)
 
 Parameters (applied in the order given, after --load-state):
   -l, --list                 list the parameters: index, name, unit label, normalised
                              value and display text (after the changes below)
       --set NAME=TEXT        set a parameter from the text it shows, e.g. Feedback=50 or
                              Mode=Tape. NAME is a name, a unique start of one, or an index.
-                             The plug-in parses the text when it can (effString2Parameter);
+                             The plug-in parses the text when it can;
                              otherwise the host finds the value whose display shows TEXT: a
                              word must equal the display, a number must equal its first
                              number ("2 kHz" is 2000, times are in the unit shown, e.g. ms)
@@ -63,14 +67,15 @@ Rendering:
       --tempo BPM            tempo of the host's playing transport (default 120)
 
 State:
-      --load-state FILE      load the plug-in's state (a chunk saved before) first
+      --load-state FILE      load the plug-in's state (saved before, through either
+                             interface) first
       --save-state FILE      save the plug-in's state at the end
 
 Other:
   -q, --quiet                print nothing but errors
   -h, --help                 show this text
 
-A render prints the file, its duration, the plug-in's latency (initialDelay) and the
+A render prints the file, its duration, the plug-in's latency and the
 real-time factor: seconds of audio rendered per second spent processing.
 Exit codes: 0 success, 1 failure, 2 wrong command line.
 )";
@@ -113,6 +118,12 @@ HostOptions Parse(const std::vector<std::string>& arguments) {
         else if (option == "--tempo") options.tempo = Number(option, value(), 1.0, 999.0);
         else if (option == "--load-state") options.loadState = value();
         else if (option == "--save-state") options.saveState = value();
+        else if (option == "--api") {
+            const std::string text = value();
+            if (text == "vst2") options.api = PluginFormat::Vst2;
+            else if (text == "vst3") options.api = PluginFormat::Vst3;
+            else throw UsageError("--api expects vst2 or vst3, not \"" + text + "\"");
+        }
         else if (option == "--format") {
             SampleFormat format;
             const std::string text = value();

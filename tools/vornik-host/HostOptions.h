@@ -2,7 +2,7 @@
 #pragma once
 
 #include "AudioFile.h"
-#include "VstPluginHost.h"
+#include "PluginHost.h"
 
 #include <optional>
 #include <string>
@@ -38,6 +38,7 @@ struct HostOptions {
     int32_t demoChannels = 2;
     double tailSeconds = 0.0;
     std::optional<SampleFormat> format;
+    PluginFormat api = PluginFormat::Vst2; // the entry the plug-in is created through
 };
 
 namespace HostOptionsParser {

@@ -1,6 +1,6 @@
 #include "ParameterText.h"
 
-#include "VstPluginHost.h"
+#include "PluginHost.h"
 
 #include <cctype>
 #include <cmath>
@@ -37,7 +37,7 @@ struct Sample {
     std::optional<double> quantity;
 };
 
-Sample Probe(VstPluginHost& host, int32_t index, float value) {
+Sample Probe(PluginHost& host, int32_t index, float value) {
     host.SetParameter(index, value);
     Sample sample{value, host.ParameterDisplay(index), std::nullopt};
     sample.quantity = ParameterText::Quantity(sample.display);
@@ -46,7 +46,7 @@ Sample Probe(VstPluginHost& host, int32_t index, float value) {
 
 // The middle of the contiguous values around `inside` whose display equals `display`
 // (normalised). The scan brackets the run's ends; bisection finds them between its steps.
-float MiddleOfRun(VstPluginHost& host, int32_t index, const std::vector<Sample>& scan, const std::string& display,
+float MiddleOfRun(PluginHost& host, int32_t index, const std::vector<Sample>& scan, const std::string& display,
                   float inside) {
     const auto shows = [&](const std::string& text) { return Canonical(text) == display; };
     const int last = static_cast<int>(scan.size()) - 1;
@@ -90,7 +90,7 @@ std::string RangeText(const std::vector<Sample>& scan) {
 
 namespace ParameterText {
 
-int32_t Find(VstPluginHost& host, const std::string& nameOrIndex) {
+int32_t Find(PluginHost& host, const std::string& nameOrIndex) {
     const int32_t count = host.ParameterCount();
     if (!nameOrIndex.empty() && std::isdigit(static_cast<unsigned char>(nameOrIndex[0]))) {
         char* end = nullptr;
@@ -135,7 +135,7 @@ std::optional<double> Quantity(const std::string& text) {
     return number;
 }
 
-float Set(VstPluginHost& host, int32_t index, const std::string& text) {
+float Set(PluginHost& host, int32_t index, const std::string& text) {
     if (host.ParseParameterText(index, text)) return host.GetParameter(index);
 
     const float original = host.GetParameter(index);

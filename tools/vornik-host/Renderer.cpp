@@ -1,6 +1,6 @@
 #include "Renderer.h"
 
-#include "VstPluginHost.h"
+#include "PluginHost.h"
 
 #include <algorithm>
 #include <chrono>
@@ -8,7 +8,7 @@
 
 namespace Renderer {
 
-RenderResult Render(VstPluginHost& host, const AudioBuffer& input, double tailSeconds) {
+RenderResult Render(PluginHost& host, const AudioBuffer& input, double tailSeconds) {
     const int32_t fileChannels = input.ChannelCount();
     if (fileChannels < 1 || fileChannels > 2)
         throw HostError("Only mono and stereo audio can be rendered, not " + std::to_string(fileChannels) + " channels");

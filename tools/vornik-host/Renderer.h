@@ -3,7 +3,7 @@
 
 #include "AudioFile.h"
 
-class VstPluginHost;
+class PluginHost;
 
 struct RenderResult {
     AudioBuffer output;
@@ -16,5 +16,5 @@ namespace Renderer {
 // Renders input (followed by tailSeconds of silence) through host in blocks of the host's
 // block size. Mono input feeds both main inputs; the output has the input's channel count,
 // taken from the plug-in's first outputs. Further inputs (a side chain) get silence.
-RenderResult Render(VstPluginHost& host, const AudioBuffer& input, double tailSeconds);
+RenderResult Render(PluginHost& host, const AudioBuffer& input, double tailSeconds);
 } // namespace Renderer

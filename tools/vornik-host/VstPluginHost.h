@@ -4,6 +4,7 @@
 // processReplacing while a transport at a settable tempo plays.
 #pragma once
 
+#include "PluginHost.h"
 #include "entry/vst2/Vst2Abi.h"
 #include "platform/YPlatformLibrary.h"
 
@@ -12,19 +13,8 @@
 #include <string>
 #include <vector>
 
-// A failure of the host or the plug-in, with a text for the user.
-class HostError : public std::runtime_error {
+class VstPluginHost : public PluginHost {
 public:
-    using std::runtime_error::runtime_error;
-};
-
-class VstPluginHost {
-public:
-    struct Settings {
-        double sampleRate = 48000.0;
-        int32_t blockSize = 512;
-        double tempo = 120.0; // beats per minute of the host transport
-    };
 
     // What the plug-in told the host through its callback.
     struct CallbackLog {
@@ -37,52 +27,52 @@ public:
     };
 
     VstPluginHost() = default;
-    ~VstPluginHost();
+    ~VstPluginHost() override;
     VstPluginHost(const VstPluginHost&) = delete;
     VstPluginHost& operator=(const VstPluginHost&) = delete;
 
     // Loads the binary at path, finds VSTPluginMain (or main) and creates the effect.
-    void Load(const std::string& path, const Settings& settings);
+    void Load(const std::string& path, const Settings& settings) override;
     // Creates the effect through an entry function already at hand.
     void Create(Vst2::PluginEntryProc entry, const Settings& settings);
     // Switches processing on (mains on, start process) and off again.
-    void Start();
-    void Stop();
+    void Start() override;
+    void Stop() override;
     // Closes the effect and unloads the binary; the destructor does the same.
-    void Close() noexcept;
+    void Close() noexcept override;
 
-    const Settings& GetSettings() const { return m_settings; }
+    const Settings& GetSettings() const override { return m_settings; }
     // Texts from the plug-in are 8-bit: UTF-8 when they are valid UTF-8, else Latin-1.
     // Every text this class hands out is UTF-8.
     static std::string TextFromPlugin(const std::string& text);
 
     // The effect's record as it stands; these throw before Load() or Create().
-    int32_t InputCount() const { return Effect().numInputs; }
-    int32_t OutputCount() const { return Effect().numOutputs; }
-    int32_t Latency() const { return Effect().initialDelay; } // samples, as last reported
+    int32_t InputCount() const override { return Effect().numInputs; }
+    int32_t OutputCount() const override { return Effect().numOutputs; }
+    int32_t Latency() const override { return Effect().initialDelay; } // samples, as last reported
     int32_t UniqueID() const { return Effect().uniqueID; }
     bool HasChunks() const { return (Effect().flags & Vst2::effFlagsProgramChunks) != 0; }
-    std::string EffectName();
-    std::string VendorString();
+    std::string EffectName() override;
+    std::string VendorString() override;
     const CallbackLog& Log() const { return m_log; }
 
-    int32_t ParameterCount() const { return Effect().numParams; }
-    std::string ParameterName(int32_t index);
-    std::string ParameterLabel(int32_t index);
-    std::string ParameterDisplay(int32_t index);
-    float GetParameter(int32_t index);
-    void SetParameter(int32_t index, float value);
+    int32_t ParameterCount() const override { return Effect().numParams; }
+    std::string ParameterName(int32_t index) override;
+    std::string ParameterLabel(int32_t index) override;
+    std::string ParameterDisplay(int32_t index) override;
+    float GetParameter(int32_t index) override;
+    void SetParameter(int32_t index, float value) override;
     // Lets the plug-in parse text into the parameter (effString2Parameter); false when it
     // does not take text.
-    bool ParseParameterText(int32_t index, const std::string& text);
+    bool ParseParameterText(int32_t index, const std::string& text) override;
 
     // The plug-in's state as bytes (effGetChunk), and back (effSetChunk).
-    std::vector<uint8_t> SaveState();
-    void LoadState(const std::vector<uint8_t>& bytes);
+    std::vector<uint8_t> SaveState() override;
+    void LoadState(const std::vector<uint8_t>& bytes) override;
 
     // Runs one block through processReplacing, frames at most the block size; the arrays
     // hold InputCount() and OutputCount() channels. Advances the transport.
-    void Process(float** inputs, float** outputs, int32_t frames);
+    void Process(float** inputs, float** outputs, int32_t frames) override;
 
 private:
     static intptr_t Callback(Vst2::AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
