@@ -133,6 +133,7 @@ void PluginParameter::DefineBool(const YString& id, const YString& name, bool de
 void PluginParameter::DefineGroup(const YString& id, const YString& name, uint8_t* state) {
     DefineCommon(*this, kParameterGroup, id, name);
     Group.State = state;
+    Group.Default = state != nullptr && *state != 0 ? 1 : 0;
 }
 
 void PluginParameter::DefineSpecial(const YString& id, const YString& name, YParameterSpecialObject* object) {
@@ -208,6 +209,8 @@ double PluginParameter::GetDefaultNormalized() const noexcept {
     case kParameterBool:
         // The record's own default, so that a host's reset restores it.
         return Bool.Default != 0 ? 1.0 : 0.0;
+    case kParameterGroup:
+        return Group.Default != 0 ? 1.0 : 0.0;
     default:
         return 0.5;
     }

@@ -98,6 +98,7 @@ struct PluginParameter {
     } Bool;
     struct GroupData {
         uint8_t* State = nullptr; // the switch lives outside the record
+        uint8_t Default = 0;      // the switch's state when the record was defined
     } Group;
     struct SpecialData {
         YParameterSpecialObject* Object = nullptr;

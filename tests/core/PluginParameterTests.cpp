@@ -158,7 +158,7 @@ TEST(PluginParameterNormalisation, BooleanAndGroupSwitch) {
     g.SetNormalized(0.9);
     EXPECT_EQ(state, 1);
     EXPECT_EQ(Text(g), "On");
-    EXPECT_EQ(g.GetDefaultNormalized(), 0.5);
+    EXPECT_EQ(g.GetDefaultNormalized(), 0.0); // the state it was defined with, not the middle
 
     PluginParameter detached;
     detached.DefineGroup("g", "G", nullptr);

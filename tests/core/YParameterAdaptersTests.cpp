@@ -378,7 +378,13 @@ TEST_F(AdapterTest, GroupSwitchDrivesItsExternalByte) {
     YString text;
     a->GetParameterValueName(text, 0);
     EXPECT_EQ(Str(text), "On");
-    EXPECT_EQ(a->GetParameterDefaultValue(0), 0.5);
+    // A host's reset to the default must leave the panel as it was defined (off), which the
+    // middle value 0.5 would not: it reads as on.
+    EXPECT_EQ(a->GetParameterDefaultValue(0), 0.0);
+    uint8_t enabledAtStart = 1;
+    PluginParameter q;
+    q.DefineGroup("sync", "Synchronization", &enabledAtStart);
+    EXPECT_EQ(Make(q)->GetParameterDefaultValue(0), 1.0);
     a->GetParameterValueNameFrom01(text, 0, 0.0);
     EXPECT_EQ(Str(text), "Off");
     EXPECT_EQ(enabled, 1); // asking for a text does not switch the panel
