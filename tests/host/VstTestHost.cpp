@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 namespace VstTestHost {
 
@@ -42,6 +43,10 @@ HostState& Host() { return g_host; }
 void ResetHost() { g_host = HostState{}; }
 
 intptr_t HostCallback(Vst2::AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
+    // Plug-ins call back from any thread (the threading tests drive several at once); the
+    // record is shared, and the automation hook may call back into us.
+    static std::recursive_mutex lock;
+    const std::lock_guard<std::recursive_mutex> guard(lock);
     switch (opcode) {
     case Vst2::audioMasterVersion:
         return g_host.Version;

@@ -334,9 +334,13 @@ int32_t YAudioPluginVSTAdapter::getChunk(void** data, bool) {
         std::vector<uint8_t> bytes;
         if (!m_plugin->SaveState(bytes) || bytes.empty() || bytes.size() > static_cast<size_t>(INT32_MAX))
             return 0;
-        m_chunk.swap(bytes);
-        *data = m_chunk.data();
-        return static_cast<int32_t>(m_chunk.size());
+        const std::thread::id self = std::this_thread::get_id();
+        YScopedLock lock(m_chunkLock);
+        auto own = std::find_if(m_chunks.begin(), m_chunks.end(), [&](const auto& entry) { return entry.first == self; });
+        if (own == m_chunks.end()) own = m_chunks.emplace(m_chunks.end(), self, std::vector<uint8_t>());
+        own->second.swap(bytes);
+        *data = own->second.data();
+        return static_cast<int32_t>(own->second.size());
     });
 }
 

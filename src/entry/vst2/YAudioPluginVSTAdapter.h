@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace Vst2 {
@@ -121,7 +122,10 @@ private:
     YVSTIdentity m_identity;
     int32_t m_hostVersion = 1;
 
-    std::vector<uint8_t> m_chunk;
+    // The host reads the chunk after getChunk returns, while another of its threads may ask
+    // again: each asking thread gets its own buffer, kept until that thread asks again.
+    YLock m_chunkLock;
+    std::vector<std::pair<std::thread::id, std::vector<uint8_t>>> m_chunks;
 
     YLock m_midiOutLock;
     std::array<VstMidiEvent, kMaxQueuedMIDIEvents> m_midiOut{};
