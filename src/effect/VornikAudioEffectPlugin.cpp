@@ -118,23 +118,23 @@ inline float CubicAt(const float* d, int32_t S, int32_t i, float t) noexcept {
            x0;
 }
 
+typedef float Floats2 __attribute__((vector_size(8)));
+
 // CubicAt on two rings at once, the same operations on each.
-inline void CubicTwins(const float* d0, const float* d1, int32_t S, int32_t i, float t, float& y0,
-                       float& y1) noexcept {
-    typedef float Floats2 __attribute__((vector_size(8)));
-    if (!(i >= 1 && i + 2 < S)) {
-        y0 = CubicAt(d0, S, i, t);
-        y1 = CubicAt(d1, S, i, t);
-        return;
-    }
+inline Floats2 CubicPair(const float* d0, const float* d1, int32_t S, int32_t i, float t) noexcept {
+    if (!(i >= 1 && i + 2 < S)) return Floats2{CubicAt(d0, S, i, t), CubicAt(d1, S, i, t)};
     const Floats2 xm1 = {d0[i - 1], d1[i - 1]}, x0 = {d0[i], d1[i]};
     const Floats2 x1 = {d0[i + 1], d1[i + 1]}, x2 = {d0[i + 2], d1[i + 2]};
     const Floats2 tt = {t, t};
-    const Floats2 y =
-        ((((x0 - x1) * 3.0f - xm1 + x2) * 0.5f * tt + (2.0f * x1 + xm1 - (5.0f * x0 + x2) * 0.5f)) * tt +
-         (x1 - xm1) * 0.5f) *
-            tt +
-        x0;
+    return ((((x0 - x1) * 3.0f - xm1 + x2) * 0.5f * tt + (2.0f * x1 + xm1 - (5.0f * x0 + x2) * 0.5f)) * tt +
+            (x1 - xm1) * 0.5f) *
+               tt +
+           x0;
+}
+
+inline void CubicTwins(const float* d0, const float* d1, int32_t S, int32_t i, float t, float& y0,
+                       float& y1) noexcept {
+    const Floats2 y = CubicPair(d0, d1, S, i, t);
     y0 = y[0];
     y1 = y[1];
 }
@@ -329,24 +329,52 @@ inline double LfoLookup(const float* table, double s) noexcept {
     return (1.0f - f) * table[k] + f * table[k + 1];
 }
 
-// values[i] = the lookup at (origin + (first + i)·increment)·scale. The positions are monotonic
-// in i, so when both ends lie in 0 … 2^31 all do, and the loop needs no range checks.
+// values[i] = the lookup at (origin + (first + i)·increment)·scale, limited with kLimit. The
+// positions are monotonic in i, so when both ends lie in 0 … 2^31 all do, and the loop needs no
+// range checks; inside that range it computes what LfoLookup does.
+template <bool kLimit>
 void FillModulation(double* values, const float* table, double origin, double increment, double scale,
                     int32_t first, int32_t n) noexcept {
     constexpr int32_t N = YSignalGenerator::kTableLength;
     const double s0 = (origin + static_cast<double>(first) * increment) * scale;
     const double s1 = (origin + static_cast<double>(first + n - 1) * increment) * scale;
     if (s0 >= 0.0 && s1 >= 0.0 && s0 < 2147483647.0 && s1 < 2147483647.0) {
-        for (int32_t i = 0; i < n; ++i) {
+        // Two positions at a time, each through the scalar steps.
+        typedef double Doubles2 __attribute__((vector_size(16)));
+        typedef float Singles2 __attribute__((vector_size(8)));
+        typedef int32_t Ints2 __attribute__((vector_size(8)));
+        const Doubles2 o = {origin, origin}, d = {increment, increment}, sc = {scale, scale};
+        int32_t i = 0;
+        for (; i + 1 < n; i += 2) {
+            const Doubles2 index = {static_cast<double>(first + i), static_cast<double>(first + i + 1)};
+            const Doubles2 s = (o + index * d) * sc;
+            const Ints2 k = __builtin_convertvector(s, Ints2);
+            const Singles2 f = __builtin_convertvector(s - __builtin_convertvector(k, Doubles2), Singles2);
+            const Ints2 j = k & (N - 1);
+            const Singles2 a = {table[j[0]], table[j[1]]}, b = {table[j[0] + 1], table[j[1] + 1]};
+            Doubles2 v = __builtin_convertvector((1.0f - f) * a + f * b, Doubles2);
+            if constexpr (kLimit) {
+                // LimitModulation: below −1 or NaN gives −1, above 1 gives 1.
+                const Doubles2 low = {-1.0, -1.0}, high = {1.0, 1.0};
+                v = v >= low ? v : low;
+                v = v > high ? high : v;
+            }
+            values[i] = v[0];
+            values[i + 1] = v[1];
+        }
+        for (; i < n; ++i) {
             const double s = (origin + static_cast<double>(first + i) * increment) * scale;
             const auto k = static_cast<int32_t>(s);
             const auto f = static_cast<float>(s - static_cast<double>(k));
             const int32_t j = k & (N - 1);
-            values[i] = (1.0f - f) * table[j] + f * table[j + 1];
+            const double v = (1.0f - f) * table[j] + f * table[j + 1];
+            values[i] = kLimit ? LimitModulation(v) : v;
         }
     } else {
-        for (int32_t i = 0; i < n; ++i)
-            values[i] = LfoLookup(table, (origin + static_cast<double>(first + i) * increment) * scale);
+        for (int32_t i = 0; i < n; ++i) {
+            const double v = LfoLookup(table, (origin + static_cast<double>(first + i) * increment) * scale);
+            values[i] = kLimit ? LimitModulation(v) : v;
+        }
     }
 }
 
@@ -559,8 +587,12 @@ void PlanJet(double origin, int32_t first, int32_t count, double jet, double jet
     }
 }
 
-template <int N, bool kSinc, bool kJet, bool kDryDelay, bool kRamping, bool kGliding>
+// With kFilter (two lanes, no saturation) the pass also runs the wet input, the same operations
+// as WetPassPairT: the filter recursions are a chain of latencies that the line's independent
+// work fills, where a pass of their own leaves the core waiting.
+template <int N, bool kSinc, bool kJet, bool kDryDelay, bool kRamping, bool kGliding, bool kFilter>
 void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progress& progress) noexcept {
+    static_assert(!kFilter || N == 2);
     Ring line[N], dry[N];
     for (int l = 0; l < N; ++l) {
         line[l] = lanes[l].Line;
@@ -579,7 +611,8 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
     if constexpr (!kGliding) {
         for (int l = 0; l < N; ++l) {
             if (l > 0 && line[l].Length == line[0].Length &&
-                std::memcmp(lanes[l].Modulation, lanes[0].Modulation, sizeof(double) * count) == 0) {
+                (lanes[l].Modulation == lanes[0].Modulation ||
+                 std::memcmp(lanes[l].Modulation, lanes[0].Modulation, sizeof(double) * count) == 0)) {
                 source[l] = 0;
                 continue;
             }
@@ -602,6 +635,16 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
     bool twins = false;
     if constexpr (N == 2 && !kSinc && !kGliding)
         twins = source[1] == 0 && line[0].Length == line[1].Length && line[0].Position == line[1].Position;
+    [[maybe_unused]] Ring pre0, pre1;
+    [[maybe_unused]] Pair lz1, lz2, hz1, hz2;
+    if constexpr (kFilter) {
+        pre0 = lanes[0].PreDelay;
+        pre1 = lanes[N - 1].PreDelay;
+        lz1 = Pair{lanes[0].LowPass.Z1, lanes[N - 1].LowPass.Z1};
+        lz2 = Pair{lanes[0].LowPass.Z2, lanes[N - 1].LowPass.Z2};
+        hz1 = Pair{lanes[0].HighPass.Z1, lanes[N - 1].HighPass.Z1};
+        hz2 = Pair{lanes[0].HighPass.Z2, lanes[N - 1].HighPass.Z2};
+    }
     const auto locate = [&](int l, int32_t i, double& t) -> int32_t {
         if constexpr (kGliding) {
             return LineIndex(line[l], sh, (lanes[l].Modulation[i] - 1.0) * range, t);
@@ -615,6 +658,18 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
     };
 
     for (int32_t i = 0; i < count; ++i) {
+        [[maybe_unused]] float wetInput[N];
+        if constexpr (kFilter) {
+            // Both inputs are read before either output of this sample is written, as the
+            // separate pass would.
+            const float p0 = pre0.PushPop(lanes[0].Input[i]);
+            const float p1 = pre1.PushPop(lanes[N - 1].Input[i]);
+            Pair v = {static_cast<double>(p0 + kInputGuard), static_cast<double>(p1 + kInputGuard)};
+            v = FilterPair(*sh.LowPass, v, lz1, lz2);
+            v = FilterPair(*sh.HighPass, v, hz1, hz2);
+            wetInput[0] = static_cast<float>(v[0]);
+            wetInput[N - 1] = static_cast<float>(v[1]);
+        }
         float tap[N];
         if constexpr (kSinc) {
             // Lanes whose LFOs agree (no phase difference) share the weights.
@@ -650,33 +705,58 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
             }
         }
         const double wet = kRamping ? WetGain(depth) : wetFixed;
-        [[maybe_unused]] double firstGain = 1.0;
         const double dryGain = kRamping ? DryGain(depth) : dryFixed;
-        for (int l = 0; l < N; ++l) {
-            double gain = 1.0;
-            if constexpr (kJet) {
+        [[maybe_unused]] double gains[N];
+        if constexpr (kJet) {
+            for (int l = 0; l < N; ++l) {
                 // Channels at the same LFO phase get the same tremolo.
                 if (l > 0 && lanes[l].JetOrigin == lanes[0].JetOrigin) {
-                    gain = firstGain;
+                    gains[l] = gains[0];
                 } else if (jetPlanned) {
-                    gain = jetGains[l][i];
+                    gains[l] = jetGains[l][i];
                 } else {
                     const double u = LfoLookup(
                         sh.LfoTable,
                         (lanes[l].JetOrigin + (first + i + 1) * sh.Increment + jetPhase) * sh.LfoScale);
                     double q = (u + 1.0) * 0.5;
                     if (jet >= 0.0) q -= 1.0;
-                    gain = 1.0 + q * jet;
+                    gains[l] = 1.0 + q * jet;
                 }
-                if (l == 0) firstGain = gain;
             }
-            const float x = lanes[l].Input[i];
-            float* slot = line[l].Data + line[l].Position;
-            *slot = static_cast<float>(tap[l] * feedback) + lanes[l].Wet[i];
-            if (++line[l].Position >= line[l].Length) line[l].Position = 0;
-            float d = x;
-            if constexpr (kDryDelay) d = dry[l].PushPop(x);
-            lanes[l].Output[i] = static_cast<float>(gain * wet * tap[l] + d * dryGain);
+        }
+        if constexpr (N == 2) {
+            // Both lanes in the two halves of one register, each through the same operations as
+            // the loop below; the caller keeps lanes whose input is the other's output apart.
+            const float x0 = lanes[0].Input[i], x1 = lanes[1].Input[i];
+            const Pair taps = {static_cast<double>(tap[0]), static_cast<double>(tap[1])};
+            const Floats2 wetIn =
+                kFilter ? Floats2{wetInput[0], wetInput[1]} : Floats2{lanes[0].Wet[i], lanes[1].Wet[i]};
+            const Floats2 written = __builtin_convertvector(taps * Both(feedback), Floats2) + wetIn;
+            line[0].Data[line[0].Position] = written[0];
+            line[1].Data[line[1].Position] = written[1];
+            if (++line[0].Position >= line[0].Length) line[0].Position = 0;
+            if (++line[1].Position >= line[1].Length) line[1].Position = 0;
+            Pair d = {static_cast<double>(x0), static_cast<double>(x1)};
+            if constexpr (kDryDelay)
+                d = Pair{static_cast<double>(dry[0].PushPop(x0)), static_cast<double>(dry[1].PushPop(x1))};
+            // Without Jet the gain is 1, and 1·wet is wet exactly.
+            Pair wetTerm = Both(wet);
+            if constexpr (kJet) wetTerm = Pair{gains[0], gains[1]} * wetTerm;
+            const Floats2 out = __builtin_convertvector(wetTerm * taps + d * Both(dryGain), Floats2);
+            lanes[0].Output[i] = out[0];
+            lanes[1].Output[i] = out[1];
+        } else {
+            for (int l = 0; l < N; ++l) {
+                double gain = 1.0;
+                if constexpr (kJet) gain = gains[l];
+                const float x = lanes[l].Input[i];
+                float* slot = line[l].Data + line[l].Position;
+                *slot = static_cast<float>(tap[l] * feedback) + (kFilter ? wetInput[l] : lanes[l].Wet[i]);
+                if (++line[l].Position >= line[l].Length) line[l].Position = 0;
+                float d = x;
+                if constexpr (kDryDelay) d = dry[l].PushPop(x);
+                lanes[l].Output[i] = static_cast<float>(gain * wet * tap[l] + d * dryGain);
+            }
         }
         if constexpr (kRamping) {
             depth += sh.DepthStep;
@@ -691,7 +771,144 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
         lanes[l].Line = line[l];
         lanes[l].Dry = dry[l];
     }
+    if constexpr (kFilter) {
+        lanes[0].PreDelay = pre0;
+        lanes[N - 1].PreDelay = pre1;
+        lanes[0].LowPass = {lz1[0], lz2[0]};
+        lanes[N - 1].LowPass = {lz1[1], lz2[1]};
+        lanes[0].HighPass = {hz1[0], hz2[0]};
+        lanes[N - 1].HighPass = {hz1[1], hz2[1]};
+    }
     progress = {depth, feedback, jet, jetPhase, range, rangeStep};
+}
+
+// Two lanes in lockstep: lines, pre-delays and dry lines of equal lengths at equal positions,
+// and one LFO (no phase difference, the usual stereo case). One position per kind of line and
+// one read plan serve both, and every step runs on the pair in one register: the same numbers
+// as LinePass with the wet input fused, for cubic reads without saturation or range glide.
+template <bool kJet, bool kDryDelay, bool kRamping>
+void TwinPass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progress& progress) noexcept {
+    const float* in0 = lanes[0].Input;
+    const float* in1 = lanes[1].Input;
+    float* out0 = lanes[0].Output;
+    float* out1 = lanes[1].Output;
+    float* pre0 = lanes[0].PreDelay.Data;
+    float* pre1 = lanes[1].PreDelay.Data;
+    const int32_t preLength = lanes[0].PreDelay.Length;
+    int32_t prePosition = lanes[0].PreDelay.Position;
+    float* line0 = lanes[0].Line.Data;
+    float* line1 = lanes[1].Line.Data;
+    const int32_t lineLength = lanes[0].Line.Length;
+    int32_t linePosition = lanes[0].Line.Position;
+    [[maybe_unused]] float* dry0 = lanes[0].Dry.Data;
+    [[maybe_unused]] float* dry1 = lanes[1].Dry.Data;
+    [[maybe_unused]] const int32_t dryLength = lanes[0].Dry.Length;
+    [[maybe_unused]] int32_t dryPosition = lanes[0].Dry.Position;
+    const YBiquadFilterDesign& lowPass = *sh.LowPass;
+    const YBiquadFilterDesign& highPass = *sh.HighPass;
+    Pair lz1 = {lanes[0].LowPass.Z1, lanes[1].LowPass.Z1}, lz2 = {lanes[0].LowPass.Z2, lanes[1].LowPass.Z2};
+    Pair hz1 = {lanes[0].HighPass.Z1, lanes[1].HighPass.Z1},
+         hz2 = {lanes[0].HighPass.Z2, lanes[1].HighPass.Z2};
+
+    double depth = progress.Depth, feedback = progress.Feedback;
+    double jet = progress.Jet, jetPhase = progress.JetPhase;
+    const double wetFixed = WetGain(depth), dryFixed = DryGain(depth);
+
+    int32_t whole[kPassChunk];
+    double fraction[kPassChunk];
+    PlanReads(lanes[0].Modulation, count, progress.Range, sh, lineLength, whole, fraction);
+    [[maybe_unused]] double jetGains[kJet ? kPassChunk : 1];
+    [[maybe_unused]] const bool jetPlanned = kJet && sh.JetStep == 0.0 && sh.JetPhaseStep == 0.0;
+    if constexpr (kJet)
+        if (jetPlanned) PlanJet(lanes[0].JetOrigin, first, count, jet, jetPhase, sh, jetGains);
+
+    for (int32_t i = 0; i < count; ++i) {
+        const float x0 = in0[i], x1 = in1[i];
+        const float p0 = pre0[prePosition], p1 = pre1[prePosition];
+        pre0[prePosition] = x0;
+        pre1[prePosition] = x1;
+        if (++prePosition >= preLength) prePosition = 0;
+        Pair v = {static_cast<double>(p0 + kInputGuard), static_cast<double>(p1 + kInputGuard)};
+        v = FilterPair(lowPass, v, lz1, lz2);
+        v = FilterPair(highPass, v, hz1, hz2);
+        const Floats2 wetInput = __builtin_convertvector(v, Floats2);
+
+        int32_t index = whole[i] + linePosition;
+        if (index >= lineLength) index -= lineLength;
+        if (index >= lineLength) index -= lineLength;
+        const Pair taps = __builtin_convertvector(
+            CubicPair(line0, line1, lineLength, index, static_cast<float>(fraction[i])), Pair);
+
+        double gain = 1.0;
+        if constexpr (kJet) {
+            if (jetPlanned) {
+                gain = jetGains[i];
+            } else {
+                const double u =
+                    LfoLookup(sh.LfoTable,
+                              (lanes[0].JetOrigin + (first + i + 1) * sh.Increment + jetPhase) * sh.LfoScale);
+                double q = (u + 1.0) * 0.5;
+                if (jet >= 0.0) q -= 1.0;
+                gain = 1.0 + q * jet;
+            }
+        }
+        const Floats2 written = __builtin_convertvector(taps * Both(feedback), Floats2) + wetInput;
+        line0[linePosition] = written[0];
+        line1[linePosition] = written[1];
+        if (++linePosition >= lineLength) linePosition = 0;
+
+        Pair d = {static_cast<double>(x0), static_cast<double>(x1)};
+        if constexpr (kDryDelay) {
+            d = Pair{static_cast<double>(dry0[dryPosition]), static_cast<double>(dry1[dryPosition])};
+            dry0[dryPosition] = x0;
+            dry1[dryPosition] = x1;
+            if (++dryPosition >= dryLength) dryPosition = 0;
+        }
+        const double wet = kRamping ? WetGain(depth) : wetFixed;
+        const double dryGain = kRamping ? DryGain(depth) : dryFixed;
+        // Without Jet the gain is 1, and 1·wet is wet exactly.
+        const Pair wetTerm = Both(kJet ? gain * wet : wet);
+        const Floats2 out = __builtin_convertvector(wetTerm * taps + d * Both(dryGain), Floats2);
+        out0[i] = out[0];
+        out1[i] = out[1];
+
+        if constexpr (kRamping) {
+            depth += sh.DepthStep;
+            feedback += sh.FeedbackStep;
+        }
+        if constexpr (kJet) {
+            jet += sh.JetStep;
+            jetPhase += sh.JetPhaseStep;
+        }
+    }
+    for (Lane* lane = lanes; lane != lanes + 2; ++lane) {
+        lane->PreDelay.Position = prePosition;
+        lane->Line.Position = linePosition;
+        lane->Dry.Position = dryPosition;
+    }
+    lanes[0].LowPass = {lz1[0], lz2[0]};
+    lanes[1].LowPass = {lz1[1], lz2[1]};
+    lanes[0].HighPass = {hz1[0], hz2[0]};
+    lanes[1].HighPass = {hz1[1], hz2[1]};
+    progress = {depth, feedback, jet, jetPhase, progress.Range, progress.RangeStep};
+}
+
+using TwinRunner = void (*)(Lane*, int32_t, int32_t, const Shared&, Progress&) noexcept;
+constexpr TwinRunner kTwinRunners[8] = {&TwinPass<false, false, false>, &TwinPass<true, false, false>,
+                                        &TwinPass<false, true, false>,  &TwinPass<true, true, false>,
+                                        &TwinPass<false, false, true>,  &TwinPass<true, false, true>,
+                                        &TwinPass<false, true, true>,   &TwinPass<true, true, true>};
+
+// Whether two lanes can run through TwinPass.
+bool InLockstep(const Lane& a, const Lane& b, int32_t count, bool dryDelay, bool jet) noexcept {
+    const auto same = [](const Ring& x, const Ring& y) {
+        return x.Length == y.Length && x.Position == y.Position;
+    };
+    if (!same(a.Line, b.Line) || !same(a.PreDelay, b.PreDelay)) return false;
+    if (dryDelay && !same(a.Dry, b.Dry)) return false;
+    if (jet && a.JetOrigin != b.JetOrigin) return false;
+    return a.Modulation == b.Modulation ||
+           std::memcmp(a.Modulation, b.Modulation, sizeof(double) * static_cast<size_t>(count)) == 0;
 }
 
 // The passes for one chunk of N channels, chosen by the block's five choices.
@@ -700,7 +917,7 @@ using LineRunner = void (*)(Lane*, int32_t, int32_t, const Shared&, Progress&) n
 
 template <int N, int kIndex> constexpr LineRunner LineRunnerAt() {
     return &LinePass<N, (kIndex & 1) != 0, (kIndex & 2) != 0, (kIndex & 4) != 0, (kIndex & 8) != 0,
-                     (kIndex & 16) != 0>;
+                     (kIndex & 16) != 0, (kIndex & 32) != 0>;
 }
 
 template <int N, int... kIndex> constexpr auto MakeLineRunners(std::integer_sequence<int, kIndex...>) {
@@ -708,7 +925,7 @@ template <int N, int... kIndex> constexpr auto MakeLineRunners(std::integer_sequ
 }
 
 constexpr auto kLineRunners1 = MakeLineRunners<1>(std::make_integer_sequence<int, 32>{});
-constexpr auto kLineRunners2 = MakeLineRunners<2>(std::make_integer_sequence<int, 32>{});
+constexpr auto kLineRunners2 = MakeLineRunners<2>(std::make_integer_sequence<int, 64>{});
 
 // True when any of the samples is infinite or NaN.
 bool AnyNonFinite(const float* samples, int32_t count) noexcept {
@@ -1093,6 +1310,7 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
     const int32_t channels = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
     Lane lanes[kMaxChannels];
     int32_t channelOf[kMaxChannels];
+    bool plain[kMaxChannels] = {};
     int32_t count = 0;
     for (int32_t c = 0; c < channels; ++c) {
         if (inputs[c] == nullptr || outputs[c] == nullptr) continue;
@@ -1104,10 +1322,15 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
         lane.LowPass = m_lowPassState[c];
         lane.HighPass = m_highPassState[c];
         lane.JetOrigin = settings.ChannelPhase[c];
-        lane.Modulation = m_lfo[c];
         lane.Wet = m_wet[c];
     }
     if (count == 0) return;
+    // A pair reads both inputs of a sample before it writes either output; a channel whose
+    // input is another's output must see that output, as one channel after the other does.
+    bool paired = true;
+    for (int32_t k = 0; k < count; ++k)
+        for (int32_t j = 0; j < count; ++j)
+            if (j != k && inputs[channelOf[k]] == outputs[channelOf[j]]) paired = false;
     // Every line has the same configuration.
     shared.HalfMargin = static_cast<double>(m_modulated[channelOf[0]].Margin() / 2);
     shared.TwiceReserve = 2.0 * m_modulated[channelOf[0]].Reserve();
@@ -1115,7 +1338,12 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
     const int lineIndex = (m_sinc ? 1 : 0) | (settings.JetActive ? 2 : 0) | (m_dryDelay ? 4 : 0) |
                           (settings.Ramping ? 8 : 0) | (settings.Gliding ? 16 : 0);
     const LineRunner line1 = kLineRunners1[static_cast<size_t>(lineIndex)];
-    const LineRunner line2 = kLineRunners2[static_cast<size_t>(lineIndex)];
+    // Without saturation a pair's wet input runs inside its line pass.
+    const bool fused = !settings.Saturate;
+    const LineRunner line2 = kLineRunners2[static_cast<size_t>(lineIndex | (fused ? 32 : 0))];
+    const bool twinnable = fused && !m_sinc && !settings.Gliding;
+    const TwinRunner twin =
+        kTwinRunners[(settings.JetActive ? 1 : 0) | (m_dryDelay ? 2 : 0) | (settings.Ramping ? 4 : 0)];
     const WetRunner wet1 = settings.Saturate ? &WetPass<1, true> : &WetPass<1, false>;
     const WetRunner wet2 = settings.Saturate ? &WetPassPair<true> : &WetPassPair<false>;
 
@@ -1126,37 +1354,59 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
     static_assert(kChunk == kPassChunk && kChunk <= kWetPassChunk);
     for (int32_t first = 0; first < frames; first += kChunk) {
         const int32_t n = std::min(kChunk, frames - first);
-        // The LFO values before declicking; channels at the same phase copy them.
+        // The limited LFO values of each lane. A declicker that is idle leaves them as the
+        // lookup gives them: they are limited as they are made, the declicker only remembers
+        // the last two, and lanes at the same phase share one block.
         for (int32_t k = 0; k < count; ++k) {
             const int32_t c = channelOf[k];
             const double origin = settings.ChannelPhase[c];
+            Declicker& declicker = m_declickers[c];
+            if (declick && first == 0 && m_generatorChanged) declicker.Arm();
+            plain[k] = !declick || declicker.Idle();
+            double* values = m_lfo[c];
+            if (!plain[k]) {
+                FillModulation<false>(values, shared.LfoTable, origin, m_increment, shared.LfoScale, first,
+                                      n);
+                declicker.Run(values, n);
+                for (int32_t i = 0; i < n; ++i) values[i] = LimitModulation(values[i]);
+                lanes[k].Modulation = values;
+                continue;
+            }
             int32_t twin = -1;
             for (int32_t j = 0; j < k && twin < 0; ++j)
-                if (settings.ChannelPhase[channelOf[j]] == origin) twin = channelOf[j];
-            if (twin >= 0)
-                std::memcpy(m_lfo[c], m_lfo[twin], sizeof(double) * static_cast<size_t>(n));
-            else
-                FillModulation(m_lfo[c], shared.LfoTable, origin, m_increment, shared.LfoScale, first, n);
+                if (plain[j] && settings.ChannelPhase[channelOf[j]] == origin) twin = j;
+            if (twin >= 0) {
+                lanes[k].Modulation = lanes[twin].Modulation;
+            } else {
+                FillModulation<true>(values, shared.LfoTable, origin, m_increment, shared.LfoScale, first, n);
+                lanes[k].Modulation = values;
+            }
+            if (declick) {
+                const auto raw = [&](int32_t i) {
+                    return LfoLookup(shared.LfoTable,
+                                     (origin + static_cast<double>(first + i) * m_increment) *
+                                         shared.LfoScale);
+                };
+                declicker.Remember(n >= 2 ? raw(n - 2) : 0.0, raw(n - 1), n);
+            }
         }
         for (int32_t k = 0; k < count; ++k) {
             const int32_t c = channelOf[k];
-            double* values = m_lfo[c];
-            if (declick) {
-                if (first == 0 && m_generatorChanged) m_declickers[c].Arm();
-                m_declickers[c].Run(values, n);
-            }
-            for (int32_t i = 0; i < n; ++i) values[i] = LimitModulation(values[i]);
             lanes[k].Input = inputs[c] + first;
             lanes[k].Output = outputs[c] + first;
         }
         Progress reached = progress;
         int32_t k = 0;
-        for (; k + 1 < count; k += 2) {
-            wet2(lanes + k, n, shared);
+        for (; paired && k + 1 < count; k += 2) {
             reached = progress;
+            if (twinnable && InLockstep(lanes[k], lanes[k + 1], n, m_dryDelay, settings.JetActive)) {
+                twin(lanes + k, first, n, shared, reached);
+                continue;
+            }
+            if (!fused) wet2(lanes + k, n, shared);
             line2(lanes + k, first, n, shared, reached);
         }
-        if (k < count) {
+        for (; k < count; ++k) {
             wet1(lanes + k, n, shared);
             reached = progress;
             line1(lanes + k, first, n, shared, reached);

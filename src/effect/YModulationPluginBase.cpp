@@ -170,12 +170,19 @@ void YModulationPluginBaseT<HostSync>::Declicker::Run(double* values, int32_t co
         Remaining -= n;
         if (Remaining == 0) Offset = Step = 0.0f;
     }
+    Remember(count >= 2 ? values[count - 2] : 0.0, values[count - 1], count);
+}
+
+template <class HostSync>
+void YModulationPluginBaseT<HostSync>::Declicker::Remember(double previousButOne, double last,
+                                                           int32_t count) noexcept {
+    if (count <= 0) return;
     if (count >= 2) {
-        PreviousButOne = static_cast<float>(values[count - 2]);
-        Last = static_cast<float>(values[count - 1]);
+        PreviousButOne = static_cast<float>(previousButOne);
+        Last = static_cast<float>(last);
     } else {
         PreviousButOne = Last;
-        Last = static_cast<float>(values[0]);
+        Last = static_cast<float>(last);
     }
     History = std::min(History + count, 2);
 }

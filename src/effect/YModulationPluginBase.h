@@ -114,6 +114,11 @@ public:
         void Reset(int32_t length) noexcept;
         void Arm() noexcept { Armed = 1; }
         void Run(double* values, int32_t count) noexcept;
+        // True while Run would leave a block's values as they are.
+        bool Idle() const noexcept { return !Armed && Remaining <= 0; }
+        // What Run keeps of a block it leaves unchanged: its last two values (the first is
+        // unused when count is 1).
+        void Remember(double previousButOne, double last, int32_t count) noexcept;
     };
 
     YModulationPluginBaseT();

@@ -749,13 +749,14 @@ TEST(VornikAudioEffectPlugin, MatchesAPlainTranscriptionOfTheAlgorithm) {
 }
 
 TEST(VornikAudioEffectPlugin, SpecialisedLoopsGiveTheGeneralLoopsNumbers) {
-    // The golden scenarios, then every combination of the loop's five choices.
+    // The golden scenarios, then every combination of the loop's five choices, each once more
+    // with equal LFOs (bit 5), which lets a pair of lanes share its work.
     std::vector<Scenario> scenarios = GoldenScenarios();
-    for (int combo = 0; combo < 32; ++combo) {
+    for (int combo = 0; combo < 64; ++combo) {
         Settings s;
         s.rate = std::log10(3.0);
         s.feedback = 0.5;
-        s.phaseDifference = combo % 3 == 0 ? 0.0 : 0.125; // equal LFOs let lanes share work
+        s.phaseDifference = combo % 3 == 0 || (combo & 32) ? 0.0 : 0.125;
         if (combo & 2) s.saturation = 0.6;
         if (combo & 4) s.jet = 0.7, s.jetPhase = 0.2;
         if (combo & 8) s.mode = V::kModeTape2;
@@ -807,6 +808,31 @@ TEST(VornikAudioEffectPlugin, ProcessingInPlaceGivesTheSameSignal) {
     ProcessBlock(*inPlace, buffer, buffer, 0, 700);
     ProcessBlock(*inPlace, buffer, buffer, 700, 500);
     EXPECT_EQ(buffer, out);
+}
+
+TEST(VornikAudioEffectPlugin, AChannelReadingAnotherChannelsOutputHearsThatOutput) {
+    // Channel 1 reads the buffer channel 0 writes: one channel after the other, channel 1 takes
+    // channel 0's output as its input. The specialised loops must not read it before it is written.
+    Settings s;
+    s.feedback = 0.5;
+    const Channels signal = TestSignal(2, 700, 0.5);
+    Channels results[2];
+    for (int general = 0; general < 2; ++general) {
+        auto effect = MakeEffect(s, 2, 48000.0, nullptr);
+        effect->SetGeneralPathOnly(general != 0);
+        std::vector<float> a = signal[0], shared(700), c(700);
+        float* ins[2] = {a.data(), shared.data()};
+        float* outs[2] = {shared.data(), c.data()};
+        YProcessingContext context;
+        for (int offset = 0; offset < 700; offset += 350) {
+            float* in[2] = {ins[0] + offset, ins[1] + offset};
+            float* out[2] = {outs[0] + offset, outs[1] + offset};
+            effect->Process(context, in, out, 350);
+        }
+        results[general] = {shared, c};
+    }
+    EXPECT_EQ(results[0], results[1]);
+    EXPECT_GT(std::fabs(results[0][1][600]), 0.0f);
 }
 
 TEST(VornikAudioEffectPlugin, ChannelPhaseOffsetsStartFromTheLowestChannel) {
