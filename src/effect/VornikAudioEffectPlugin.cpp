@@ -786,7 +786,9 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
 // and one LFO (no phase difference, the usual stereo case). One position per kind of line and
 // one read plan serve both, and every step runs on the pair in one register: the same numbers
 // as LinePass with the wet input fused, for cubic reads without saturation or range glide.
-template <bool kJet, bool kDryDelay, bool kRamping>
+// kUnitDelay: pre-delay lines of one sample (Delay 0), where the sample pushed is the one that
+// comes out next, kept in a register.
+template <bool kJet, bool kDryDelay, bool kRamping, bool kUnitDelay>
 void TwinPass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progress& progress) noexcept {
     const float* in0 = lanes[0].Input;
     const float* in1 = lanes[1].Input;
@@ -822,12 +824,22 @@ void TwinPass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
     if constexpr (kJet)
         if (jetPlanned) PlanJet(lanes[0].JetOrigin, first, count, jet, jetPhase, sh, jetGains);
 
+    [[maybe_unused]] float held0 = pre0[prePosition], held1 = pre1[prePosition];
     for (int32_t i = 0; i < count; ++i) {
         const float x0 = in0[i], x1 = in1[i];
-        const float p0 = pre0[prePosition], p1 = pre1[prePosition];
-        pre0[prePosition] = x0;
-        pre1[prePosition] = x1;
-        if (++prePosition >= preLength) prePosition = 0;
+        float p0, p1;
+        if constexpr (kUnitDelay) {
+            p0 = held0;
+            p1 = held1;
+            held0 = x0;
+            held1 = x1;
+        } else {
+            p0 = pre0[prePosition];
+            p1 = pre1[prePosition];
+            pre0[prePosition] = x0;
+            pre1[prePosition] = x1;
+            if (++prePosition >= preLength) prePosition = 0;
+        }
         Pair v = {static_cast<double>(p0 + kInputGuard), static_cast<double>(p1 + kInputGuard)};
         v = FilterPair(lowPass, v, lz1, lz2);
         v = FilterPair(highPass, v, hz1, hz2);
@@ -881,6 +893,10 @@ void TwinPass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
             jetPhase += sh.JetPhaseStep;
         }
     }
+    if constexpr (kUnitDelay) {
+        pre0[0] = held0;
+        pre1[0] = held1;
+    }
     for (Lane* lane = lanes; lane != lanes + 2; ++lane) {
         lane->PreDelay.Position = prePosition;
         lane->Line.Position = linePosition;
@@ -894,10 +910,15 @@ void TwinPass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
 }
 
 using TwinRunner = void (*)(Lane*, int32_t, int32_t, const Shared&, Progress&) noexcept;
-constexpr TwinRunner kTwinRunners[8] = {&TwinPass<false, false, false>, &TwinPass<true, false, false>,
-                                        &TwinPass<false, true, false>,  &TwinPass<true, true, false>,
-                                        &TwinPass<false, false, true>,  &TwinPass<true, false, true>,
-                                        &TwinPass<false, true, true>,   &TwinPass<true, true, true>};
+template <int kIndex> constexpr TwinRunner TwinRunnerAt() {
+    return &TwinPass<(kIndex & 1) != 0, (kIndex & 2) != 0, (kIndex & 4) != 0, (kIndex & 8) != 0>;
+}
+
+template <int... kIndex> constexpr auto MakeTwinRunners(std::integer_sequence<int, kIndex...>) {
+    return std::array<TwinRunner, sizeof...(kIndex)>{TwinRunnerAt<kIndex>()...};
+}
+
+constexpr auto kTwinRunners = MakeTwinRunners(std::make_integer_sequence<int, 16>{});
 
 // Whether two lanes can run through TwinPass.
 bool InLockstep(const Lane& a, const Lane& b, int32_t count, bool dryDelay, bool jet) noexcept {
@@ -1342,8 +1363,7 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
     const bool fused = !settings.Saturate;
     const LineRunner line2 = kLineRunners2[static_cast<size_t>(lineIndex | (fused ? 32 : 0))];
     const bool twinnable = fused && !m_sinc && !settings.Gliding;
-    const TwinRunner twin =
-        kTwinRunners[(settings.JetActive ? 1 : 0) | (m_dryDelay ? 2 : 0) | (settings.Ramping ? 4 : 0)];
+    const int twinIndex = (settings.JetActive ? 1 : 0) | (m_dryDelay ? 2 : 0) | (settings.Ramping ? 4 : 0);
     const WetRunner wet1 = settings.Saturate ? &WetPass<1, true> : &WetPass<1, false>;
     const WetRunner wet2 = settings.Saturate ? &WetPassPair<true> : &WetPassPair<false>;
 
@@ -1400,7 +1420,8 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
         for (; paired && k + 1 < count; k += 2) {
             reached = progress;
             if (twinnable && InLockstep(lanes[k], lanes[k + 1], n, m_dryDelay, settings.JetActive)) {
-                twin(lanes + k, first, n, shared, reached);
+                const bool unitDelay = lanes[k].PreDelay.Length == 1;
+                kTwinRunners[twinIndex | (unitDelay ? 8 : 0)](lanes + k, first, n, shared, reached);
                 continue;
             }
             if (!fused) wet2(lanes + k, n, shared);
