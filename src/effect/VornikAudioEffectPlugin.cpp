@@ -8,6 +8,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <emmintrin.h>
 #include <utility>
 
 namespace {
@@ -531,6 +532,23 @@ inline int32_t LineIndex(const Ring& line, const Shared& sh, double offset, doub
 // The longest chunk the passes are given.
 constexpr int32_t kPassChunk = 256;
 
+// Where reads land: whole parts and fractions, for a line of Limit samples.
+struct ReadPlan {
+    double Range, HalfMargin, TwiceReserve, Limit;
+    int32_t* Whole;
+    double* Fraction;
+};
+
+// One read position of PlanReads.
+inline void PlanOne(const ReadPlan& plan, double m, int32_t i) noexcept {
+    double p = (m - 1.0) * plan.Range + plan.HalfMargin + plan.TwiceReserve;
+    p = p >= 0.0 ? p : 0.0;
+    p = p > plan.Limit ? plan.Limit : p;
+    const auto k = static_cast<int32_t>(p);
+    plan.Whole[i] = k;
+    plan.Fraction[i] = p - k;
+}
+
 // While the range holds still, the read positions relative to the write position depend on
 // the LFO alone: worked out for the whole chunk in one loop that vectorises, the same
 // arithmetic as LineIndex.
@@ -558,6 +576,55 @@ inline void PlanReads(const double* modulation, int32_t count, double range, con
         const auto k = static_cast<int32_t>(p);
         whole[i] = k;
         fraction[i] = p - k;
+    }
+}
+
+// PlanReads of the limited LFO block that FillModulation would make, without the block: the
+// same steps, two positions at a time. Limiting and keeping inside the line are written as
+// maximum and minimum, which give the same values here: the LFO's −1 … 1 are compared as the
+// scalar code does (a NaN becomes −1), and the read position is a finite sum ending in the
+// positive 2R, so never −0 or NaN.
+void PlanFromLfo(const float* table, double origin, double increment, double scale, int32_t first, int32_t n,
+                 double range, const Shared& sh, int32_t length, int32_t* whole, double* fraction) noexcept {
+    constexpr int32_t N = YSignalGenerator::kTableLength;
+    const double limit = static_cast<double>(length);
+    const double s0 = (origin + static_cast<double>(first) * increment) * scale;
+    const double s1 = (origin + static_cast<double>(first + n - 1) * increment) * scale;
+    int32_t i = 0;
+    if (s0 >= 0.0 && s1 >= 0.0 && s0 < 2147483647.0 && s1 < 2147483647.0) {
+        const __m128d o = _mm_set1_pd(origin), d = _mm_set1_pd(increment), sc = _mm_set1_pd(scale);
+        const __m128d low = _mm_set1_pd(-1.0), one = _mm_set1_pd(1.0), zero = _mm_setzero_pd();
+        const __m128d r = _mm_set1_pd(range), halfMargin = _mm_set1_pd(sh.HalfMargin);
+        const __m128d twiceReserve = _mm_set1_pd(sh.TwiceReserve), end = _mm_set1_pd(limit);
+        const __m128i mask = _mm_set1_epi32(N - 1);
+        const __m128 ones = _mm_set1_ps(1.0f);
+        __m128d index = _mm_set_pd(static_cast<double>(first + 1), static_cast<double>(first));
+        const __m128d two = _mm_set1_pd(2.0);
+        for (; i + 1 < n; i += 2) {
+            const __m128d s = _mm_mul_pd(_mm_add_pd(o, _mm_mul_pd(index, d)), sc);
+            index = _mm_add_pd(index, two);
+            const __m128i k = _mm_cvttpd_epi32(s);
+            const __m128 f = _mm_cvtpd_ps(_mm_sub_pd(s, _mm_cvtepi32_pd(k)));
+            const __m128i j = _mm_and_si128(k, mask);
+            const int32_t j0 = _mm_cvtsi128_si32(j), j1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(j, 1));
+            // table[j] and table[j + 1] of both positions: a in the low half, b in the high half.
+            const __m128 pair0 = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(table + j0)));
+            const __m128 pair1 = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(table + j1)));
+            const __m128 a = _mm_unpacklo_ps(pair0, pair1);
+            const __m128 b = _mm_movehl_ps(a, a);
+            const __m128 v = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(ones, f), a), _mm_mul_ps(f, b));
+            const __m128d m = _mm_min_pd(_mm_max_pd(_mm_cvtps_pd(v), low), one);
+            __m128d p = _mm_add_pd(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(m, one), r), halfMargin), twiceReserve);
+            p = _mm_min_pd(_mm_max_pd(p, zero), end);
+            const __m128i w = _mm_cvttpd_epi32(p);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(whole + i), w);
+            _mm_storeu_pd(fraction + i, _mm_sub_pd(p, _mm_cvtepi32_pd(w)));
+        }
+    }
+    const ReadPlan plan{range, sh.HalfMargin, sh.TwiceReserve, limit, whole, fraction};
+    for (; i < n; ++i) {
+        const double s = (origin + static_cast<double>(first + i) * increment) * scale;
+        PlanOne(plan, LimitModulation(LfoLookup(table, s)), i);
     }
 }
 
@@ -789,7 +856,8 @@ void LinePass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
 // kUnitDelay: pre-delay lines of one sample (Delay 0), where the sample pushed is the one that
 // comes out next, kept in a register.
 template <bool kJet, bool kDryDelay, bool kRamping, bool kUnitDelay>
-void TwinPass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progress& progress) noexcept {
+void TwinPass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progress& progress,
+              const int32_t* plannedWhole, const double* plannedFraction) noexcept {
     const float* in0 = lanes[0].Input;
     const float* in1 = lanes[1].Input;
     float* out0 = lanes[0].Output;
@@ -816,9 +884,16 @@ void TwinPass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
     double jet = progress.Jet, jetPhase = progress.JetPhase;
     const double wetFixed = WetGain(depth), dryFixed = DryGain(depth);
 
-    int32_t whole[kPassChunk];
-    double fraction[kPassChunk];
-    PlanReads(lanes[0].Modulation, count, progress.Range, sh, lineLength, whole, fraction);
+    // Without a plan from the caller the reads are planned from the lanes' LFO block.
+    int32_t ownWhole[kPassChunk];
+    double ownFraction[kPassChunk];
+    const int32_t* whole = plannedWhole;
+    const double* fraction = plannedFraction;
+    if (whole == nullptr) {
+        PlanReads(lanes[0].Modulation, count, progress.Range, sh, lineLength, ownWhole, ownFraction);
+        whole = ownWhole;
+        fraction = ownFraction;
+    }
     [[maybe_unused]] double jetGains[kJet ? kPassChunk : 1];
     [[maybe_unused]] const bool jetPlanned = kJet && sh.JetStep == 0.0 && sh.JetPhaseStep == 0.0;
     if constexpr (kJet)
@@ -909,7 +984,8 @@ void TwinPass(Lane* lanes, int32_t first, int32_t count, const Shared& sh, Progr
     progress = {depth, feedback, jet, jetPhase, progress.Range, progress.RangeStep};
 }
 
-using TwinRunner = void (*)(Lane*, int32_t, int32_t, const Shared&, Progress&) noexcept;
+using TwinRunner = void (*)(Lane*, int32_t, int32_t, const Shared&, Progress&, const int32_t*,
+                            const double*) noexcept;
 template <int kIndex> constexpr TwinRunner TwinRunnerAt() {
     return &TwinPass<(kIndex & 1) != 0, (kIndex & 2) != 0, (kIndex & 4) != 0, (kIndex & 8) != 0>;
 }
@@ -920,14 +996,19 @@ template <int... kIndex> constexpr auto MakeTwinRunners(std::integer_sequence<in
 
 constexpr auto kTwinRunners = MakeTwinRunners(std::make_integer_sequence<int, 16>{});
 
-// Whether two lanes can run through TwinPass.
-bool InLockstep(const Lane& a, const Lane& b, int32_t count, bool dryDelay, bool jet) noexcept {
+// Whether two lanes' lines stand in step (and their Jet origins agree, when Jet is on).
+bool LinesInStep(const Lane& a, const Lane& b, bool dryDelay, bool jet) noexcept {
     const auto same = [](const Ring& x, const Ring& y) {
         return x.Length == y.Length && x.Position == y.Position;
     };
     if (!same(a.Line, b.Line) || !same(a.PreDelay, b.PreDelay)) return false;
     if (dryDelay && !same(a.Dry, b.Dry)) return false;
-    if (jet && a.JetOrigin != b.JetOrigin) return false;
+    return !jet || a.JetOrigin == b.JetOrigin;
+}
+
+// Whether two lanes can run through TwinPass.
+bool InLockstep(const Lane& a, const Lane& b, int32_t count, bool dryDelay, bool jet) noexcept {
+    if (!LinesInStep(a, b, dryDelay, jet)) return false;
     return a.Modulation == b.Modulation ||
            std::memcmp(a.Modulation, b.Modulation, sizeof(double) * static_cast<size_t>(count)) == 0;
 }
@@ -1378,12 +1459,41 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
         // lookup gives them: they are limited as they are made, the declicker only remembers
         // the last two, and lanes at the same phase share one block.
         for (int32_t k = 0; k < count; ++k) {
+            Declicker& declicker = m_declickers[channelOf[k]];
+            if (declick && first == 0 && m_generatorChanged) declicker.Arm();
+            plain[k] = !declick || declicker.Idle();
+            lanes[k].Modulation = nullptr;
+        }
+        // Pairs at one phase whose lines stand in step run in lockstep on reads planned straight
+        // from the LFO, without its block.
+        bool plannedPairs[kMaxChannels / 2] = {};
+        for (int32_t k = 0; paired && twinnable && k + 1 < count; k += 2) {
+            const double origin = settings.ChannelPhase[channelOf[k]];
+            if (!plain[k] || !plain[k + 1] || settings.ChannelPhase[channelOf[k + 1]] != origin ||
+                !LinesInStep(lanes[k], lanes[k + 1], m_dryDelay, settings.JetActive))
+                continue;
+            plannedPairs[k / 2] = true;
+            PlanFromLfo(shared.LfoTable, origin, m_increment, shared.LfoScale, first, n, m_currentRange,
+                        shared, lanes[k].Line.Length, m_planWhole[k / 2], m_planFraction[k / 2]);
+        }
+        for (int32_t k = 0; k < count; ++k) {
             const int32_t c = channelOf[k];
             const double origin = settings.ChannelPhase[c];
             Declicker& declicker = m_declickers[c];
-            if (declick && first == 0 && m_generatorChanged) declicker.Arm();
-            plain[k] = !declick || declicker.Idle();
             double* values = m_lfo[c];
+            const auto remember = [&] {
+                if (!declick) return;
+                const auto raw = [&](int32_t i) {
+                    return LfoLookup(shared.LfoTable,
+                                     (origin + static_cast<double>(first + i) * m_increment) *
+                                         shared.LfoScale);
+                };
+                declicker.Remember(n >= 2 ? raw(n - 2) : 0.0, raw(n - 1), n);
+            };
+            if (paired && plannedPairs[k / 2]) {
+                remember();
+                continue;
+            }
             if (!plain[k]) {
                 FillModulation<false>(values, shared.LfoTable, origin, m_increment, shared.LfoScale, first,
                                       n);
@@ -1394,21 +1504,16 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
             }
             int32_t twin = -1;
             for (int32_t j = 0; j < k && twin < 0; ++j)
-                if (plain[j] && settings.ChannelPhase[channelOf[j]] == origin) twin = j;
+                if (plain[j] && lanes[j].Modulation != nullptr &&
+                    settings.ChannelPhase[channelOf[j]] == origin)
+                    twin = j;
             if (twin >= 0) {
                 lanes[k].Modulation = lanes[twin].Modulation;
             } else {
                 FillModulation<true>(values, shared.LfoTable, origin, m_increment, shared.LfoScale, first, n);
                 lanes[k].Modulation = values;
             }
-            if (declick) {
-                const auto raw = [&](int32_t i) {
-                    return LfoLookup(shared.LfoTable,
-                                     (origin + static_cast<double>(first + i) * m_increment) *
-                                         shared.LfoScale);
-                };
-                declicker.Remember(n >= 2 ? raw(n - 2) : 0.0, raw(n - 1), n);
-            }
+            remember();
         }
         for (int32_t k = 0; k < count; ++k) {
             const int32_t c = channelOf[k];
@@ -1419,9 +1524,13 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
         int32_t k = 0;
         for (; paired && k + 1 < count; k += 2) {
             reached = progress;
-            if (twinnable && InLockstep(lanes[k], lanes[k + 1], n, m_dryDelay, settings.JetActive)) {
+            const bool planned = plannedPairs[k / 2];
+            if (planned ||
+                (twinnable && InLockstep(lanes[k], lanes[k + 1], n, m_dryDelay, settings.JetActive))) {
                 const bool unitDelay = lanes[k].PreDelay.Length == 1;
-                kTwinRunners[twinIndex | (unitDelay ? 8 : 0)](lanes + k, first, n, shared, reached);
+                kTwinRunners[twinIndex | (unitDelay ? 8 : 0)](lanes + k, first, n, shared, reached,
+                                                              planned ? m_planWhole[k / 2] : nullptr,
+                                                              planned ? m_planFraction[k / 2] : nullptr);
                 continue;
             }
             if (!fused) wet2(lanes + k, n, shared);

@@ -144,4 +144,7 @@ private:
     // The fast path's per-chunk buffers: limited LFO values and the wet input of each channel.
     alignas(64) double m_lfo[kMaxChannels][kChunk] = {};
     alignas(64) float m_wet[kMaxChannels][kChunk] = {};
+    // Read positions planned straight from the LFO, one plan per pair of channels.
+    alignas(64) int32_t m_planWhole[kMaxChannels / 2][kChunk] = {};
+    alignas(64) double m_planFraction[kMaxChannels / 2][kChunk] = {};
 };
