@@ -607,8 +607,12 @@ void PlanFromLfo(const float* table, double origin, double increment, double sca
             const __m128i j = _mm_and_si128(k, mask);
             const int32_t j0 = _mm_cvtsi128_si32(j), j1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(j, 1));
             // table[j] and table[j + 1] of both positions: a in the low half, b in the high half.
-            const __m128 pair0 = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(table + j0)));
-            const __m128 pair1 = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(table + j1)));
+            // Each pair is copied as one double (one load), which need not be aligned as one.
+            double bits0, bits1;
+            std::memcpy(&bits0, table + j0, sizeof bits0);
+            std::memcpy(&bits1, table + j1, sizeof bits1);
+            const __m128 pair0 = _mm_castpd_ps(_mm_set_sd(bits0));
+            const __m128 pair1 = _mm_castpd_ps(_mm_set_sd(bits1));
             const __m128 a = _mm_unpacklo_ps(pair0, pair1);
             const __m128 b = _mm_movehl_ps(a, a);
             const __m128 v = _mm_add_ps(_mm_mul_ps(_mm_sub_ps(ones, f), a), _mm_mul_ps(f, b));
