@@ -4,6 +4,8 @@
 // one multiply-add for mix and feedback.
 #include "effect/VornikAudioEffectPlugin.h"
 
+#include "BlockTiming.h"
+
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cmath>
@@ -72,42 +74,21 @@ void BareBlock(BareState& s, float gain) {
     }
 }
 
-// Nanoseconds per block of the bare loop: the best of several timed runs, measured once.
+// Nanoseconds per block of the bare loop, measured once per run of the program.
 double BareNanosecondsPerBlock() {
     static const double value = [] {
         BareState s;
-        double best = 1e30;
-        for (int run = 0; run < 7; ++run) {
-            constexpr int kBlocks = 4000;
-            const auto start = std::chrono::steady_clock::now();
-            for (int b = 0; b < kBlocks; ++b) {
-                BareBlock(s, 0.5f);
-                benchmark::DoNotOptimize(s.output[0].data());
-                benchmark::ClobberMemory();
-            }
-            const auto end = std::chrono::steady_clock::now();
-            best = std::min(best, std::chrono::duration<double, std::nano>(end - start).count() / kBlocks);
-        }
-        return best;
+        return BlockTiming::BestNanosecondsPerBlock(4000, [&] {
+            BareBlock(s, 0.5f);
+            benchmark::DoNotOptimize(s.output[0].data());
+            benchmark::ClobberMemory();
+        });
     }();
     return value;
 }
 
-// Times the loop body per block itself, so that the ratio compares like with like.
 template <typename Body> void TimeBlocks(benchmark::State& state, Body&& body) {
-    const double bare = BareNanosecondsPerBlock();
-    double total = 0.0;
-    int64_t blocks = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        body();
-        const auto end = std::chrono::steady_clock::now();
-        total += std::chrono::duration<double, std::nano>(end - start).count();
-        ++blocks;
-    }
-    state.counters["ns_per_sample"] = total / blocks / (kFrames * kChannels);
-    state.counters["x_bare"] = total / blocks / bare;
-    state.SetItemsProcessed(blocks * kFrames * kChannels);
+    BlockTiming::TimeBlocks(state, BareNanosecondsPerBlock(), "x_bare", kFrames * kChannels, body);
 }
 
 void BM_BareSweptLine(benchmark::State& state) {

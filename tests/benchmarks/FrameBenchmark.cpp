@@ -3,6 +3,7 @@
 // same flanger called directly, both at 48 kHz, 2 channels, 512-sample blocks, default settings
 // with Feedback at +50 %. Each case prints "x_effect", its time per block over the direct
 // call's, measured once in the same run.
+#include "BlockTiming.h"
 #include "core/YQuenlorAudioEffectPlugin.h"
 #include "effect/VornikAudioEffectPlugin.h"
 #include "entry/VornikAudioEffectPluginInterface.h"
@@ -76,32 +77,14 @@ struct Framed {
 
 template <typename Rig> double BestNanosecondsPerBlock() {
     Rig rig;
-    double best = 1e30;
-    for (int run = 0; run < 7; ++run) {
-        constexpr int kBlocks = 2000;
-        const auto start = std::chrono::steady_clock::now();
-        for (int b = 0; b < kBlocks; ++b) rig.Block();
-        const auto end = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double, std::nano>(end - start).count() / kBlocks);
-    }
-    return best;
+    return BlockTiming::BestNanosecondsPerBlock(2000, [&] { rig.Block(); });
 }
 
 template <typename Rig> void Run(benchmark::State& state) {
     static const double baseline = BestNanosecondsPerBlock<Direct>();
     Rig rig;
     for (int b = 0; b < 16; ++b) rig.Block();
-    double total = 0.0;
-    int64_t blocks = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        rig.Block();
-        const auto end = std::chrono::steady_clock::now();
-        total += std::chrono::duration<double, std::nano>(end - start).count();
-        ++blocks;
-    }
-    state.counters["ns_per_sample"] = total / blocks / (kFrames * kChannels);
-    state.counters["x_effect"] = total / blocks / baseline;
+    BlockTiming::TimeBlocks(state, baseline, "x_effect", kFrames * kChannels, [&] { rig.Block(); });
 }
 
 void BM_FrameEffectDirect(benchmark::State& state) { Run<Direct>(state); }

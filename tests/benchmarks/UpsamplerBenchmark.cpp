@@ -1,5 +1,6 @@
 // Cost of an up-then-down round trip of one channel per host sample, beside a plain copy of
 // the same block as the baseline (the ratio is what to compare between machines).
+#include "BlockTiming.h"
 #include "primitives/YUpsampler.h"
 
 #include <benchmark/benchmark.h>
@@ -26,39 +27,18 @@ void CopyBlock(const std::vector<float>& input, std::vector<float>& output) {
     benchmark::ClobberMemory();
 }
 
-// Nanoseconds per block of the copy: the best of several timed runs, measured once per run
-// of the program.
+// Nanoseconds per block of the copy, measured once per run of the program.
 double CopyNanosecondsPerBlock() {
     static const double value = [] {
         const std::vector<float> input = Signal();
         std::vector<float> output(kBlock);
-        double best = 1e30;
-        for (int run = 0; run < 7; ++run) {
-            constexpr int kBlocks = 200000;
-            const auto start = std::chrono::steady_clock::now();
-            for (int b = 0; b < kBlocks; ++b) CopyBlock(input, output);
-            const auto end = std::chrono::steady_clock::now();
-            best = std::min(best, std::chrono::duration<double, std::nano>(end - start).count() / kBlocks);
-        }
-        return best;
+        return BlockTiming::BestNanosecondsPerBlock(200000, [&] { CopyBlock(input, output); });
     }();
     return value;
 }
 
 template <typename Body> void TimeBlocks(benchmark::State& state, Body&& body) {
-    const double copy = CopyNanosecondsPerBlock();
-    double total = 0.0;
-    int64_t blocks = 0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        body();
-        const auto end = std::chrono::steady_clock::now();
-        total += std::chrono::duration<double, std::nano>(end - start).count();
-        ++blocks;
-    }
-    state.counters["ns_per_sample"] = total / blocks / kBlock;
-    state.counters["x_copy"] = total / blocks / copy;
-    state.SetItemsProcessed(blocks * kBlock);
+    BlockTiming::TimeBlocks(state, CopyNanosecondsPerBlock(), "x_copy", kBlock, body);
 }
 
 void BM_UpsamplerCopyBaseline(benchmark::State& state) {
