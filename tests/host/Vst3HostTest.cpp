@@ -1,7 +1,7 @@
 // The built binary as a VST 3 host sees it: the factory from GetPluginFactory, instances of its
 // one class, processing and state through the VST 3 interfaces only.
+#include "Vst3TestInstance.h"
 #include "VstTestHost.h"
-#include "entry/vst3/Vst3TestHost.h"
 
 #include "entry/vst3/Vst3Abi.h"
 
@@ -14,77 +14,6 @@
 namespace {
 
 using namespace Vst3Test;
-
-Vst3::IPluginFactory* Factory() {
-    auto entry = reinterpret_cast<Vst3::GetFactoryProc>(VstTestHost::Export("GetPluginFactory"));
-    return entry != nullptr ? entry() : nullptr;
-}
-
-// One instance as a host keeps it: component, processor and controller of one object.
-class Vst3Instance {
-public:
-    explicit Vst3Instance(Vst3::IPluginFactory& factory) {
-        Vst3::PClassInfo info{};
-        if (factory.getClassInfo(0, &info) != Vst3::kResultOk) return;
-        if (factory.createInstance(info.cid, Vst3::IComponent::iid.bytes, reinterpret_cast<void**>(&component)) !=
-            Vst3::kResultOk)
-            return;
-        component->initialize(&host);
-        component->queryInterface(Vst3::IAudioProcessor::iid.bytes, reinterpret_cast<void**>(&processor));
-        component->queryInterface(Vst3::IEditController::iid.bytes, reinterpret_cast<void**>(&controller));
-        Vst3::ProcessSetup setup{Vst3::kRealtime, Vst3::kSample32, 512, 44100.0};
-        processor->setupProcessing(setup);
-        component->setActive(1);
-        processor->setProcessing(1);
-    }
-    ~Vst3Instance() {
-        if (component == nullptr) return;
-        processor->setProcessing(0);
-        component->setActive(0);
-        controller->release();
-        processor->release();
-        component->terminate();
-        component->release();
-    }
-    Vst3Instance(const Vst3Instance&) = delete;
-    Vst3Instance& operator=(const Vst3Instance&) = delete;
-
-    bool Ok() const { return component != nullptr && processor != nullptr && controller != nullptr; }
-
-    Vst3::ParamID Find(const std::string& title) {
-        for (Vst3::int32 i = 0; i < controller->getParameterCount(); ++i) {
-            Vst3::ParameterInfo info{};
-            if (controller->getParameterInfo(i, info) == Vst3::kResultOk && Narrow(info.title) == title) return info.id;
-        }
-        return Vst3::ParamID(0xFFFFFFFFu);
-    }
-
-    // One stereo block; changes apply at its start.
-    void Process(std::vector<float>& left, std::vector<float>& right, std::vector<float>& outLeft,
-                 std::vector<float>& outRight, Vst3::IParameterChanges* changes = nullptr) {
-        float* in[2] = {left.data(), right.data()};
-        float* out[2] = {outLeft.data(), outRight.data()};
-        Vst3::AudioBusBuffers inBus{};
-        inBus.numChannels = 2;
-        inBus.channelBuffers32 = in;
-        Vst3::AudioBusBuffers outBus{};
-        outBus.numChannels = 2;
-        outBus.channelBuffers32 = out;
-        Vst3::ProcessData data{};
-        data.numSamples = static_cast<Vst3::int32>(left.size());
-        data.numInputs = 1;
-        data.numOutputs = 1;
-        data.inputs = &inBus;
-        data.outputs = &outBus;
-        data.inputParameterChanges = changes;
-        EXPECT_EQ(processor->process(data), Vst3::kResultOk);
-    }
-
-    HostApplication host;
-    Vst3::IComponent* component = nullptr;
-    Vst3::IAudioProcessor* processor = nullptr;
-    Vst3::IEditController* controller = nullptr;
-};
 
 class Vst3HostTest : public testing::Test {
 protected:
@@ -140,7 +69,7 @@ TEST_F(Vst3HostTest, AnInstanceProcessesAndBypasses) {
     Vst3Instance plugin(*factory);
     ASSERT_TRUE(plugin.Ok());
     const Vst3::ParamID depth = plugin.Find("Depth");
-    ASSERT_NE(depth, 0xFFFFFFFFu);
+    ASSERT_NE(depth, kNoParameter);
 
     std::vector<float> left = VstTestHost::Signal(512, 0), right = VstTestHost::Signal(512, 1);
     std::vector<float> outLeft(512, 0.0f), outRight(512, 0.0f);
@@ -167,7 +96,7 @@ TEST_F(Vst3HostTest, StateMovesBetweenInstances) {
     ASSERT_TRUE(first.Ok());
     ASSERT_TRUE(second.Ok());
     const Vst3::ParamID depth = first.Find("Depth");
-    ASSERT_NE(depth, 0xFFFFFFFFu);
+    ASSERT_NE(depth, kNoParameter);
 
     std::vector<float> left(256, 0.0f), right(256, 0.0f), outLeft(256), outRight(256);
     ParameterChanges changes;

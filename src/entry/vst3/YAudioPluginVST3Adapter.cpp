@@ -412,6 +412,7 @@ void YAudioPluginVST3Adapter::ApplyParameterChanges(Vst3::IParameterChanges& cha
         if (queue->getPoint(points - 1, offset, value) != Vst3::kResultOk) continue;
         value = std::clamp(value, 0.0, 1.0);
         const Vst3::ParamID id = queue->getParameterId();
+        m_controllerValues.ReleaseUnlessSame(SlotOf(id), value);
         if (id == kBypassID) {
             m_plugin->SetBypass(value > 0.5);
         } else if (id < kFirstControllerID) {
@@ -549,7 +550,10 @@ Vst3::tresult Y_VST3_CALL YAudioPluginVST3Adapter::setState(Vst3::IBStream* stat
             if (state->read(piece, kStateReadChunk, &read) != Vst3::kResultOk || read <= 0) break;
             bytes.insert(bytes.end(), piece, piece + std::min(read, kStateReadChunk));
         }
-        return m_plugin->LoadState(bytes.data(), bytes.size()) ? Vst3::kResultOk : Vst3::kResultFalse;
+        if (!m_plugin->LoadState(bytes.data(), bytes.size())) return Vst3::kResultFalse;
+        // Every parameter may have moved: the controller reads them from the plug-in again.
+        m_controllerValues.ReleaseAll();
+        return Vst3::kResultOk;
     });
 }
 
@@ -588,7 +592,6 @@ void YAudioPluginVST3Adapter::BuildHostParameters() {
         p.stepCount = m_plugin->GetParameterType(i) == 4 ? 1 : 0;
         p.defaultValue = std::clamp(m_plugin->GetParameterDefaultValue(i), 0.0, 1.0);
         p.flags = Vst3::ParameterInfo::kCanAutomate;
-        p.value = m_plugin->GetParameter(i);
         list.push_back(p);
     }
     HostParameter bypass;
@@ -602,6 +605,12 @@ void YAudioPluginVST3Adapter::BuildHostParameters() {
         list.push_back(controller);
     }
     m_parameters.swap(list);
+    m_controllerValues.Reset(m_parameters.size());
+}
+
+size_t YAudioPluginVST3Adapter::SlotOf(Vst3::ParamID id) noexcept {
+    const HostParameter* p = FindHostParameter(id);
+    return p != nullptr ? static_cast<size_t>(p - m_parameters.data()) : m_parameters.size();
 }
 
 YAudioPluginVST3Adapter::HostParameter* YAudioPluginVST3Adapter::FindHostParameter(Vst3::ParamID id) noexcept {
@@ -705,6 +714,9 @@ Vst3::ParamValue Y_VST3_CALL YAudioPluginVST3Adapter::plainParamToNormalized(Vst
 
 Vst3::ParamValue Y_VST3_CALL YAudioPluginVST3Adapter::getParamNormalized(Vst3::ParamID id) {
     return YGuard("YAudioPluginVST3Adapter::getParamNormalized", 0.0, [&] {
+        // What the host set last, until the processor hears otherwise.
+        double held = 0.0;
+        if (m_controllerValues.Held(SlotOf(id), held)) return held;
         if (id == kBypassID) return m_plugin->IsBypassed() ? 1.0 : 0.0;
         if (id < kFirstControllerID) return m_plugin->GetParameter(static_cast<int32_t>(id));
         return 0.0;
@@ -713,9 +725,10 @@ Vst3::ParamValue Y_VST3_CALL YAudioPluginVST3Adapter::getParamNormalized(Vst3::P
 
 Vst3::tresult Y_VST3_CALL YAudioPluginVST3Adapter::setParamNormalized(Vst3::ParamID id, Vst3::ParamValue value) {
     return YGuard("YAudioPluginVST3Adapter::setParamNormalized", Vst3::kResultFalse, [&] {
-        HostParameter* p = FindHostParameter(id);
-        if (p == nullptr) return Vst3::kInvalidArgument;
-        p->value = std::clamp(value, 0.0, 1.0);
+        if (!std::isfinite(value)) return Vst3::kInvalidArgument;
+        const size_t slot = SlotOf(id);
+        if (slot >= m_parameters.size()) return Vst3::kInvalidArgument;
+        m_controllerValues.Hold(slot, std::clamp(value, 0.0, 1.0));
         return Vst3::kResultOk;
     });
 }
@@ -841,12 +854,16 @@ void YAudioPluginVST3Adapter::SendEdit(Vst3::ParamID id, double value) {
 void YAudioPluginVST3Adapter::AutomateParameter(int32_t hostIndex, double value) {
     YGuard("YAudioPluginVST3Adapter::AutomateParameter", [&] {
         if (hostIndex < 0 || hostIndex >= m_plugin->GetParameterCount()) return;
+        m_controllerValues.Release(SlotOf(static_cast<Vst3::ParamID>(hostIndex)));
         SendEdit(static_cast<Vst3::ParamID>(hostIndex), value);
     });
 }
 
 void YAudioPluginVST3Adapter::SendBypassAutomation(bool on) {
-    YGuard("YAudioPluginVST3Adapter::SendBypassAutomation", [&] { SendEdit(kBypassID, on ? 1.0 : 0.0); });
+    YGuard("YAudioPluginVST3Adapter::SendBypassAutomation", [&] {
+        m_controllerValues.Release(SlotOf(kBypassID));
+        SendEdit(kBypassID, on ? 1.0 : 0.0);
+    });
 }
 
 void YAudioPluginVST3Adapter::GenerateMIDIEvent(int32_t deltaFrames, const uint8_t bytes[4]) {

@@ -11,6 +11,7 @@
 #include "core/YAudioPlugin.h"
 #include "core/YAudioPluginAdapter.h"
 #include "entry/vst3/Vst3Abi.h"
+#include "entry/vst3/YVST3ControllerValues.h"
 #include "foundation/YString.h"
 #include "foundation/YSynchronizer.h"
 
@@ -171,10 +172,11 @@ private:
         Vst3::int32 stepCount = 0;
         double defaultValue = 0.0;
         Vst3::int32 flags = 0;
-        double value = 0.0; // last value the host set through setParamNormalized
     };
 
     HostParameter* FindHostParameter(Vst3::ParamID id) noexcept;
+    // The host parameter's place in m_parameters and m_controllerValues (past the end: none).
+    size_t SlotOf(Vst3::ParamID id) noexcept;
     void BuildAudioBuses();
     void BuildHostParameters();
     // Per-bus channel counts for the plug-in; the bus counts stay as initialisation found them.
@@ -210,6 +212,7 @@ private:
     bool m_eventOutputActive = false;
 
     std::vector<HostParameter> m_parameters;
+    YVST3ControllerValues m_controllerValues;
     int32_t m_pluginParameterCount = 0;
 
     YLock m_outputEventLock;

@@ -278,16 +278,85 @@ TEST_F(VST3AdapterTest, ParametersAreThePluginsThenBypassThenControllers) {
     EXPECT_EQ(controller->getParameterInfo(134, info), Vst3::kInvalidArgument);
 }
 
-TEST_F(VST3AdapterTest, NormalisedValuesComeFromThePlugin) {
+TEST_F(VST3AdapterTest, NormalisedValuesComeFromThePluginUntilTheHostSetsOne) {
     plugin->parameters->values[1] = 0.4;
     EXPECT_DOUBLE_EQ(controller->getParamNormalized(1), 0.4);
     EXPECT_EQ(controller->getParamNormalized(32767), 0.0);
     plugin->SetBypass(true);
     EXPECT_EQ(controller->getParamNormalized(32767), 1.0);
     EXPECT_EQ(controller->getParamNormalized(10005), 0.0);
-    EXPECT_EQ(controller->setParamNormalized(10005, 0.7), Vst3::kResultOk);
-    EXPECT_EQ(controller->getParamNormalized(10005), 0.0);
     EXPECT_EQ(controller->setParamNormalized(9000, 0.7), Vst3::kInvalidArgument);
+    EXPECT_EQ(controller->getParamNormalized(9000), 0.0);
+}
+
+TEST_F(VST3AdapterTest, TheControllerReturnsWhatTheHostSetUntilTheProcessorHearsAnotherValue) {
+    struct Case {
+        const char* what;
+        Vst3::ParamID id;
+        double set;
+        double plugin;   // what the plug-in holds before and after the host's value is dropped
+        double received; // what the processor then receives
+        bool kept;
+    };
+    const Case cases[] = {
+        {"parameter, the same value arrives", 1, 0.3, 0.0, 0.3, true},
+        {"parameter, a move within 1e-7 is the same value", 1, 0.3, 0.0, 0.3 + 5e-8, true},
+        {"parameter, another value arrives", 1, 0.3, 0.0, 0.8, false},
+        {"bypass on, the same arrives", 32767, 1.0, 0.0, 1.0, true},
+        {"bypass off, on arrives", 32767, 0.0, 1.0, 1.0, false},
+        {"controller", 10005, 0.7, 0.0, 0.2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Recreate(2, false);
+        plugin->parameters->values[1] = c.plugin;
+        plugin->SetBypass(c.plugin > 0.5);
+        ASSERT_EQ(controller->setParamNormalized(c.id, c.set), Vst3::kResultOk);
+        EXPECT_EQ(controller->getParamNormalized(c.id), c.set);
+        EXPECT_EQ(controller->getParamNormalized(0), 0.0) << "other parameters are untouched";
+
+        ParameterChanges changes;
+        changes.queues.reserve(1);
+        changes.Add(c.id).points = {{0, c.received}};
+        ASSERT_EQ(Process(0, &changes), Vst3::kResultOk);
+        if (c.kept) {
+            EXPECT_EQ(controller->getParamNormalized(c.id), c.set);
+        } else if (c.id == 1) {
+            EXPECT_DOUBLE_EQ(controller->getParamNormalized(c.id), c.received);
+        } else if (c.id == 32767) {
+            EXPECT_EQ(controller->getParamNormalized(c.id), c.received > 0.5 ? 1.0 : 0.0);
+        } else {
+            EXPECT_EQ(controller->getParamNormalized(c.id), 0.0) << "controllers hold no value of their own";
+        }
+    }
+}
+
+TEST_F(VST3AdapterTest, AStateOrThePluginsOwnReportReplacesWhatTheHostSet) {
+    ASSERT_EQ(controller->setParamNormalized(0, 0.6), Vst3::kResultOk);
+    ASSERT_EQ(controller->setParamNormalized(1, 0.6), Vst3::kResultOk);
+    ASSERT_EQ(controller->setParamNormalized(32767, 1.0), Vst3::kResultOk);
+    plugin->parameters->values[0] = 0.25;
+    plugin->AutomateParameter(0, 0.25);
+    EXPECT_EQ(controller->getParamNormalized(0), 0.25);
+    EXPECT_EQ(controller->getParamNormalized(1), 0.6);
+    plugin->SetBypass(false, true);
+    EXPECT_EQ(controller->getParamNormalized(32767), 0.0);
+
+    ASSERT_EQ(controller->setParamNormalized(32767, 1.0), Vst3::kResultOk);
+    MemoryStream state;
+    state.data = "state";
+    ASSERT_EQ(component->setState(&state), Vst3::kResultOk);
+    EXPECT_EQ(controller->getParamNormalized(1), 0.0);
+    EXPECT_EQ(controller->getParamNormalized(32767), 0.0);
+}
+
+TEST_F(VST3AdapterTest, NonFiniteValuesAreRefused) {
+    for (double bad : {std::nan(""), double(INFINITY), -double(INFINITY)}) {
+        EXPECT_EQ(controller->setParamNormalized(1, bad), Vst3::kInvalidArgument);
+        EXPECT_EQ(controller->getParamNormalized(1), 0.0);
+    }
+    ASSERT_EQ(controller->setParamNormalized(1, 1.5), Vst3::kResultOk);
+    EXPECT_EQ(controller->getParamNormalized(1), 1.0) << "out of range is clamped";
 }
 
 TEST_F(VST3AdapterTest, ValueTextsGoThroughThePlugin) {
