@@ -204,20 +204,23 @@ void YAudioPluginVSTAdapter::PerformProcessing(float** inputs, float** outputs, 
     YGuard("YAudioPluginVSTAdapter::PerformProcessing", [&] { SendMIDIOutput(); });
 }
 
-bool YAudioPluginVSTAdapter::ReadHostTime(const VstTimeInfo*& info) {
-    info = getTimeInfo(kTimeInfoFilter);
+bool YAudioPluginVSTAdapter::ReadHostTime(YHostTransportReading& reading) {
+    const VstTimeInfo* info = getTimeInfo(kTimeInfoFilter);
     if (info == nullptr) return false;
-    YProcessingContext& sync = m_plugin->HostSync();
-    sync.TimeInfoValid = 1;
-    if (std::isfinite(info->ppqPos)) sync.SongPosition = info->ppqPos;
-    if (std::isfinite(info->tempo)) sync.Tempo = info->tempo;
-    sync.PositionJumped = 0;
-    sync.TimeSignatureNumerator = info->timeSigNumerator;
-    sync.TimeSignatureDenominator = info->timeSigDenominator;
-    // The bar start on the grid of the time signature's unit (eighths: halves of a quarter).
-    const int32_t unitsPerQuarter = std::max(info->timeSigDenominator / 4, 1);
-    if (std::isfinite(info->barStartPos))
-        sync.BarStart = std::floor(unitsPerQuarter * info->barStartPos + 0.5) / unitsPerQuarter;
+    // Everything the filter asks for counts as given.
+    reading.PositionValid = true;
+    reading.SongPosition = info->ppqPos;
+    reading.TempoValid = true;
+    reading.Tempo = info->tempo;
+    reading.TimeSignatureValid = true;
+    reading.TimeSignatureNumerator = info->timeSigNumerator;
+    reading.TimeSignatureDenominator = info->timeSigDenominator;
+    reading.BarStartValid = true;
+    reading.BarStart = info->barStartPos;
+    reading.CycleValid = true;
+    reading.CycleStart = info->cycleStartPos;
+    reading.CycleEnd = info->cycleEndPos;
+    reading.Playing = (info->flags & kVstTransportPlaying) != 0;
     return true;
 }
 
@@ -228,37 +231,16 @@ void YAudioPluginVSTAdapter::PrepareProcessing() {
             sync.TimeInfoValid = 1;
             return;
         }
-        const VstTimeInfo* info = nullptr;
-        if (!ReadHostTime(info)) return;
-
-        if (info->cycleEndPos - 1e-20 <= info->cycleStartPos || !std::isfinite(info->cycleStartPos) ||
-            !std::isfinite(info->cycleEndPos)) {
-            sync.CycleStart = -1.0;
-            sync.CycleEnd = -1.0;
-        } else {
-            sync.CycleStart = info->cycleStartPos;
-            sync.CycleEnd = info->cycleEndPos;
-        }
-
-        const uint8_t wasPlaying = sync.Playing;
-        if ((info->flags & kVstTransportPlaying) != 0) {
-            if (std::fabs(sync.SongPosition - m_lastSongPosition) <= kMaxPlayingStep)
-                sync.Playing = 1;
-            else
-                sync.PositionJumped = 1;
-            m_lastSongPosition = sync.SongPosition;
-        } else {
-            sync.Playing = 0;
-        }
-        sync.PlayingChanged = sync.Playing != wasPlaying ? 1 : 0;
+        YHostTransportReading reading;
+        if (ReadHostTime(reading)) m_transport.Read(reading, sync);
     });
 }
 
 int32_t YAudioPluginVSTAdapter::processEvents(VstEvents* events) {
     return YGuard("YAudioPluginVSTAdapter::processEvents", 0, [&] {
         if (events == nullptr || events->numEvents <= 0) return 1;
-        const VstTimeInfo* info = nullptr;
-        if (m_plugin->UsesHostTime()) ReadHostTime(info);
+        YHostTransportReading reading;
+        if (m_plugin->UsesHostTime() && ReadHostTime(reading)) YHostTransport::ReadTimeline(reading, m_plugin->HostSync());
         for (int32_t i = 0; i < events->numEvents; ++i) {
             const VstEvent* event = events->events[i];
             if (event == nullptr || event->type != kVstMidiType) continue;

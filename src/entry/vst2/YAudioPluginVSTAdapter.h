@@ -5,6 +5,7 @@
 
 #include "core/YAudioPlugin.h"
 #include "core/YAudioPluginAdapter.h"
+#include "entry/YHostTransport.h"
 #include "entry/vst2/AudioEffectX.h"
 #include "foundation/YSynchronizer.h"
 
@@ -28,8 +29,6 @@ struct YVSTIdentity {
 
 class YAudioPluginVSTAdapter : public AudioEffectX, public YAudioPluginAdapter {
 public:
-    // Jumps of the host's song position beyond this many quarter notes count as a relocation.
-    static constexpr double kMaxPlayingStep = 2.0;
     // What the adapter asks of the host's transport (changes, playing, cycle, automation,
     // position, tempo, bars, cycle range, time signature).
     static constexpr int32_t kTimeInfoFilter = 0x3EC7;
@@ -109,8 +108,8 @@ private:
     void Construct(const YVSTIdentity& identity);
     void PerformProcessing(float** inputs, float** outputs, int32_t frames, bool replacing);
     void PrepareProcessing();
-    // Copies tempo, position, time signature and bar start; false when the host gives none.
-    bool ReadHostTime(const VstTimeInfo*& info);
+    // Asks the host for its transport; false when it gives none.
+    bool ReadHostTime(YHostTransportReading& reading);
     void DeliverMIDIInput();
     void SendMIDIOutput();
     // Host pointers into eight slots per bus; channels missing from the host stay null.
@@ -138,7 +137,7 @@ private:
     int32_t m_midiInCount = 0;
     std::array<QueuedMIDIEvent, kMaxQueuedMIDIEvents> m_midiInDelivering{};
 
-    double m_lastSongPosition = 0.0;
+    YHostTransport m_transport;
     // The thread that is reporting automation: its own setParameter echo is ignored.
     std::atomic<std::thread::id> m_sendingThread{};
 };

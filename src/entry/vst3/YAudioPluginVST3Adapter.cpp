@@ -436,39 +436,21 @@ void YAudioPluginVST3Adapter::ReadProcessContext(const Vst3::ProcessContext* con
     if (context == nullptr) return;
     using C = Vst3::ProcessContext;
     const uint32_t state = context->state;
-    sync.TimeInfoValid = 1;
-    sync.PositionJumped = 0;
-    if (state & C::kProjectTimeMusicValid) sync.SongPosition = context->projectTimeMusic;
-    if (state & C::kTempoValid) sync.Tempo = context->tempo;
-    if (state & C::kTimeSigValid) {
-        sync.TimeSignatureNumerator = context->timeSigNumerator;
-        sync.TimeSignatureDenominator = context->timeSigDenominator;
-    }
-    if (state & C::kBarPositionValid) {
-        const int32_t q = std::max(sync.TimeSignatureDenominator / 4, 1);
-        sync.BarStart = std::floor(q * context->barPositionMusic + 0.5) / q;
-    }
-    if ((state & C::kCycleValid) && (state & C::kCycleActive)) {
-        if (context->cycleEndMusic - 1e-20 <= context->cycleStartMusic) {
-            sync.CycleStart = -1.0;
-            sync.CycleEnd = -1.0;
-        } else {
-            sync.CycleStart = context->cycleStartMusic;
-            sync.CycleEnd = context->cycleEndMusic;
-        }
-    }
-    const uint8_t wasPlaying = sync.Playing;
-    if (state & C::kPlaying) {
-        const double position = context->projectTimeMusic;
-        if (std::fabs(position - m_lastSongPosition) <= 2.0)
-            sync.Playing = 1;
-        else
-            sync.PositionJumped = 1;
-        m_lastSongPosition = position;
-    } else {
-        sync.Playing = 0;
-    }
-    sync.PlayingChanged = sync.Playing != wasPlaying ? 1 : 0;
+    YHostTransportReading reading;
+    reading.PositionValid = (state & C::kProjectTimeMusicValid) != 0;
+    reading.SongPosition = context->projectTimeMusic;
+    reading.TempoValid = (state & C::kTempoValid) != 0;
+    reading.Tempo = context->tempo;
+    reading.TimeSignatureValid = (state & C::kTimeSigValid) != 0;
+    reading.TimeSignatureNumerator = context->timeSigNumerator;
+    reading.TimeSignatureDenominator = context->timeSigDenominator;
+    reading.BarStartValid = (state & C::kBarPositionValid) != 0;
+    reading.BarStart = context->barPositionMusic;
+    reading.CycleValid = (state & C::kCycleValid) != 0 && (state & C::kCycleActive) != 0;
+    reading.CycleStart = context->cycleStartMusic;
+    reading.CycleEnd = context->cycleEndMusic;
+    reading.Playing = (state & C::kPlaying) != 0;
+    m_transport.Read(reading, sync);
 }
 
 void YAudioPluginVST3Adapter::DeliverInputEvents(Vst3::IEventList& events) {

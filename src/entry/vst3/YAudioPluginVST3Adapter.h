@@ -10,6 +10,7 @@
 
 #include "core/YAudioPlugin.h"
 #include "core/YAudioPluginAdapter.h"
+#include "entry/YHostTransport.h"
 #include "entry/vst3/Vst3Abi.h"
 #include "entry/vst3/YVST3ControllerValues.h"
 #include "foundation/YString.h"
@@ -220,7 +221,7 @@ private:
     std::unique_ptr<Vst3::Event[]> m_sendingEvents; // the audio thread's copy while it sends
     int32_t m_outputEventCount = 0;
 
-    double m_lastSongPosition = 0.0;
+    YHostTransport m_transport;
     std::atomic<bool> m_sending{false};
     std::atomic<bool> m_activating{false};
     std::atomic<bool> m_resizing{false};
