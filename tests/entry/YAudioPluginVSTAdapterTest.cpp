@@ -12,6 +12,10 @@
 #include <thread>
 #include <vector>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace {
 
 using namespace Vst2;
@@ -391,7 +395,7 @@ TEST_F(VSTAdapterTest, PinPropertiesFollowTheBusWidth) {
     }
 }
 
-TEST_F(VSTAdapterTest, TextsAreCutAndConvertedToEightBits) {
+TEST_F(VSTAdapterTest, TextsAreCutAndConvertedToTheHostsEncoding) {
     Make();
     char text[128];
     auto name = [&] {
@@ -408,11 +412,24 @@ TEST_F(VSTAdapterTest, TextsAreCutAndConvertedToEightBits) {
     EXPECT_EQ(name(), "ABCDEFGHIJKLMNOPQRSTUVWX");
     m_plugin->Parameter->Label = YString("Rate");
     EXPECT_EQ(name(), "Rate");
-    // Latin-1 characters keep their byte; anything beyond becomes '?'.
     m_plugin->Parameter->Units = YString::FromUTF16(u"\u00b5s \u00b0 \u20ac");
-    EXPECT_EQ(label(), "\xb5s \xb0 ?");
+    // 30 bytes and a degree sign: it fits as one byte, not as two.
+    const YString thirtyAndDegree = YString::FromUTF16(std::u16string(30, u'm') + u"\u00b0");
+#if defined(_WIN32)
+    // Hosts on Windows read the ANSI code page.
+    if (GetACP() == 1252) {
+        EXPECT_EQ(label(), "\xb5s \xb0 \x80");
+        m_plugin->Parameter->Units = thirtyAndDegree;
+        EXPECT_EQ(label(), std::string(30, 'm') + "\xb0");
+    }
+#else
+    // Hosts on Linux read UTF-8; the cut never splits a character.
+    EXPECT_EQ(label(), "\xc2\xb5s \xc2\xb0 \xe2\x82\xac");
+    m_plugin->Parameter->Units = thirtyAndDegree;
+    EXPECT_EQ(label(), std::string(30, 'm'));
+#endif
     m_plugin->Parameter->Units = YString::FromUTF16(std::u16string(100, u'm'));
-    EXPECT_EQ(label().size(), static_cast<size_t>(YAudioPluginVSTAdapter::kMaxParameterTextChars));
+    EXPECT_EQ(label().size(), static_cast<size_t>(YAudioPluginVSTAdapter::kMaxParameterTextBytes));
     // A parameter that does not exist has empty texts.
     std::memset(text, 'x', sizeof text);
     Effect()->dispatcher(Effect(), effGetParamDisplay, 5, 0, text, 0);

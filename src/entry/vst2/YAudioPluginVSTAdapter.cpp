@@ -1,5 +1,6 @@
 #include "entry/vst2/YAudioPluginVSTAdapter.h"
 
+#include "entry/YHostText.h"
 #include "foundation/YException.h"
 
 #include <algorithm>
@@ -9,25 +10,6 @@
 namespace Vst2 {
 
 namespace {
-
-// Copies text as 8-bit characters (Latin-1; anything beyond becomes '?'), at most maxChars
-// of them, and terminates it.
-void CopyText(char* destination, const YString& text, int32_t maxChars) {
-    if (destination == nullptr) return;
-    const int32_t n = std::min(text.Length(), maxChars);
-    for (int32_t i = 0; i < n; ++i) {
-        const char16_t c = text[i];
-        destination[i] = c < 0x100 ? static_cast<char>(static_cast<unsigned char>(c)) : '?';
-    }
-    destination[n] = 0;
-}
-
-void CopyText(char* destination, const char* text, int32_t maxChars) {
-    if (destination == nullptr) return;
-    const size_t n = std::min(std::strlen(text), static_cast<size_t>(maxChars));
-    std::memcpy(destination, text, n);
-    destination[n] = 0;
-}
 
 bool SameText(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
@@ -116,21 +98,21 @@ void YAudioPluginVSTAdapter::getParameterName(int32_t index, char* text) {
     if (text == nullptr) return;
     *text = 0;
     YGuard("YAudioPluginVSTAdapter::getParameterName",
-           [&] { CopyText(text, m_plugin->GetParameterID(index), kMaxParameterNameChars); });
+           [&] { YCopyHostText(text, m_plugin->GetParameterID(index), kMaxParameterNameBytes); });
 }
 
 void YAudioPluginVSTAdapter::getParameterDisplay(int32_t index, char* text) {
     if (text == nullptr) return;
     *text = 0;
     YGuard("YAudioPluginVSTAdapter::getParameterDisplay",
-           [&] { CopyText(text, m_plugin->GetParameterValueName(index), kMaxParameterTextChars); });
+           [&] { YCopyHostText(text, m_plugin->GetParameterValueName(index), kMaxParameterTextBytes); });
 }
 
 void YAudioPluginVSTAdapter::getParameterLabel(int32_t index, char* text) {
     if (text == nullptr) return;
     *text = 0;
     YGuard("YAudioPluginVSTAdapter::getParameterLabel",
-           [&] { CopyText(text, m_plugin->GetParameterUnitsName(index), kMaxParameterTextChars); });
+           [&] { YCopyHostText(text, m_plugin->GetParameterUnitsName(index), kMaxParameterTextBytes); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -341,8 +323,8 @@ bool YAudioPluginVSTAdapter::GetPinProperties(bool input, int32_t index, VstPinP
     if (properties == nullptr || index < 0 || index >= count) return false;
     std::memset(properties, 0, sizeof(VstPinProperties));
     const YString& name = m_plugin->PinName(input, index);
-    CopyText(properties->label, name, kVstMaxLabelLen - 1);
-    CopyText(properties->shortLabel, name, kVstMaxShortLabelLen - 1);
+    YCopyHostText(properties->label, name, kVstMaxLabelLen - 1);
+    YCopyHostText(properties->shortLabel, name, kVstMaxShortLabelLen - 1);
     const int32_t perBus = m_plugin->ChannelsPerBus();
     if (perBus == 1) {
         properties->flags = kVstPinIsActive;
@@ -414,17 +396,17 @@ int32_t YAudioPluginVSTAdapter::getAutomationState() {
 // Identity
 
 bool YAudioPluginVSTAdapter::getEffectName(char* name) {
-    CopyText(name, m_identity.ProductName, kVstMaxEffectNameLen - 1);
+    YCopyHostText(name, m_identity.ProductName, kVstMaxEffectNameLen - 1);
     return name != nullptr;
 }
 
 bool YAudioPluginVSTAdapter::getProductString(char* text) {
-    CopyText(text, m_identity.ProductName, kVstMaxProductStrLen - 1);
+    YCopyHostText(text, m_identity.ProductName, kVstMaxProductStrLen - 1);
     return text != nullptr;
 }
 
 bool YAudioPluginVSTAdapter::getVendorString(char* text) {
-    CopyText(text, m_identity.VendorName, kVstMaxVendorStrLen - 1);
+    YCopyHostText(text, m_identity.VendorName, kVstMaxVendorStrLen - 1);
     return text != nullptr;
 }
 

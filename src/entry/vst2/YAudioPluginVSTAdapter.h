@@ -35,10 +35,11 @@ public:
     // MIDI messages one block can send or receive through the queues; more are dropped
     // rather than growing a buffer on the audio thread.
     static constexpr int32_t kMaxQueuedMIDIEvents = 1024;
-    // Longest text a parameter name may have.
-    static constexpr int32_t kMaxParameterNameChars = 24;
-    // Longest value and unit texts handed out; hosts give at least this much room in practice.
-    static constexpr int32_t kMaxParameterTextChars = 31;
+    // Longest parameter name handed out, in bytes of the host's encoding (a zero follows).
+    static constexpr int32_t kMaxParameterNameBytes = 24;
+    // Longest value and unit texts handed out, in bytes; hosts give at least this much room
+    // in practice.
+    static constexpr int32_t kMaxParameterTextBytes = 31;
 
     class YEditor;
 
