@@ -18,6 +18,7 @@ namespace {
 using namespace VstTestHost;
 using namespace Vst2;
 
+#if !defined(_WIN32)
 bool IsUtf8(const std::string& text) {
     for (size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -29,6 +30,7 @@ bool IsUtf8(const std::string& text) {
     }
     return true;
 }
+#endif
 
 class VstConformanceTest : public testing::Test {
 protected:
