@@ -1,5 +1,6 @@
 #include "effect/VornikAudioEffectPlugin.h"
 
+#include "effect/VornikParameterTable.h"
 #include "foundation/YException.h"
 #include "foundation/YXMLItem.h"
 
@@ -14,10 +15,6 @@ namespace {
 constexpr double kChangeEpsilon = 1e-50;
 // A modulated line whose samples all stay below this is silent.
 constexpr float kSilence = 1e-20f;
-
-constexpr double kLog10Of20Hz = 1.3010299956639813;
-constexpr double kLog10Of20kHz = 4.301029995663981;
-constexpr double kLog10Of40Hz = 1.6020599913279625;
 
 constexpr double kFilterQ = 0.7;
 constexpr int32_t kSincDryDelay = 18;
@@ -74,85 +71,19 @@ VornikAudioEffectPlugin::VornikAudioEffectPlugin() {
 VornikAudioEffectPlugin::~VornikAudioEffectPlugin() = default;
 
 void VornikAudioEffectPlugin::DefineParameters() {
-    using P = PluginParameter;
-
-    PluginParameter& mode = m_parameters[kMode];
-    mode.DefineEnum("Mode", "Mode", kModeNames, kModeCount, kModeDefault);
-    mode.Description =
-        "<name>Mode</name> determines the way flange effect is performed. Default mode works by mixing "
-        "slightly variably delayed signal with the original. Tape modes, also known as through-null, "
-        "delay the input signal appropriately as well. They simulate the original way flanging was "
-        "performed using 2 tapes, tampering one with fingers.";
-    mode.UserInts[0] = mode.UserInts[1] = 2;
-
-    PluginParameter& depth = m_parameters[kDepth];
-    depth.DefineFloat("Depth", "Depth", -2.0, 2.0, 1.0);
-    depth.TextFunction = ParameterTextDryWet;
-    depth.SetFlagA(P::kMarkOwner, false);
-    depth.Description = "<name>Depth</name> defines how powerful the effect is. Note that it also affects "
-                        "the amount of dry signal.";
-
-    PluginParameter& range = m_parameters[kRange];
-    range.DefineFloat("Range2", "Range", 0.0, kMaximumRangeSeconds, 0.0008, kShapeSquare);
-    range.TextFunction = ParameterTextTime;
-    range.Description = "<name>Range</name> defines flanging frequency delay line size.";
-
-    PluginParameter& feedback = m_parameters[kFeedback];
-    feedback.DefineFloat("Feedback", "Feedback", -1.0, 1.0, 0.0);
-    feedback.TextFunction = ParameterTextPercent;
-    feedback.SetFlagA(P::kMarkOwner, false);
-    feedback.Description = "<name>Feedback</name> determines how much of the signal is returned to the "
-                           "input after the delay time.";
-
-    PluginParameter& phase = m_parameters[kPhaseDifference];
-    phase.DefineFloat("phasediff", "Phase difference", -1.0, 1.0, 0.0);
-    phase.TextFunction = ParameterTextDegrees;
-    phase.SetFlagA(P::kInterpolable, true);
-    phase.SetFlagA(P::kMarkOwner, false);
-    phase.Description = "<name>Phase difference</name> defines phase difference between particular "
-                        "channels. This is very simple and often practical way to accomplish some kind "
-                        "of stereo expansion.";
-
-    PluginParameter& delay = m_parameters[kDelay];
-    delay.DefineFloat("Delay", "Delay", 0.0, 0.02, 0.0);
-    delay.TextFunction = ParameterTextTime;
-    delay.SetFlagA(P::kInterpolable, true);
-    delay.Description = "<name>Delay</name> defines delay applied on the flanging signal.";
-    delay.UserInts[0] = delay.UserInts[1] = 3;
-
-    PluginParameter& minFrequency = m_parameters[kMinFrequency];
-    minFrequency.DefineFloat("MinFreq", "Min frequency", kLog10Of20Hz, kLog10Of20kHz, kLog10Of40Hz);
-    minFrequency.TextFunction = ParameterTextFrequency;
-    minFrequency.SetFlagA(P::kInterpolable, true);
-    minFrequency.SetFlagA(P::kRandomizable, false);
-    minFrequency.Description = "<name>Min frequency</name> defines minimal flanging signal frequency.";
-
-    PluginParameter& maxFrequency = m_parameters[kMaxFrequency];
-    maxFrequency.DefineFloat("MaxFreq", "Max frequency", kLog10Of20Hz, kLog10Of20kHz, kLog10Of20kHz);
-    maxFrequency.TextFunction = ParameterTextFrequency;
-    maxFrequency.SetFlagA(P::kInterpolable, true);
-    maxFrequency.SetFlagA(P::kRandomizable, false);
-    maxFrequency.Description = "<name>Max frequency</name> defines maximal flanging signal frequency.";
-
-    PluginParameter& jet = m_parameters[kJet];
-    jet.DefineFloat("TremoloDepth", "Jet", -1.0, 1.0, 0.0);
-    jet.TextFunction = ParameterTextPercent;
-    jet.SetFlagA(P::kMarkOwner, false);
-    jet.Description = "<name>Jet</name> defines how powerful additional tremolo effect is. It affects "
-                      "which part of the flaging signal is passed.";
-
-    PluginParameter& jetPhase = m_parameters[kJetPhase];
-    jetPhase.DefineFloat("TremoloPhase", "Jet phase", 0.0, 1.0, 0.0);
-    jetPhase.TextFunction = ParameterTextDegrees;
-    jetPhase.SetFlagA(P::kMarkOwner, false);
-    jetPhase.Description = "<name>Jet phase</name> defines phase offset of the tremolo generator to the "
-                           "flange shape generator.";
-
-    PluginParameter& saturation = m_parameters[kSaturation];
-    saturation.DefineFloat("Saturation", "Saturation", 0.0, 1.0, 0.0);
-    saturation.TextFunction = ParameterTextPercent;
-    saturation.Description =
-        "<name>Saturation</name> defines amount of saturation applied on the flanging signal.";
+    for (const VornikParameterRecord& r : VornikParameters::kTable) {
+        PluginParameter& record = m_parameters[r.Index];
+        if (r.Kind == kParameterEnum)
+            record.DefineEnum(r.ID, r.Name, kModeNames, kModeCount, static_cast<int32_t>(r.Default));
+        else
+            record.DefineFloat(r.ID, r.Name, r.Min, r.Max, r.Default, r.Shape);
+        record.TextFunction = r.Text;
+        record.SetFlagA(PluginParameter::kInterpolable, r.Interpolable);
+        record.SetFlagA(PluginParameter::kMarkOwner, r.MarkOwner);
+        record.SetFlagA(PluginParameter::kRandomizable, r.Randomizable);
+        record.Description = r.Help;
+        if (r.Group != 0) record.UserInts[0] = record.UserInts[1] = r.Group;
+    }
 }
 
 void VornikAudioEffectPlugin::DefineSynchronizationParameters() {
