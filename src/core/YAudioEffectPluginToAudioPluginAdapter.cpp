@@ -1,5 +1,6 @@
 #include "core/YAudioEffectPluginToAudioPluginAdapter.h"
 
+#include "core/YConfigurationLock.h"
 #include "core/YParameterAdapters.h"
 #include "foundation/YException.h"
 #include "foundation/YXMLItem.h"
@@ -388,9 +389,7 @@ void YAudioEffectPluginToAudioPluginAdapter::CreateParameterAdapters() {
 
 void YAudioEffectPluginToAudioPluginAdapter::InitProcessing() {
     YGuard("YAudioEffectPluginToAudioPluginAdapter::InitProcessing", [&] {
-        YScopedLock processing(ProcessingLock());
-        YScopedLock editor(EditorLock());
-        YScopedLock parameters(ParameterLock());
+        const YConfigurationLock locks(*this);
         InitProcessingLocked();
     });
 }
@@ -487,66 +486,50 @@ bool YAudioEffectPluginToAudioPluginAdapter::NeedsSeparateInputs() {
            (information->Flags & (kEffectFlagSeparateInputs | kEffectFlagDryCombination)) != 0;
 }
 
-namespace {
-
-// The three locks of a configuration change, in their order.
-class ConfigurationLocks {
-public:
-    explicit ConfigurationLocks(YAudioPlugin& plugin)
-        : m_processing(plugin.ProcessingLock()), m_editor(plugin.EditorLock()), m_parameters(plugin.ParameterLock()) {}
-
-private:
-    YScopedLock m_processing;
-    YScopedLock m_editor;
-    YScopedLock m_parameters;
-};
-
-} // namespace
-
 bool YAudioEffectPluginToAudioPluginAdapter::SetConfiguredChannelMode(int32_t mode) {
     if (mode < 0 || mode >= kChannelModeCount) return false;
-    const ConfigurationLocks locks(*this);
+    const YConfigurationLock locks(*this);
     m_configuredMode = mode;
     return true;
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::SetSurroundChannelMask(uint8_t mask) {
-    const ConfigurationLocks locks(*this);
+    const YConfigurationLock locks(*this);
     m_surroundMask = mask;
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::SetUpsamplingMode(int32_t mode) {
-    const ConfigurationLocks locks(*this);
+    const YConfigurationLock locks(*this);
     m_upsamplingMode = mode;
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::SetHighQualityUpsamplingSetting(bool on) {
-    const ConfigurationLocks locks(*this);
+    const YConfigurationLock locks(*this);
     m_highQualitySetting = on;
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::SetAGCMode(int32_t mode) {
-    const ConfigurationLocks locks(*this);
+    const YConfigurationLock locks(*this);
     m_agcMode = mode;
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::SetTriggerUpdateMode(int32_t which, int32_t mode) {
-    const ConfigurationLocks locks(*this);
+    const YConfigurationLock locks(*this);
     m_triggerUpdateMode[which & 1] = mode;
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::SetControllersEnabled(bool on) {
-    const ConfigurationLocks locks(*this);
+    const YConfigurationLock locks(*this);
     m_controllersEnabled = on;
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::SetNoteControllersEnabled(bool on) {
-    const ConfigurationLocks locks(*this);
+    const YConfigurationLock locks(*this);
     m_noteControllersEnabled = on;
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::SetSincInterpolation(bool on) {
-    const ConfigurationLocks locks(*this);
+    const YConfigurationLock locks(*this);
     m_frameSettings.Sinc = on ? 1 : 0;
     // The effect chooses its interpolation in its update.
     if (YAudioEffectPlugin* effect = m_host.Effect()) effect->SetNeedsUpdate();
@@ -569,7 +552,7 @@ bool YAudioEffectPluginToAudioPluginAdapter::SetUpsamplingFactor(int32_t factor,
     if (factor != 1 && factor != 2 && factor != 4 && factor != 8 && factor != 16) return false;
     bool changed = false;
     {
-        const ConfigurationLocks locks(*this);
+        const YConfigurationLock locks(*this);
         m_upsamplingMode = std::countr_zero(static_cast<uint32_t>(factor));
         m_highQualitySetting = highQuality;
         if (factor != UpsamplingFactor() || highQuality != HighQualityUpsampling()) {

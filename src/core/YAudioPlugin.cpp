@@ -1,5 +1,6 @@
 #include "core/YAudioPlugin.h"
 
+#include "core/YConfigurationLock.h"
 #include "foundation/YException.h"
 #include "foundation/YThread.h"
 #include "platform/YPlatformFloatingPoint.h"
@@ -598,9 +599,7 @@ void YAudioPlugin::SetBypass(bool on, bool notifyHost) {
 
 void YAudioPlugin::InitProcessing() {
     YGuard("YAudioPlugin::InitProcessing", [&] {
-        YScopedLock processing(m_processingLock);
-        YScopedLock editor(m_editorLock);
-        YScopedLock parameters(m_parameterLock);
+        const YConfigurationLock locks(*this);
         InitProcessingCore();
     });
 }

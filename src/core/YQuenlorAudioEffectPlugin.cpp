@@ -1,5 +1,6 @@
 #include "core/YQuenlorAudioEffectPlugin.h"
 
+#include "core/YConfigurationLock.h"
 #include "core/YGlobalConfiguration.h"
 #include "foundation/YException.h"
 #include "foundation/YMemoryStream.h"
@@ -134,9 +135,7 @@ bool YQuenlorAudioEffectPlugin::SaveState(std::vector<uint8_t>& bytes) {
         YXMLDocument document("settings");
         {
             // Host threads write parameter values under the parameter lock only.
-            YScopedLock processing(ProcessingLock());
-            YScopedLock editor(EditorLock());
-            YScopedLock parameters(ParameterLock());
+            const YConfigurationLock locks(*this);
             YStorer storer{true, &document};
             Store(storer);
         }
@@ -159,9 +158,7 @@ bool YQuenlorAudioEffectPlugin::LoadState(const void* data, size_t size) {
 
     const int32_t latency = GetLatency();
     {
-        YScopedLock processing(ProcessingLock());
-        YScopedLock editor(EditorLock());
-        YScopedLock parameters(ParameterLock());
+        const YConfigurationLock locks(*this);
         YStorer storer{false, &document};
         try {
             Store(storer);
@@ -186,9 +183,7 @@ void YQuenlorAudioEffectPlugin::LoadDefaultSettings() {
     YGuard("YQuenlorAudioEffectPlugin::LoadDefaultSettings", [&] {
         std::unique_ptr<YXMLItem> defaults = YGlobalConfiguration::Instance().DefaultSettings();
         if (!defaults) return;
-        YScopedLock processing(ProcessingLock());
-        YScopedLock editor(EditorLock());
-        YScopedLock parameters(ParameterLock());
+        const YConfigurationLock locks(*this);
         YStorer storer{false, defaults.get()};
         try {
             Store(storer);
@@ -203,9 +198,7 @@ void YQuenlorAudioEffectPlugin::SetDefaultSettingsToCurrent() {
     // The slots are left out: a new instance fills all eight from the defaults anyway.
     YXMLItem settings("Settings");
     {
-        YScopedLock processing(ProcessingLock());
-        YScopedLock editor(EditorLock());
-        YScopedLock parameters(ParameterLock());
+        const YConfigurationLock locks(*this);
         StoreWithoutSlots(settings);
     }
     YGlobalConfiguration::Instance().SetDefaultSettings(settings);
