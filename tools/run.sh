@@ -19,7 +19,7 @@ demo=${VORNIK_DEMO_WAV:-$build/vornik-demo.wav}
 demo3=${demo%.wav}-vst3.wav
 export CCACHE_BASEDIR=$root
 
-packages=(build-essential cmake ninja-build ccache pkg-config zlib1g-dev libkissfft-dev libsndfile1-dev)
+packages=(build-essential cmake ninja-build ccache pkg-config dpkg-dev zlib1g-dev libsndfile1-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -35,8 +35,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+# kissfft goes into the plug-in from Debian's source package (tools/kissfft-sources.sh).
+kissfft=$(tools/kissfft-sources.sh "$build")
+
 echo "== building the plug-in and vornik-host (Release, $jobs jobs) in $dir"
-cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORNIK_BUILD_TESTS=OFF >/dev/null
+cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORNIK_BUILD_TESTS=OFF \
+  -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft" >/dev/null
 cmake --build "$dir" -j"$jobs" --target Vornik vornik-host
 
 plugin=$dir/Vornik.so

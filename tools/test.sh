@@ -11,7 +11,7 @@ build=${VORNIK_BUILD_ROOT:-$root/build}
 export CCACHE_BASEDIR=$root
 
 packages=(build-essential cmake ninja-build ccache pkg-config googletest libgtest-dev
-          libbenchmark-dev zlib1g-dev libpugixml-dev libkissfft-dev libsndfile1-dev
+          libbenchmark-dev zlib1g-dev libpugixml-dev libsndfile1-dev
           clang libclang-rt-dev dpkg-dev g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libz-mingw-w64-dev
           wine wine64 file binutils)
 missing=()
@@ -25,24 +25,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# Debian's source package of kissfft, for the Windows build (no mingw package exists). Source
-# entries are derived from the machine's own binary entries.
-kissfft_sources() {
-  local dir=$build/sources
-  if ! ls -d "$dir"/kissfft-*/ >/dev/null 2>&1; then
-    if ! apt-get source --print-uris kissfft >/dev/null 2>&1; then
-      local list=/etc/apt/sources.list.d/debian.sources
-      if [ -f "$list" ]; then
-        sed -e 's/^Types: deb$/Types: deb-src/' "$list" > /etc/apt/sources.list.d/vornik-deb-src.sources
-      else
-        grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' > /etc/apt/sources.list.d/vornik-deb-src.list
-      fi
-      apt-get update -qq >&2
-    fi
-    mkdir -p "$dir" && (cd "$dir" && apt-get source -qq kissfft >&2)
-  fi
-  ls -d "$dir"/kissfft-*/ | head -n 1
-}
+# kissfft is compiled into every build from Debian's source package (no build links a shared
+# copy, and there is no mingw package).
+kissfft=$(tools/kissfft-sources.sh "$build")
 
 failures=()
 step() {  # step NAME COMMAND...
@@ -62,11 +47,12 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-step "native release" configure_build_test release "$build/release" "" -DCMAKE_BUILD_TYPE=Release
+step "native release" configure_build_test release "$build/release" "" -DCMAKE_BUILD_TYPE=Release \
+  -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft"
 step "native asan+ubsan" configure_build_test asan "$build/asan" "" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DVORNIK_SANITIZE=address,undefined"
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DVORNIK_SANITIZE=address,undefined" -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft"
 step "native tsan (threading tests)" configure_build_test tsan "$build/tsan" "-L threading" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNIK_SANITIZE=thread
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNIK_SANITIZE=thread -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft"
 
 # Wine keeps its prefix out of the user's home so that a fresh machine starts clean.
 export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
@@ -74,7 +60,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 step "windows x86-64 under wine" configure_build_test windows "$build/windows" "" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DVORNIK_KISSFFT_SOURCE_DIR="$(kissfft_sources)"
+  -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft"
 
 if [ ${#failures[@]} -gt 0 ]; then
   echo "== failed: ${failures[*]}"
