@@ -2,7 +2,7 @@
 
 #include "core/YConfigurationLock.h"
 #include "foundation/YException.h"
-#include "foundation/YThread.h"
+#include "platform/YThread.h"
 #include "platform/YPlatformFloatingPoint.h"
 
 #include <algorithm>

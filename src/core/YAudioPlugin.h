@@ -17,7 +17,7 @@
 #include "core/YMIDIProcessor.h"
 #include "core/YProcessingContext.h"
 #include "foundation/YString.h"
-#include "foundation/YSynchronizer.h"
+#include "platform/YSynchronizer.h"
 #include "primitives/YUpsampler.h"
 
 #include <atomic>

@@ -8,7 +8,7 @@
 #pragma once
 
 #include "foundation/YString.h"
-#include "foundation/YSynchronizer.h"
+#include "platform/YSynchronizer.h"
 #include "foundation/YXMLDocument.h"
 
 #include <memory>

@@ -6,7 +6,7 @@
 #include "entry/vst2/YAudioPluginVSTAdapter.h"
 #include "entry/vst3/YVST3PluginFactory.h"
 #include "foundation/YException.h"
-#include "foundation/YSharedLock.h"
+#include "platform/YSharedLock.h"
 
 #include <memory>
 

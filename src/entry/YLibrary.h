@@ -3,7 +3,7 @@
 #pragma once
 
 #include "foundation/YString.h"
-#include "foundation/YSynchronizer.h"
+#include "platform/YSynchronizer.h"
 #include "platform/YPlatformCPU.h"
 
 #include <cstdint>

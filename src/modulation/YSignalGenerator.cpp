@@ -1,11 +1,11 @@
 #include "modulation/YSignalGenerator.h"
 
 #include "core/YStorer.h"
-#include "effect/YDelay.h"
 #include "foundation/YException.h"
 #include "foundation/YXMLItem.h"
 #include "modulation/YSignalGeneratorParameters.h"
 #include "modulation/YSignalShapeBank.h"
+#include "primitives/YStretch.h"
 
 #include <algorithm>
 #include <cmath>

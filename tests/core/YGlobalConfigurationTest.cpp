@@ -2,7 +2,7 @@
 
 #include "core/YSPS.h"
 #include "foundation/YException.h"
-#include "foundation/YStdFileStream.h"
+#include "platform/YStdFileStream.h"
 #include "foundation/YXMLDocument.h"
 
 #include <atomic>

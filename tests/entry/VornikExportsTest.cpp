@@ -3,7 +3,7 @@
 
 #include "entry/Module.h"
 #include "entry/YLibrary.h"
-#include "foundation/YSharedLock.h"
+#include "platform/YSharedLock.h"
 
 #include <gtest/gtest.h>
 

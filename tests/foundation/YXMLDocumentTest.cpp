@@ -2,7 +2,7 @@
 
 #include "StreamTestSupport.h"
 #include "foundation/YMemoryStream.h"
-#include "foundation/YStdFileStream.h"
+#include "platform/YStdFileStream.h"
 #include "foundation/YZLibStream.h"
 
 #include <string>

@@ -7,7 +7,7 @@
 #include "core/YAudioPluginAdapter.h"
 #include "entry/YHostTransport.h"
 #include "entry/vst2/AudioEffectX.h"
-#include "foundation/YSynchronizer.h"
+#include "platform/YSynchronizer.h"
 
 #include <array>
 #include <atomic>

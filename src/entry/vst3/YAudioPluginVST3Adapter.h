@@ -14,7 +14,7 @@
 #include "entry/vst3/Vst3Abi.h"
 #include "entry/vst3/YVST3ControllerValues.h"
 #include "foundation/YString.h"
-#include "foundation/YSynchronizer.h"
+#include "platform/YSynchronizer.h"
 
 #include <atomic>
 #include <cstdint>

@@ -14,7 +14,7 @@
 // ignored here.
 #pragma once
 
-#include "foundation/YSynchronizer.h"
+#include "platform/YSynchronizer.h"
 #include "platform/YPlatformTlsSlot.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "foundation/YSynchronizer.h"
+#include "platform/YSynchronizer.h"
 
 #include "foundation/YException.h"
 #include "platform/YPlatformTime.h"

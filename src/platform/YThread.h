@@ -10,7 +10,7 @@
 #pragma once
 
 #include "foundation/YString.h"
-#include "foundation/YSynchronizer.h"
+#include "platform/YSynchronizer.h"
 #include "platform/YPlatformThread.h"
 
 #include <atomic>

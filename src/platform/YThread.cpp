@@ -1,4 +1,4 @@
-#include "foundation/YThread.h"
+#include "platform/YThread.h"
 
 #include "foundation/YException.h"
 

@@ -2,7 +2,7 @@
 // module that adopts this library hands over its own lock so that both guard the same lists.
 #pragma once
 
-#include "foundation/YSynchronizer.h"
+#include "platform/YSynchronizer.h"
 
 // The lock in use: this module's own unless replaced.
 YLock& YSharedLock() noexcept;

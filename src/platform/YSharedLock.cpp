@@ -1,4 +1,4 @@
-#include "foundation/YSharedLock.h"
+#include "platform/YSharedLock.h"
 
 #include <atomic>
 

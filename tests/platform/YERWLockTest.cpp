@@ -1,4 +1,4 @@
-#include "foundation/YERWLock.h"
+#include "platform/YERWLock.h"
 
 #include "foundation/YException.h"
 #include "platform/YPlatformTime.h"

@@ -1,6 +1,6 @@
-#include "foundation/YStdFileStream.h"
+#include "platform/YStdFileStream.h"
 
-#include "StreamTestSupport.h"
+#include "foundation/StreamTestSupport.h"
 
 #include <filesystem>
 #include <fstream>

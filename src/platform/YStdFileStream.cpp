@@ -1,4 +1,4 @@
-#include "foundation/YStdFileStream.h"
+#include "platform/YStdFileStream.h"
 
 #include "foundation/YException.h"
 #include "platform/YPlatformFile.h"
