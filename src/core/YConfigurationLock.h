@@ -5,7 +5,7 @@
 // "Could not acquire mutex." is raised.
 #pragma once
 
-#include "foundation/YSynchronizer.h"
+#include "platform/YSynchronizer.h"
 
 class YAudioPlugin;
 
