@@ -1,0 +1,96 @@
+# cmake -DSOURCE_DIR=<src folder> -P CheckLayerIncludes.cmake
+#
+# Fails when a file of one layer includes a file of a layer above it (VornikLayers.cmake
+# gives the order), or when a source file lies in no layer at all. Each offending include is
+# reported as file:line. Only #include "..." is read: the system's and third-party headers
+# come in with angle brackets or from outside the source folder.
+cmake_minimum_required(VERSION 3.25)
+if(NOT SOURCE_DIR)
+  message(FATAL_ERROR "usage: cmake -DSOURCE_DIR=<src folder> -P CheckLayerIncludes.cmake")
+endif()
+include(${CMAKE_CURRENT_LIST_DIR}/VornikLayers.cmake)
+get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
+
+# The layer of a path relative to SOURCE_DIR: the longest layer folder it lies in, or "".
+function(layer_of relative out)
+  set(best "")
+  set(best_length 0)
+  foreach(layer IN LISTS VORNIK_LAYERS)
+    string(LENGTH "${layer}/" length)
+    string(SUBSTRING "${relative}/" 0 ${length} head)
+    if(head STREQUAL "${layer}/" AND length GREATER best_length)
+      set(best "${layer}")
+      set(best_length ${length})
+    endif()
+  endforeach()
+  set(${out} "${best}" PARENT_SCOPE)
+endfunction()
+
+file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.hpp
+     ${SOURCE_DIR}/*.inc ${SOURCE_DIR}/*.c ${SOURCE_DIR}/*.cpp)
+list(SORT files)
+set(problems 0)
+set(checked 0)
+foreach(file IN LISTS files)
+  layer_of("${file}" layer)
+  if(layer STREQUAL "")
+    message("${SOURCE_DIR}/${file}: lies in no layer (cmake/VornikLayers.cmake lists them)")
+    math(EXPR problems "${problems} + 1")
+    continue()
+  endif()
+  list(FIND VORNIK_LAYERS ${layer} rank)
+  get_filename_component(folder "${file}" DIRECTORY)
+
+  # One list element per line. Characters that CMake's list syntax treats specially are
+  # replaced first: none of them can appear in an include we look at.
+  file(READ ${SOURCE_DIR}/${file} content)
+  string(REPLACE "\\" "/" content "${content}")
+  string(REPLACE ";" "," content "${content}")
+  string(REPLACE "[" "(" content "${content}")
+  string(REPLACE "]" ")" content "${content}")
+  string(REPLACE "\n" ";" lines "${content}")
+  set(number 0)
+  foreach(line IN LISTS lines)
+    math(EXPR number "${number} + 1")
+    if(NOT line MATCHES "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\"")
+      continue()
+    endif()
+    set(included "${CMAKE_MATCH_1}")
+    math(EXPR checked "${checked} + 1")
+    # Project includes are written from the source folder; a plain name next to the file
+    # is the file's own folder.
+    if(EXISTS ${SOURCE_DIR}/${folder}/${included} AND NOT EXISTS ${SOURCE_DIR}/${included})
+      get_filename_component(target "${SOURCE_DIR}/${folder}/${included}" ABSOLUTE)
+      file(RELATIVE_PATH target_relative ${SOURCE_DIR} ${target})
+    else()
+      set(target_relative "${included}")
+    endif()
+    layer_of("${target_relative}" target_layer)
+    if(target_layer STREQUAL "")
+      # Not one of ours (a third-party header in quotes), unless it names one of our folders.
+      string(REGEX REPLACE "/.*" "" top "${target_relative}")
+      set(top_folders ${VORNIK_LAYERS})
+      list(TRANSFORM top_folders REPLACE "/.*" "")
+      if(top IN_LIST top_folders)
+        message("${SOURCE_DIR}/${file}:${number}: includes \"${included}\", which lies in no layer")
+        math(EXPR problems "${problems} + 1")
+      endif()
+      continue()
+    endif()
+    list(FIND VORNIK_LAYERS ${target_layer} target_rank)
+    if(target_rank GREATER rank)
+      message("${SOURCE_DIR}/${file}:${number}: ${layer} includes \"${included}\" from ${target_layer}, a layer above it")
+      math(EXPR problems "${problems} + 1")
+    endif()
+  endforeach()
+endforeach()
+
+list(LENGTH files file_count)
+if(problems GREATER 0)
+  message(FATAL_ERROR "${problems} include(s) break the layer order")
+endif()
+if(checked EQUAL 0)
+  # A pattern that matches nothing would pass everything.
+  message(FATAL_ERROR "no #include found in ${file_count} files under ${SOURCE_DIR}")
+endif()
+message("layer order kept: ${checked} includes in ${file_count} files")
