@@ -471,7 +471,12 @@ int32_t YAudioEffectPluginToAudioPluginAdapter::GetLatency() {
 
 int32_t YAudioEffectPluginToAudioPluginAdapter::GetTailLength() {
     return YGuard("YAudioEffectPluginToAudioPluginAdapter::GetTailLength", 0, [&] {
-        return static_cast<int32_t>(std::clamp<int64_t>(m_host.Call(kEffectTailLength), 0, INT32_MAX));
+        const int64_t tail = m_host.Call(kEffectTailLength);
+        if (tail < 0) return -1; // the effect never falls silent
+        // The effect counts at the processing rate; the output lags the input by the latency.
+        const int64_t factor = std::max(UpsamplingFactor(), 1);
+        const int64_t host = (tail + factor - 1) / factor + GetLatency();
+        return static_cast<int32_t>(std::min<int64_t>(host, INT32_MAX));
     });
 }
 

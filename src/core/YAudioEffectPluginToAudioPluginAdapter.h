@@ -131,6 +131,7 @@ public:
     void InitProcessing() override;
     // Effect latency / up-sampling factor + the up-sampler's own latency, at the host rate.
     int32_t GetLatency() override;
+    // The effect's tail at the host rate plus the latency; -1 when it never ends.
     int32_t GetTailLength() override;
     bool AddsToOutput() override;
     bool NeedsSeparateInputs() override;

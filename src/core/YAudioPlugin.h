@@ -260,6 +260,7 @@ public:
     // Re-initialises processing after a change of sample rate, layout or activation.
     virtual void InitProcessing();
     virtual int32_t GetLatency();
+    // Host samples the output keeps sounding after the input falls silent; -1 for never.
     virtual int32_t GetTailLength();
     // The effect adds into its outputs instead of replacing them.
     virtual bool AddsToOutput();

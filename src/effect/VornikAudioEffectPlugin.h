@@ -5,6 +5,7 @@
 
 #include "effect/YBiquadFilter.h"
 #include "effect/YDelay.h"
+#include "effect/VornikTailLength.h"
 #include "effect/YModulationPluginBase.h"
 #include "effect/YSaturationCurve.h"
 #include "effect/YVibrato.h"
@@ -47,6 +48,9 @@ public:
     void Process(const YProcessingContext& context, float* const* inputs, float* const* outputs,
                  int32_t frames) override;
     bool TailSilent() override;
+    // Samples until the current settings' ringing falls below -120 dB, -1 for never
+    // (VornikTailLength.cpp).
+    int32_t GetTailLength() override;
     void DefineSynchronizationParameters() override;
 
     // --- State, for the editor and for tests ---
@@ -140,6 +144,7 @@ private:
     // Lines are sized by Update; until then Process passes its input through.
     bool m_configured = false;
     bool m_generalOnly = false;
+    VornikTailLength m_tailLength;
 
     // The fast path's per-chunk buffers: limited LFO values and the wet input of each channel.
     alignas(64) double m_lfo[kMaxChannels][kChunk] = {};

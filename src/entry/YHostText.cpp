@@ -15,7 +15,8 @@ int32_t YCopyHostText(char* destination, const YString& text, int32_t maxBytes) 
         // One character at a time, a surrogate pair together, so the cut never splits one.
         units[0] = text[i];
         int32_t count = 1;
-        if (units[0] >= 0xD800 && units[0] < 0xDC00 && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+        if (units[0] >= 0xD800 && units[0] < 0xDC00 && i + 1 < length && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000)
             units[count++] = text[i + 1];
         const std::string bytes = YPlatformHostText(std::u16string_view(units, static_cast<size_t>(count)));
         if (static_cast<int64_t>(written) + static_cast<int64_t>(bytes.size()) > maxBytes) break;

@@ -6,7 +6,8 @@
 void YHostTransport::ReadTimeline(const YHostTransportReading& reading, YProcessingContext& sync) noexcept {
     sync.TimeInfoValid = 1;
     sync.PositionJumped = 0;
-    if (reading.PositionValid && std::isfinite(reading.SongPosition)) sync.SongPosition = reading.SongPosition;
+    if (reading.PositionValid && std::isfinite(reading.SongPosition))
+        sync.SongPosition = reading.SongPosition;
     if (reading.TempoValid && std::isfinite(reading.Tempo)) sync.Tempo = reading.Tempo;
     if (reading.TimeSignatureValid) {
         sync.TimeSignatureNumerator = reading.TimeSignatureNumerator;

@@ -96,12 +96,15 @@ public:
         YAudioPlugin::Process(inputs, outputs, frames);
     }
     int32_t GetLatency() override { return Latency; }
+    int32_t GetTailLength() override { return Tail; }
+    bool LoadState(const void*, size_t) override { return true; }
 
     std::vector<std::array<int32_t, 3>> Controllers;
     std::array<float*, kMaxSlots> Inputs{};
     int32_t Blocks = 0;
     bool Emit = false;
     int32_t Latency = 0;
+    int32_t Tail = 0;
     ValueAdapter* Parameter = nullptr;
 };
 
@@ -469,3 +472,49 @@ TEST_F(VSTAdapterTest, ClosingThroughTheRecordDeletesTheAdapter) {
 }
 
 } // namespace
+
+TEST_F(VSTAdapterTest, TheTailSizeSaysNoneAndEndlessInTheFormatsTerms) {
+    Make();
+    struct Case {
+        int32_t Tail;
+        intptr_t Expected;
+    };
+    const Case cases[] = {{0, 1}, {1, 1}, {300, 300}, {-1, INT32_MAX}};
+    for (const Case& c : cases) {
+        m_plugin->Tail = c.Tail;
+        EXPECT_EQ(Effect()->dispatcher(Effect(), effGetTailSize, 0, 0, nullptr, 0.0f), c.Expected) << c.Tail;
+    }
+}
+
+TEST_F(VSTAdapterTest, TheHostHearsOfATailChangeFromItsGUISideOnly) {
+    Make();
+    m_plugin->Tail = 4500;
+    const int32_t before = g_host.IOChanged;
+    Effect()->setParameter(Effect(), 0, 0.5f);
+    EXPECT_EQ(g_host.IOChanged, before) << "the host has not read the tail yet";
+    Effect()->dispatcher(Effect(), effGetTailSize, 0, 0, nullptr, 0.0f);
+
+    m_plugin->Tail = 5000; // the same power of two: not worth a restart
+    Effect()->setParameter(Effect(), 0, 0.5f);
+    EXPECT_EQ(g_host.IOChanged, before);
+    m_plugin->Tail = -1;
+    Effect()->setParameter(Effect(), 0, 0.6f);
+    EXPECT_EQ(g_host.IOChanged, before + 1);
+
+    // Once this thread processes it is the audio thread: automation played back there does
+    // not call the host.
+    float left[8] = {}, right[8] = {};
+    float* in[2] = {left, right};
+    float* out[2] = {left, right};
+    Run(in, out, 8);
+    m_plugin->Tail = 100;
+    Effect()->setParameter(Effect(), 0, 0.7f);
+    EXPECT_EQ(g_host.IOChanged, before + 1);
+    // The editor's idle call and a state load come from the GUI side.
+    Effect()->dispatcher(Effect(), effEditIdle, 0, 0, nullptr, 0.0f);
+    EXPECT_EQ(g_host.IOChanged, before + 2);
+    m_plugin->Tail = 0;
+    std::vector<uint8_t> state = {1, 2, 3};
+    Effect()->dispatcher(Effect(), effSetChunk, 0, static_cast<intptr_t>(state.size()), state.data(), 0.0f);
+    EXPECT_EQ(g_host.IOChanged, before + 3);
+}

@@ -55,9 +55,9 @@ TEST(HostTransport, TheBarStartSitsOnTheTimeSignaturesGrid) {
         double hostBarStart, expected;
     };
     const Case cases[] = {
-        {4, 3.49, 3.0}, {4, 3.5, 4.0},   // quarters: half rounds up
-        {8, 3.24, 3.0}, {8, 3.26, 3.5},  // eighths: on halves of a quarter
-        {16, 3.13, 3.25}, {2, 3.6, 4.0}, // below a quarter the grid stays one quarter
+        {4, 3.49, 3.0},   {4, 3.5, 4.0},  // quarters: half rounds up
+        {8, 3.24, 3.0},   {8, 3.26, 3.5}, // eighths: on halves of a quarter
+        {16, 3.13, 3.25}, {2, 3.6, 4.0},  // below a quarter the grid stays one quarter
         {0, 1.5, 2.0},
     };
     for (const Case& c : cases) {

@@ -58,21 +58,24 @@ TEST_F(Vst3ConformanceTest, TheControllerReadsBackEveryValueTheHostSets) {
         ASSERT_EQ(plugin.controller->getParameterInfo(i, info), Vst3::kResultOk);
         sawBypass = sawBypass || (info.flags & Vst3::ParameterInfo::kIsBypass) != 0;
         const double value = AnotherValue(info, plugin.controller->getParamNormalized(info.id), i);
-        ASSERT_EQ(plugin.controller->setParamNormalized(info.id, value), Vst3::kResultOk) << Narrow(info.title);
+        ASSERT_EQ(plugin.controller->setParamNormalized(info.id, value), Vst3::kResultOk)
+            << Narrow(info.title);
         ASSERT_EQ(plugin.controller->getParamNormalized(info.id), value) << Narrow(info.title);
         ids.push_back(info.id);
         set.push_back(value);
     }
     ASSERT_TRUE(sawBypass);
     // Setting each one leaves the others as the host set them.
-    for (size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(plugin.controller->getParamNormalized(ids[i]), set[i]) << i;
+    for (size_t i = 0; i < ids.size(); ++i)
+        EXPECT_EQ(plugin.controller->getParamNormalized(ids[i]), set[i]) << i;
 
     // The processor then receives the same values: the controller still answers them.
     ParameterChanges changes;
     changes.queues.reserve(ids.size());
     for (size_t i = 0; i < ids.size(); ++i) changes.Add(ids[i]).points = {{0, set[i]}};
     ASSERT_EQ(Flush(plugin, &changes), Vst3::kResultOk);
-    for (size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(plugin.controller->getParamNormalized(ids[i]), set[i]) << i;
+    for (size_t i = 0; i < ids.size(); ++i)
+        EXPECT_EQ(plugin.controller->getParamNormalized(ids[i]), set[i]) << i;
 
     const Vst3::ParamID depth = plugin.Find("Depth");
     ASSERT_NE(depth, kNoParameter);
@@ -80,7 +83,8 @@ TEST_F(Vst3ConformanceTest, TheControllerReadsBackEveryValueTheHostSets) {
     other.queues.reserve(1);
     other.Add(depth).points = {{0, 0.05}};
     ASSERT_EQ(Flush(plugin, &other), Vst3::kResultOk);
-    EXPECT_NEAR(plugin.controller->getParamNormalized(depth), 0.05, 1e-6) << "another value reaches the controller";
+    EXPECT_NEAR(plugin.controller->getParamNormalized(depth), 0.05, 1e-6)
+        << "another value reaches the controller";
 
     EXPECT_EQ(plugin.controller->setParamNormalized(depth, std::numeric_limits<double>::quiet_NaN()),
               Vst3::kInvalidArgument);
@@ -182,6 +186,48 @@ TEST_F(Vst3ConformanceTest, ProcessingHoldsAtOddRatesAndBlockSizes) {
             }
         }
     }
+}
+
+// The tail covers the feedback loop's ringing and turns endless at full feedback; a host that
+// read it hears of the change through a restart from the controller's side.
+TEST_F(Vst3ConformanceTest, TheTailFollowsTheFeedback) {
+    Vst3Instance plugin(*factory);
+    ASSERT_TRUE(plugin.Ok());
+    ComponentHandler handler;
+    ASSERT_EQ(plugin.controller->setComponentHandler(&handler), Vst3::kResultOk);
+    const Vst3::ParamID feedback = plugin.Find("Feedback");
+    ASSERT_NE(feedback, kNoParameter);
+    const Vst3::uint32 plain = plugin.processor->getTailSamples();
+    EXPECT_GT(plain, 0u);
+    EXPECT_LT(plain, 44100u) << "without feedback the ringing is short";
+
+    const auto set = [&](double value) {
+        ParameterChanges changes;
+        changes.queues.reserve(1);
+        changes.Add(feedback).points = {{0, value}};
+        ASSERT_EQ(plugin.controller->setParamNormalized(feedback, value), Vst3::kResultOk);
+        ASSERT_EQ(Flush(plugin, &changes), Vst3::kResultOk);
+    };
+    set(0.95); // +90 %
+    const Vst3::uint32 strong = plugin.processor->getTailSamples();
+    EXPECT_GT(strong, 2 * plain);
+    EXPECT_NE(strong, Vst3::kInfiniteTail);
+    set(1.0); // +100 %: never decays
+    EXPECT_EQ(plugin.processor->getTailSamples(), Vst3::kInfiniteTail);
+    set(0.0); // -100 %
+    EXPECT_EQ(plugin.processor->getTailSamples(), Vst3::kInfiniteTail);
+
+    set(0.5);
+    handler.restarts.clear();
+    MemoryStream state;
+    ASSERT_EQ(plugin.component->getState(&state), Vst3::kResultOk);
+    set(1.0);
+    state.position = 0;
+    ASSERT_EQ(plugin.component->setState(&state), Vst3::kResultOk);
+    EXPECT_EQ(handler.restarts, std::vector<Vst3::int32>{Vst3::kLatencyChanged})
+        << "the host last read an endless tail";
+    EXPECT_EQ(plugin.processor->getTailSamples(), plain);
+    ASSERT_EQ(plugin.controller->setComponentHandler(nullptr), Vst3::kResultOk);
 }
 
 } // namespace

@@ -21,11 +21,12 @@ inline constexpr Vst3::ParamID kNoParameter = 0xFFFFFFFFu;
 
 class Vst3Instance {
 public:
-    explicit Vst3Instance(Vst3::IPluginFactory& factory, double sampleRate = 44100.0, Vst3::int32 maxBlock = 512) {
+    explicit Vst3Instance(Vst3::IPluginFactory& factory, double sampleRate = 44100.0,
+                          Vst3::int32 maxBlock = 512) {
         Vst3::PClassInfo info{};
         if (factory.getClassInfo(0, &info) != Vst3::kResultOk) return;
-        if (factory.createInstance(info.cid, Vst3::IComponent::iid.bytes, reinterpret_cast<void**>(&component)) !=
-            Vst3::kResultOk)
+        if (factory.createInstance(info.cid, Vst3::IComponent::iid.bytes,
+                                   reinterpret_cast<void**>(&component)) != Vst3::kResultOk)
             return;
         component->initialize(&host);
         component->queryInterface(Vst3::IAudioProcessor::iid.bytes, reinterpret_cast<void**>(&processor));
@@ -52,7 +53,8 @@ public:
     Vst3::ParamID Find(const std::string& title) {
         for (Vst3::int32 i = 0; i < controller->getParameterCount(); ++i) {
             Vst3::ParameterInfo info{};
-            if (controller->getParameterInfo(i, info) == Vst3::kResultOk && Narrow(info.title) == title) return info.id;
+            if (controller->getParameterInfo(i, info) == Vst3::kResultOk && Narrow(info.title) == title)
+                return info.id;
         }
         return kNoParameter;
     }

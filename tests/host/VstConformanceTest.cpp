@@ -22,7 +22,11 @@ using namespace Vst2;
 bool IsUtf8(const std::string& text) {
     for (size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
-        const size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        const size_t length = c < 0x80           ? 1
+                              : (c >> 5) == 0x6  ? 2
+                              : (c >> 4) == 0xE  ? 3
+                              : (c >> 3) == 0x1E ? 4
+                                                 : 0;
         if (length == 0 || i + length > text.size()) return false;
         for (size_t k = 1; k < length; ++k)
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
@@ -95,9 +99,11 @@ TEST_F(VstConformanceTest, ProcessingHoldsAtOddRatesAndBlockSizes) {
                 SCOPED_TRACE(size);
                 std::vector<std::vector<float>> in;
                 for (int32_t c = 0; c < inputs; ++c)
-                    in.push_back(silent ? std::vector<float>(static_cast<size_t>(size), 0.0f) : Signal(size, c, rate));
+                    in.push_back(silent ? std::vector<float>(static_cast<size_t>(size), 0.0f)
+                                        : Signal(size, c, rate));
                 std::vector<std::vector<float>> out(
-                    2, std::vector<float>(static_cast<size_t>(size), std::numeric_limits<float>::quiet_NaN()));
+                    2,
+                    std::vector<float>(static_cast<size_t>(size), std::numeric_limits<float>::quiet_NaN()));
                 instance.Process(in, out, size);
                 for (const auto& channel : out) {
                     ASSERT_TRUE(AllFinite(channel));
@@ -106,6 +112,20 @@ TEST_F(VstConformanceTest, ProcessingHoldsAtOddRatesAndBlockSizes) {
             }
         }
     }
+}
+
+TEST_F(VstConformanceTest, TheTailFollowsTheFeedback) {
+    const int32_t feedback = Plugin().FindParameter("Feedback");
+    ASSERT_GE(feedback, 0);
+    const intptr_t plain = Plugin().Dispatch(effGetTailSize);
+    EXPECT_GT(plain, 1);
+    EXPECT_LT(plain, 44100);
+    Plugin().Set(feedback, 0.95f);
+    EXPECT_GT(Plugin().Dispatch(effGetTailSize), 2 * plain);
+    const int32_t told = Host().IOChanged;
+    Plugin().Set(feedback, 1.0f);
+    EXPECT_EQ(Host().IOChanged, told + 1) << "the host read a finite tail";
+    EXPECT_EQ(Plugin().Dispatch(effGetTailSize), INT32_MAX);
 }
 
 } // namespace

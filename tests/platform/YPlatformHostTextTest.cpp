@@ -27,7 +27,7 @@ TEST(PlatformHostText, LinuxHostsReadUtf8) {
     const Case cases[] = {
         {u"90\u00b0", "90\xc2\xb0"},
         {u"\u00b5s \u20ac \u4e2d", "\xc2\xb5s \xe2\x82\xac \xe4\xb8\xad"},
-        {u"\U0001F600", "\xf0\x9f\x98\x80"},                            // a surrogate pair
+        {u"\U0001F600", "\xf0\x9f\x98\x80"},                       // a surrogate pair
         {std::u16string{char16_t(0xD83D), u'x'}, "\xef\xbf\xbdx"}, // an unpaired one
         {std::u16string{u'x', char16_t(0xDE00)}, "x\xef\xbf\xbd"},
     };

@@ -86,6 +86,8 @@ void YAudioPluginVSTAdapter::setParameter(int32_t index, float value) {
         if (m_sendingThread.load() == std::this_thread::get_id()) return;
         if (!std::isfinite(value)) return;
         m_plugin->SetParameter(index, std::clamp(static_cast<double>(value), 0.0, 1.0), 0);
+        // Automation the host plays back arrives on the audio thread, which must not call it.
+        if (m_audioThread.load() != std::this_thread::get_id()) TellTailChange();
     });
 }
 
@@ -172,6 +174,8 @@ void YAudioPluginVSTAdapter::ArrangeChannels(float** host, int32_t hostCount, in
 
 void YAudioPluginVSTAdapter::PerformProcessing(float** inputs, float** outputs, int32_t frames, bool replacing) {
     if (frames <= 0 || outputs == nullptr) return;
+    const std::thread::id self = std::this_thread::get_id();
+    if (m_audioThread.load(std::memory_order_relaxed) != self) m_audioThread.store(self);
     YAudioPlugin& plugin = *m_plugin;
     YGuard("YAudioPluginVSTAdapter::PerformProcessing", [&] { PrepareProcessing(); });
     YGuard("YAudioPluginVSTAdapter::PerformProcessing", [&] { DeliverMIDIInput(); });
@@ -311,7 +315,9 @@ int32_t YAudioPluginVSTAdapter::getChunk(void** data, bool) {
 int32_t YAudioPluginVSTAdapter::setChunk(void* data, int32_t size, bool) {
     return YGuard("YAudioPluginVSTAdapter::setChunk", 0, [&] {
         if (data == nullptr || size <= 0) return 0;
-        return m_plugin->LoadState(data, static_cast<size_t>(size)) ? 1 : 0;
+        if (!m_plugin->LoadState(data, static_cast<size_t>(size))) return 0;
+        TellTailChange();
+        return 1;
     });
 }
 
@@ -412,6 +418,21 @@ bool YAudioPluginVSTAdapter::getVendorString(char* text) {
 
 int32_t YAudioPluginVSTAdapter::getVendorVersion() { return m_identity.Version; }
 
+int32_t YAudioPluginVSTAdapter::getGetTailSize() {
+    return YGuard("YAudioPluginVSTAdapter::getGetTailSize", 0, [&] {
+        const int32_t tail = m_plugin->GetTailLength();
+        m_tail.Read(tail);
+        if (tail < 0) return kEndlessTailSize;
+        return tail == 0 ? kNoTailSize : tail;
+    });
+}
+
+void YAudioPluginVSTAdapter::TellTailChange() {
+    YGuard("YAudioPluginVSTAdapter::TellTailChange", [&] {
+        if (m_tail.ShouldTell(m_plugin->GetTailLength())) ioChanged();
+    });
+}
+
 int32_t YAudioPluginVSTAdapter::canDo(char* text) {
     return YGuard("YAudioPluginVSTAdapter::canDo", 0, [&] {
         if (text == nullptr) return 0;
@@ -488,7 +509,10 @@ void YAudioPluginVSTAdapter::YEditor::close() {
 }
 
 void YAudioPluginVSTAdapter::YEditor::idle() {
-    YGuard("YAudioPluginVSTAdapter::YEditor::idle", [&] { m_adapter.Plugin().ProcessUpdate(); });
+    YGuard("YAudioPluginVSTAdapter::YEditor::idle", [&] {
+        m_adapter.Plugin().ProcessUpdate();
+        m_adapter.TellTailChange();
+    });
 }
 
 } // namespace Vst2

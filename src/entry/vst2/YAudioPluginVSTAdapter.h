@@ -6,6 +6,7 @@
 #include "core/YAudioPlugin.h"
 #include "core/YAudioPluginAdapter.h"
 #include "entry/YHostTransport.h"
+#include "entry/YTailWatch.h"
 #include "entry/vst2/AudioEffectX.h"
 #include "platform/YSynchronizer.h"
 
@@ -40,6 +41,10 @@ public:
     // Longest value and unit texts handed out, in bytes; hosts give at least this much room
     // in practice.
     static constexpr int32_t kMaxParameterTextBytes = 31;
+    // What effGetTailSize answers for a plug-in without a tail (0 would mean "unknown") and
+    // for one whose tail never ends (the format has no number for it: the longest there is).
+    static constexpr int32_t kNoTailSize = 1;
+    static constexpr int32_t kEndlessTailSize = INT32_MAX;
 
     class YEditor;
 
@@ -79,6 +84,7 @@ public:
     bool getVendorString(char* text) override;
     int32_t getVendorVersion() override;
     int32_t canDo(char* text) override;
+    int32_t getGetTailSize() override;
 
     // --- YAudioPluginAdapter ---
     void AutomateParameter(int32_t hostIndex, double value) override;
@@ -111,6 +117,8 @@ private:
     void PrepareProcessing();
     // Asks the host for its transport; false when it gives none.
     bool ReadHostTime(YHostTransportReading& reading);
+    // On a thread other than the audio thread: tells the host when the tail changed enough.
+    void TellTailChange();
     void DeliverMIDIInput();
     void SendMIDIOutput();
     // Host pointers into eight slots per bus; channels missing from the host stay null.
@@ -139,6 +147,9 @@ private:
     std::array<QueuedMIDIEvent, kMaxQueuedMIDIEvents> m_midiInDelivering{};
 
     YHostTransport m_transport;
+    YTailWatch m_tail;
+    // The thread that processed last: host calls from any other come from its GUI side.
+    std::atomic<std::thread::id> m_audioThread{};
     // The thread that is reporting automation: its own setParameter echo is ignored.
     std::atomic<std::thread::id> m_sendingThread{};
 };

@@ -2,6 +2,7 @@
 
 #include "entry/Module.h"
 #include "foundation/YException.h"
+#include "platform/YPlatformTime.h"
 
 #include <algorithm>
 #include <bit>
@@ -355,6 +356,7 @@ Vst3::uint32 Y_VST3_CALL YAudioPluginVST3Adapter::getLatencySamples() {
 Vst3::uint32 Y_VST3_CALL YAudioPluginVST3Adapter::getTailSamples() {
     return YGuard("YAudioPluginVST3Adapter::getTailSamples", Vst3::kNoTail, [&] {
         const int32_t tail = m_plugin->GetTailLength();
+        m_tail.Read(tail);
         return tail < 0 ? Vst3::kInfiniteTail : static_cast<Vst3::uint32>(tail);
     });
 }
@@ -385,6 +387,14 @@ Vst3::uint32 Y_VST3_CALL YAudioPluginVST3Adapter::getProcessContextRequirements(
 
 Vst3::tresult Y_VST3_CALL YAudioPluginVST3Adapter::process(Vst3::ProcessData& data) {
     return YGuard("YAudioPluginVST3Adapter::process", Vst3::kResultFalse, [&] {
+        const std::thread::id self = std::this_thread::get_id();
+        if (m_audioThread.load(std::memory_order_relaxed) != self) m_audioThread.store(self);
+        // What the plug-in reports during the block goes out with it, even when it fails.
+        struct Deliver {
+            YVST3OutputChanges& changes;
+            Vst3::IParameterChanges* out;
+            ~Deliver() { changes.Deliver(out); }
+        } deliver{m_outputChanges, data.outputParameterChanges};
         if (data.inputParameterChanges != nullptr) ApplyParameterChanges(*data.inputParameterChanges);
         if (data.numSamples <= 0) return Vst3::kResultOk;
         if (data.symbolicSampleSize != Vst3::kSample32) return Vst3::kResultFalse;
@@ -535,6 +545,7 @@ Vst3::tresult Y_VST3_CALL YAudioPluginVST3Adapter::setState(Vst3::IBStream* stat
         if (!m_plugin->LoadState(bytes.data(), bytes.size())) return Vst3::kResultFalse;
         // Every parameter may have moved: the controller reads them from the plug-in again.
         m_controllerValues.ReleaseAll();
+        ServiceGUIThread(true);
         return Vst3::kResultOk;
     });
 }
@@ -588,6 +599,10 @@ void YAudioPluginVST3Adapter::BuildHostParameters() {
     }
     m_parameters.swap(list);
     m_controllerValues.Reset(m_parameters.size());
+    std::vector<Vst3::ParamID> ids;
+    ids.reserve(m_parameters.size());
+    for (const HostParameter& p : m_parameters) ids.push_back(p.id);
+    m_outputChanges.Reset(ids.data(), ids.size());
 }
 
 size_t YAudioPluginVST3Adapter::SlotOf(Vst3::ParamID id) noexcept {
@@ -642,6 +657,7 @@ Vst3::tresult Y_VST3_CALL YAudioPluginVST3Adapter::getParamStringByValue(Vst3::P
                                                                          Vst3::ParamValue valueNormalized,
                                                                          Vst3::String128 string) {
     return YGuard("YAudioPluginVST3Adapter::getParamStringByValue", Vst3::kResultFalse, [&] {
+        ServiceGUIThread(false);
         if (string == nullptr) return Vst3::kInvalidArgument;
         string[0] = 0;
         if (FindHostParameter(id) == nullptr) return Vst3::kInvalidArgument;
@@ -696,6 +712,7 @@ Vst3::ParamValue Y_VST3_CALL YAudioPluginVST3Adapter::plainParamToNormalized(Vst
 
 Vst3::ParamValue Y_VST3_CALL YAudioPluginVST3Adapter::getParamNormalized(Vst3::ParamID id) {
     return YGuard("YAudioPluginVST3Adapter::getParamNormalized", 0.0, [&] {
+        ServiceGUIThread(false);
         // What the host set last, until the processor hears otherwise.
         double held = 0.0;
         if (m_controllerValues.Held(SlotOf(id), held)) return held;
@@ -707,6 +724,7 @@ Vst3::ParamValue Y_VST3_CALL YAudioPluginVST3Adapter::getParamNormalized(Vst3::P
 
 Vst3::tresult Y_VST3_CALL YAudioPluginVST3Adapter::setParamNormalized(Vst3::ParamID id, Vst3::ParamValue value) {
     return YGuard("YAudioPluginVST3Adapter::setParamNormalized", Vst3::kResultFalse, [&] {
+        ServiceGUIThread(false);
         if (!std::isfinite(value)) return Vst3::kInvalidArgument;
         const size_t slot = SlotOf(id);
         if (slot >= m_parameters.size()) return Vst3::kInvalidArgument;
@@ -833,18 +851,41 @@ void YAudioPluginVST3Adapter::SendEdit(Vst3::ParamID id, double value) {
     handler->endEdit(id);
 }
 
+void YAudioPluginVST3Adapter::ReportValue(Vst3::ParamID id, double value) {
+    const size_t slot = SlotOf(id);
+    m_controllerValues.Release(slot);
+    if (m_audioThread.load() == std::this_thread::get_id())
+        m_outputChanges.Post(slot, value);
+    else
+        SendEdit(id, value);
+}
+
+void YAudioPluginVST3Adapter::ServiceGUIThread(bool checkTail) {
+    // The host may call back into the controller from the handler's calls.
+    if (m_servicing.exchange(true)) return;
+    struct Clear {
+        std::atomic<bool>& flag;
+        ~Clear() { flag = false; }
+    } clear{m_servicing};
+    m_outputChanges.Drain([&](Vst3::ParamID id, double value) { SendEdit(id, value); });
+    if (m_componentHandler == nullptr || m_activating) return;
+    const uint32_t now = YPlatformTickCount();
+    if (!checkTail && now - m_lastTailCheck.load() < kTailCheckInterval) return;
+    m_lastTailCheck = now;
+    // Hosts read the tail again when they re-read the latency; none has a flag of its own.
+    if (m_tail.ShouldTell(m_plugin->GetTailLength())) m_componentHandler->restartComponent(Vst3::kLatencyChanged);
+}
+
 void YAudioPluginVST3Adapter::AutomateParameter(int32_t hostIndex, double value) {
     YGuard("YAudioPluginVST3Adapter::AutomateParameter", [&] {
         if (hostIndex < 0 || hostIndex >= m_plugin->GetParameterCount()) return;
-        m_controllerValues.Release(SlotOf(static_cast<Vst3::ParamID>(hostIndex)));
-        SendEdit(static_cast<Vst3::ParamID>(hostIndex), value);
+        ReportValue(static_cast<Vst3::ParamID>(hostIndex), value);
     });
 }
 
 void YAudioPluginVST3Adapter::SendBypassAutomation(bool on) {
     YGuard("YAudioPluginVST3Adapter::SendBypassAutomation", [&] {
-        m_controllerValues.Release(SlotOf(kBypassID));
-        SendEdit(kBypassID, on ? 1.0 : 0.0);
+        ReportValue(kBypassID, on ? 1.0 : 0.0);
     });
 }
 

@@ -12,13 +12,16 @@
 #include "core/YAudioPluginAdapter.h"
 #include "entry/YHostTransport.h"
 #include "entry/vst3/Vst3Abi.h"
+#include "entry/YTailWatch.h"
 #include "entry/vst3/YVST3ControllerValues.h"
+#include "entry/vst3/YVST3OutputChanges.h"
 #include "foundation/YString.h"
 #include "platform/YSynchronizer.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <thread>
 #include <vector>
 
 class YAudioPluginVST3Adapter final : public Vst3::IComponent,
@@ -42,6 +45,8 @@ public:
     // MIDI events the plug-in may queue for one block; more are dropped.
     static constexpr int32_t kOutputEventCapacity = 512;
     static constexpr int32_t kMaxBuses = YAudioPlugin::kMaxBuses;
+    // How often at most the controller's calls look whether the tail changed, in ms.
+    static constexpr uint32_t kTailCheckInterval = 50;
 
     // Takes ownership of the plug-in (not null) and installs itself as its host adapter.
     explicit YAudioPluginVST3Adapter(std::unique_ptr<YAudioPlugin> plugin);
@@ -188,6 +193,13 @@ private:
     void ProcessAudioBuses(Vst3::ProcessData& data);
     void SendOutputEvents(Vst3::IEventList* events);
     void SendEdit(Vst3::ParamID id, double value);
+    // The plug-in reports a value: from the audio thread it goes out with the block, from any
+    // other thread to the component handler at once.
+    void ReportValue(Vst3::ParamID id, double value);
+    // The GUI thread's chores, done on the controller calls hosts make there: tell the
+    // component handler what the audio thread changed, and the host when the tail changed
+    // (every call when checkTail, else at most every kTailCheckInterval ms).
+    void ServiceGUIThread(bool checkTail);
     void ReleaseHostObjects() noexcept;
 
     std::atomic<Vst3::uint32> m_refCount{1};
@@ -214,6 +226,12 @@ private:
 
     std::vector<HostParameter> m_parameters;
     YVST3ControllerValues m_controllerValues;
+    YVST3OutputChanges m_outputChanges;
+    YTailWatch m_tail;
+    std::atomic<uint32_t> m_lastTailCheck{0};
+    std::atomic<bool> m_servicing{false};
+    // The thread that processed last: the plug-in's reports from it must not call the host.
+    std::atomic<std::thread::id> m_audioThread{};
     int32_t m_pluginParameterCount = 0;
 
     YLock m_outputEventLock;

@@ -4,6 +4,7 @@
 #include "foundation/YException.h"
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -57,6 +58,11 @@ public:
     }
     void OnController(int32_t channel, int32_t controller, double value) override {
         controllers.push_back({channel, controller, value});
+        // As a learned MIDI controller does: the plug-in moves a parameter and reports it.
+        if (learned) {
+            parameters->values[0] = value;
+            AutomateParameter(0, value);
+        }
     }
     void OnPitchBend(int32_t channel, double value) override { bends.push_back(value + channel); }
     bool SaveState(std::vector<uint8_t>& bytes) override {
@@ -91,6 +97,7 @@ public:
     int loads = 0;
     int32_t tail = 0;
     int32_t latency = 0;
+    bool learned = false;
 };
 
 // The adapter the way a host holds it: through its interfaces, released at the end.
@@ -132,7 +139,8 @@ protected:
 
     // One stereo block through process with the given extras.
     Vst3::tresult Process(int32_t frames, Vst3::IParameterChanges* changes = nullptr, Vst3::IEventList* in = nullptr,
-                          Vst3::IEventList* out = nullptr, Vst3::ProcessContext* context = nullptr) {
+                          Vst3::IEventList* out = nullptr, Vst3::ProcessContext* context = nullptr,
+                          Vst3::IParameterChanges* outChanges = nullptr) {
         input.assign(2, std::vector<float>(static_cast<size_t>(frames)));
         output.assign(2, std::vector<float>(static_cast<size_t>(frames), 7.0f));
         for (int c = 0; c < 2; ++c)
@@ -156,6 +164,7 @@ protected:
         data.inputEvents = in;
         data.outputEvents = out;
         data.processContext = context;
+        data.outputParameterChanges = outChanges;
         return processor->process(data);
     }
 
@@ -683,4 +692,67 @@ TEST_F(VST3AdapterTest, UnitsAndSelection) {
     EXPECT_EQ(units->selectUnit(3), Vst3::kResultOk);
     EXPECT_EQ(units->getSelectedUnit(), 3);
     units->release();
+}
+
+TEST_F(VST3AdapterTest, ChangesMadeOnTheAudioThreadGoOutWithTheBlockAndReachTheHandlerLater) {
+    ComponentHandler handler;
+    ASSERT_EQ(controller->setComponentHandler(&handler), Vst3::kResultOk);
+    plugin->learned = true;
+    ParameterChanges in;
+    in.queues.reserve(1);
+    in.Add(10007).points = {{0, 0.5}};
+    ParameterChanges out;
+    out.queues.reserve(4);
+    ASSERT_EQ(Process(32, &in, nullptr, nullptr, nullptr, &out), Vst3::kResultOk);
+    EXPECT_TRUE(handler.calls.empty()) << "no handler call from the audio thread";
+    ASSERT_EQ(out.queues.size(), 1u);
+    EXPECT_EQ(out.queues[0].getParameterId(), 0u);
+    EXPECT_EQ(out.queues[0].points, (std::vector<std::pair<Vst3::int32, double>>{{0, 0.5}}));
+
+    ParameterChanges quiet;
+    quiet.queues.reserve(1);
+    ASSERT_EQ(Process(32, nullptr, nullptr, nullptr, nullptr, &quiet), Vst3::kResultOk);
+    EXPECT_TRUE(quiet.queues.empty()) << "a change goes out with its own block only";
+
+    // The GUI thread's next controller call tells the handler, once, with the latest value.
+    in.queues[0].points = {{0, 0.75}};
+    ASSERT_EQ(Process(0, &in), Vst3::kResultOk);
+    EXPECT_TRUE(handler.calls.empty());
+    EXPECT_DOUBLE_EQ(controller->getParamNormalized(0), 0.75);
+    using Call = ComponentHandler::Call;
+    const std::vector<Call> expected = {{"begin", 0, 0.0}, {"perform", 0, 0.75}, {"end", 0, 0.0}};
+    EXPECT_EQ(handler.calls, expected);
+    controller->getParamNormalized(0);
+    EXPECT_EQ(handler.calls, expected);
+
+    // From any other thread than the audio thread the plug-in's reports go to the handler at
+    // once, as before.
+    std::thread gui([&] { plugin->AutomateParameter(1, 0.25); });
+    gui.join();
+    EXPECT_EQ(handler.calls.size(), 6u);
+    component->terminate();
+}
+
+TEST_F(VST3AdapterTest, TheHostHearsOfATailChangeThroughARestart) {
+    ComponentHandler handler;
+    ASSERT_EQ(controller->setComponentHandler(&handler), Vst3::kResultOk);
+    MemoryStream state;
+    state.data = "state";
+    plugin->tail = 4500;
+    ASSERT_EQ(component->setState(&state), Vst3::kResultOk);
+    EXPECT_TRUE(handler.restarts.empty()) << "the host has not read the tail yet";
+    EXPECT_EQ(processor->getTailSamples(), 4500u);
+
+    plugin->tail = -1;
+    ASSERT_EQ(component->setState(&state), Vst3::kResultOk);
+    EXPECT_EQ(handler.restarts, std::vector<Vst3::int32>{Vst3::kLatencyChanged});
+    ASSERT_EQ(component->setState(&state), Vst3::kResultOk);
+    EXPECT_EQ(handler.restarts.size(), 1u) << "nothing new to tell";
+
+    // Other controller calls look again once the interval has passed.
+    plugin->tail = 100;
+    std::this_thread::sleep_for(std::chrono::milliseconds(YAudioPluginVST3Adapter::kTailCheckInterval + 20));
+    controller->getParamNormalized(0);
+    EXPECT_EQ(handler.restarts.size(), 2u);
+    component->terminate();
 }

@@ -1,0 +1,2 @@
+// The counting allocation operators for this test program.
+#include "support/AllocationCounting.inc"
