@@ -3,6 +3,7 @@
 #include "core/YStorer.h"
 #include "foundation/YException.h"
 #include "foundation/YXMLItem.h"
+#include "modulation/YEnvelopeCurveStore.h"
 #include "modulation/YSignalGeneratorParameters.h"
 #include "modulation/YSignalShapeBank.h"
 #include "primitives/YStretch.h"
@@ -620,41 +621,7 @@ int32_t SplitNumbers(const YString& text, float* values, int32_t count) {
 
 void StoreCurve(const YStorer& parent, const char* name, YEnvelopeComputer::PointList& list,
                 const YEnvelopeComputer::PointList& defaults) {
-    YStorer curve = parent.Child(YString::Literal(name));
-    if (parent.IsWriting()) {
-        while (YXMLItem* old = curve.Item->FindChild("Point")) curve.Item->RemoveChild(*old);
-        for (auto& p : list.points) {
-            YStorer point{true, &curve.Item->AddChild("Point")};
-            point.Double("x", p.x, 0.0);
-            point.Double("y", p.y, 0.0);
-            point.Integer("Type", p.type, YEnvelopeComputer::kMode2);
-            point.Double("CurvatureX", p.curvatureX, 0.0);
-            point.Double("Curvature", p.curvatureY, 0.0);
-        }
-        return;
-    }
-    if (!curve.Item || !curve.Item->FindChild("Point")) {
-        list = defaults;
-        return;
-    }
-    list = YEnvelopeComputer::PointList{};
-    for (YXMLItem::Iterator it(*curve.Item, "Point"); it.IsValid(); it.Next()) {
-        YStorer point{false, &*it};
-        YEnvelopeComputer::ControlPoint p;
-        point.Double("x", p.x, 0.0);
-        point.Double("y", p.y, 0.0);
-        point.Integer("Type", p.type, YEnvelopeComputer::kMode2);
-        point.Double("CurvatureX", p.curvatureX, 0.0);
-        point.Double("Curvature", p.curvatureY, 0.0);
-        if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
-        if (!std::isfinite(p.curvatureX)) p.curvatureX = 0.0;
-        if (!std::isfinite(p.curvatureY)) p.curvatureY = 0.0;
-        p.x = Limit(p.x, 0.0, 1.0);
-        if (p.type < 0 || p.type >= YEnvelopeComputer::kSegmentTypeCount) p.type = YEnvelopeComputer::kMode2;
-        list.points.push_back(p);
-    }
-    std::stable_sort(list.points.begin(), list.points.end(),
-                     [](const auto& a, const auto& b) { return a.x < b.x; });
+    StoreEnvelopeCurve(parent.Child(YString::Literal(name)), list, defaults);
 }
 
 } // namespace
