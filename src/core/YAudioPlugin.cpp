@@ -6,7 +6,6 @@
 #include "platform/YPlatformFloatingPoint.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -71,7 +70,7 @@ YAudioPlugin::~YAudioPlugin() {
     // The thread reads this object's members: it must end before any of them goes.
     YGuard("YAudioPlugin::~YAudioPlugin", [this] { m_automationUpdateThread->Stop(); });
     m_automationUpdateThread.reset();
-    m_adapters.clear();
+    m_indexSpace.Clear();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -113,9 +112,7 @@ void YAudioPlugin::ProcessNote(int32_t channel, int32_t note, double velocity, b
 int32_t YAudioPlugin::GetParameterCount() {
     return YGuard("YAudioPlugin::GetParameterCount", 0, [&] {
         YScopedLock lock(m_parameterLock);
-        if (m_adapters.empty()) return 0;
-        const AutomationAdapter& last = *m_adapters.back();
-        return last.FirstIndex() + last.IndexCount();
+        return m_indexSpace.End();
     });
 }
 
@@ -245,163 +242,61 @@ YAudioPlugin::AutomationAdapter&
 YAudioPlugin::AddAutomationAdapter(std::unique_ptr<AutomationAdapter> adapter) {
     YScopedLock processing(m_processingLock);
     YScopedLock parameters(m_parameterLock);
-    int32_t first = 0;
-    if (!m_adapters.empty()) first = m_adapters.back()->FirstIndex() + m_adapters.back()->IndexCount();
-    return AddAutomationAdapterAt(std::move(adapter), first);
+    return AddAutomationAdapterAt(std::move(adapter), m_indexSpace.End());
 }
 
 YAudioPlugin::AutomationAdapter&
 YAudioPlugin::AddAutomationAdapterAt(std::unique_ptr<AutomationAdapter> adapter, int32_t firstIndex) {
-    if (!adapter || firstIndex < 0 || adapter->IndexCount() < 1) YRaiseIndexOutOfRange();
-    const int64_t end = static_cast<int64_t>(firstIndex) + adapter->IndexCount();
-    if (end > INT32_MAX) YRaiseIndexOutOfRange();
+    YParameterIndexSpace::CheckPlacement(adapter.get(), firstIndex);
     YScopedLock processing(m_processingLock);
     YScopedLock parameters(m_parameterLock);
-    auto position = std::upper_bound(
-        m_adapters.begin(), m_adapters.end(), firstIndex,
-        [](int32_t index, const std::unique_ptr<AutomationAdapter>& a) { return index < a->FirstIndex(); });
-    if (position != m_adapters.end() && (*position)->FirstIndex() < end) YRaiseIndexOutOfRange();
-    if (position != m_adapters.begin()) {
-        const AutomationAdapter& before = **(position - 1);
-        if (static_cast<int64_t>(before.FirstIndex()) + before.IndexCount() > firstIndex)
-            YRaiseIndexOutOfRange();
-    }
-    adapter->SetFirstIndex(firstIndex);
-    adapter->SetPlugin(this);
-    AutomationAdapter& added = **m_adapters.insert(position, std::move(adapter));
-    RebuildInterpolationTable();
+    AutomationAdapter& added = m_indexSpace.Insert(std::move(adapter), firstIndex);
+    added.SetPlugin(this);
+    m_interpolation.Rebuild();
     return added;
 }
 
 void YAudioPlugin::RemoveAllAutomationAdapters() {
     YScopedLock processing(m_processingLock);
     YScopedLock parameters(m_parameterLock);
-    m_adapters.clear();
+    m_indexSpace.Clear();
     m_pendingEditorUpdates.store(0);
-    RebuildInterpolationTable();
+    m_interpolation.Rebuild();
 }
 
 YAudioPlugin::AutomationAdapter* YAudioPlugin::GetAutomationAdapter(int32_t number) const noexcept {
-    if (number < 0 || number >= AutomationAdapterCount()) return nullptr;
-    return m_adapters[static_cast<size_t>(number)].get();
+    return m_indexSpace.At(number);
 }
 
 int32_t YAudioPlugin::FindAutomationAdapterNumber(int32_t hostIndex) const noexcept {
-    const int32_t count = AutomationAdapterCount();
-    if (count == 0) return -1;
-    if (count == 1 || hostIndex < m_adapters.front()->FirstIndex()) return 0;
-    if (hostIndex >= m_adapters.back()->FirstIndex()) return count - 1;
-    // Invariant: first index of low <= hostIndex < first index of high.
-    int32_t low = 0;
-    int32_t high = count - 1;
-    while (high - low > 1) {
-        const int32_t middle = low + (high - low) / 2;
-        if (m_adapters[static_cast<size_t>(middle)]->FirstIndex() <= hostIndex)
-            low = middle;
-        else
-            high = middle;
-    }
-    return low;
+    return m_indexSpace.FindNumber(hostIndex);
 }
 
 YAudioPlugin::AutomationAdapter& YAudioPlugin::FindAutomationAdapter(int32_t hostIndex,
                                                                      int32_t& local) const {
-    const int32_t number = FindAutomationAdapterNumber(hostIndex);
-    if (number < 0) YRaiseIndexOutOfRange();
-    AutomationAdapter& adapter = *m_adapters[static_cast<size_t>(number)];
-    // The search settles on the nearest adapter; an index outside it (gaps, beyond the end,
-    // negative) must not reach the adapter as a local index it never published.
-    const int64_t offset = static_cast<int64_t>(hostIndex) - adapter.FirstIndex();
-    if (offset < 0 || offset >= adapter.IndexCount()) YRaiseIndexOutOfRange();
-    local = static_cast<int32_t>(offset);
-    return adapter;
+    return m_indexSpace.Find(hostIndex, local);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Interpolation
 
-void YAudioPlugin::RebuildInterpolationTable() {
-    m_interpolation.clear();
-    for (size_t number = 0; number < m_adapters.size(); ++number) {
-        AutomationAdapter& adapter = *m_adapters[number];
-        for (int32_t local = 0; local < adapter.IndexCount(); ++local) {
-            if (!adapter.IsInterpolable(local)) continue;
-            InterpolationRecord record;
-            record.Adapter = static_cast<int32_t>(number);
-            record.Local = local;
-            m_interpolation.push_back(record);
-        }
-    }
-    m_interpolationInUse.clear();
-    m_interpolationInUse.reserve(m_interpolation.size());
-    m_interpolationReset = true;
-}
-
 bool YAudioPlugin::InterpolationPrepare(int32_t frames) {
-    m_interpolationInUse.clear();
-    if (m_interpolationReset) {
-        m_interpolationReset = false;
-        for (InterpolationRecord& r : m_interpolation)
-            r.Previous = r.Target = m_adapters[static_cast<size_t>(r.Adapter)]->GetParameter(r.Local);
-        return false;
-    }
-    for (size_t i = 0; i < m_interpolation.size(); ++i) {
-        InterpolationRecord& r = m_interpolation[i];
-        r.Target = m_adapters[static_cast<size_t>(r.Adapter)]->GetParameter(r.Local);
-        r.Active = std::fabs(r.Target - r.Previous) > kInterpolationThreshold;
-        if (r.Active) m_interpolationInUse.push_back(static_cast<int32_t>(i));
-    }
-    if (m_interpolationInUse.empty() || frames < 2) {
-        // The block runs at the targets, so the next ramp has to start from them.
-        for (InterpolationRecord& r : m_interpolation) {
-            r.Previous = r.Target;
-            r.Active = false;
-        }
-        m_interpolationInUse.clear();
-        return false;
-    }
-    for (InterpolationRecord& r : m_interpolation) {
-        if (!r.Active) r.Previous = r.Target;
-    }
-    for (int32_t i : m_interpolationInUse) {
-        InterpolationRecord& r = m_interpolation[static_cast<size_t>(i)];
-        AutomationAdapter& adapter = *m_adapters[static_cast<size_t>(r.Adapter)];
-        r.Step = (r.Target - r.Previous) / frames;
-        r.Current = r.Previous;
-        adapter.SetHold(r.Local, true);
-        adapter.SetParameter(r.Local, r.Current, true);
-    }
+    if (!m_interpolation.Prepare(frames)) return false;
     ParametersChanged();
     return true;
 }
 
 void YAudioPlugin::InterpolationProcess(int32_t frames) {
-    for (int32_t i : m_interpolationInUse) {
-        InterpolationRecord& r = m_interpolation[static_cast<size_t>(i)];
-        r.Current += frames * r.Step;
-        m_adapters[static_cast<size_t>(r.Adapter)]->SetParameter(r.Local, r.Current, true);
-    }
+    m_interpolation.Advance(frames);
     ParametersChanged();
 }
 
 void YAudioPlugin::InterpolationFinish() {
-    for (InterpolationRecord& r : m_interpolation) r.Previous = r.Target;
-    for (int32_t i : m_interpolationInUse) {
-        InterpolationRecord& r = m_interpolation[static_cast<size_t>(i)];
-        AutomationAdapter& adapter = *m_adapters[static_cast<size_t>(r.Adapter)];
-        adapter.SetHold(r.Local, false);
-        adapter.SetParameter(r.Local, r.Target, true);
-        r.Active = false;
-    }
-    m_interpolationInUse.clear();
+    m_interpolation.Finish();
     ParametersChanged();
 }
 
-void YAudioPlugin::InterpolationSync() {
-    if (m_interpolationReset) return; // the next prepare reads them anyway
-    for (InterpolationRecord& r : m_interpolation)
-        r.Previous = r.Target = m_adapters[static_cast<size_t>(r.Adapter)]->GetParameter(r.Local);
-}
+void YAudioPlugin::InterpolationSync() { m_interpolation.Sync(); }
 
 // ---------------------------------------------------------------------------------------------
 // Editor updates
@@ -416,7 +311,7 @@ int32_t YAudioPlugin::TakeEditorUpdates(AutomationAdapter** out, int32_t capacit
         if (out == nullptr || capacity <= 0) return 0;
         YScopedLock lock(m_parameterLock);
         int32_t taken = 0;
-        for (const std::unique_ptr<AutomationAdapter>& adapter : m_adapters) {
+        for (const std::unique_ptr<AutomationAdapter>& adapter : m_indexSpace) {
             if (taken == capacity) break;
             if (!adapter->TakeEditorUpdatePending()) continue;
             m_pendingEditorUpdates.fetch_sub(1);
@@ -431,7 +326,7 @@ void YAudioPlugin::HandleEditorUpdateRequest() {
         // Cleared first: marks that arrive while the editor refreshes ask for a new request.
         m_editorRequestPosted.store(false);
         YScopedLock lock(m_parameterLock);
-        for (const std::unique_ptr<AutomationAdapter>& adapter : m_adapters) {
+        for (const std::unique_ptr<AutomationAdapter>& adapter : m_indexSpace) {
             if (!adapter->TakeEditorUpdatePending()) continue;
             m_pendingEditorUpdates.fetch_sub(1);
             UpdateEditorControls(*adapter);
@@ -535,7 +430,7 @@ bool YAudioPlugin::SetMaximumBlockSize(int32_t frames) {
             AllocateBuffers(capacity);
             // Up-sampling keeps the factor it was configured with; a new factor waits for
             // the re-initialisation that tells the effect its new rate.
-            if (m_upsamplersFactor >= 2) SizeUpsamplingBuffers(m_upsamplersFactor);
+            m_upsampling.Resize(capacity);
         }
         return true;
     });
@@ -605,53 +500,15 @@ void YAudioPlugin::InitProcessing() {
 }
 
 void YAudioPlugin::InitProcessingCore() {
-    ConfigureUpsampling();
+    m_upsampling.Configure(m_upsamplingFactor, m_highQualityUpsampling, m_capacity);
     SizeBypassDelayLines(GetLatency());
-    RebuildInterpolationTable();
+    m_interpolation.Rebuild();
     StoreLayoutSnapshot(ReadLayout());
-}
-
-void YAudioPlugin::ConfigureUpsampling() {
-    const int32_t factor = m_upsamplingFactor;
-    const bool highQuality = m_highQualityUpsampling;
-    if (factor < 2) {
-        m_upsamplersFactor = 1;
-        std::vector<float>().swap(m_upInputBuffers);
-        std::vector<float>().swap(m_upOutputBuffers);
-        m_upCapacity = 0;
-        return;
-    }
-    // Until everything below has succeeded, blocks run without up-sampling.
-    m_upsamplersFactor = 1;
-    if (m_designedFactor != factor || m_designedHighQuality != highQuality) {
-        m_designedFactor = 1; // a design that fails half-way is redone next time
-        for (YUpsampler& upsampler : m_upsamplers) upsampler.Configure(factor, highQuality);
-        m_designedFactor = factor;
-        m_designedHighQuality = highQuality;
-    } else {
-        // Same filters; a re-initialisation (new rate, layout, activation) starts from silence.
-        for (YUpsampler& upsampler : m_upsamplers) upsampler.Reset();
-    }
-    SizeUpsamplingBuffers(factor);
-    m_upsamplersHighQuality = highQuality;
-    m_upsamplersFactor = factor;
-}
-
-void YAudioPlugin::SizeUpsamplingBuffers(int32_t factor) {
-    const int32_t upCapacity = m_capacity * factor;
-    const size_t size = static_cast<size_t>(kMaxSlots) * static_cast<size_t>(upCapacity);
-    if (m_upInputBuffers.size() != size) {
-        std::vector<float> inputs(size, 0.0f);
-        std::vector<float> outputs(size, 0.0f);
-        m_upInputBuffers.swap(inputs);
-        m_upOutputBuffers.swap(outputs);
-    }
-    m_upCapacity = upCapacity;
 }
 
 void YAudioPlugin::SizeBypassDelayLines(int32_t latency) {
     m_bypassDelay = std::clamp(latency, 0, kMaxFrames);
-    for (BypassDelayLine& line : m_bypassLines) line.Configure(m_bypassDelay);
+    for (YBypassDelayLine& line : m_bypassLines) line.Configure(m_bypassDelay);
 }
 
 int32_t YAudioPlugin::GetLatency() { return 0; }
@@ -693,48 +550,8 @@ void YAudioPlugin::MeasureGain(bool output, float** buffers, int32_t buses, int3
         m_gainMeter.SetNoInput();
         return;
     }
-    m_gainMeter.Measure(output ? YGainMeter::kOutput : YGainMeter::kInput, buffers, buses, channelsPerBus, frames);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Bypass delay line
-
-void YAudioPlugin::BypassDelayLine::Configure(int32_t delay) {
-    m_delay = std::max(delay, 0);
-    const uint32_t size = std::bit_ceil(static_cast<uint32_t>(m_delay) + 1u);
-    m_buffer.assign(size, 0.0f);
-    m_mask = size - 1u;
-    m_write = 0;
-}
-
-void YAudioPlugin::BypassDelayLine::Clear() noexcept {
-    std::fill(m_buffer.begin(), m_buffer.end(), 0.0f);
-    m_write = 0;
-}
-
-void YAudioPlugin::BypassDelayLine::Process(const float* in, float* out, int32_t frames,
-                                            bool accumulate) noexcept {
-    if (m_delay == 0 || m_buffer.empty()) {
-        if (accumulate) {
-            if (in != out)
-                for (int32_t i = 0; i < frames; ++i) out[i] += in[i];
-        } else {
-            Copy(out, in, frames);
-        }
-        return;
-    }
-    float* ring = m_buffer.data();
-    const uint32_t delay = static_cast<uint32_t>(m_delay);
-    for (int32_t i = 0; i < frames; ++i) {
-        // The input sample is read before the output is written: in and out may coincide.
-        ring[m_write] = in[i];
-        const float delayed = ring[(m_write - delay) & m_mask];
-        m_write = (m_write + 1u) & m_mask;
-        if (accumulate)
-            out[i] += delayed;
-        else
-            out[i] = delayed;
-    }
+    m_gainMeter.Measure(output ? YGainMeter::kOutput : YGainMeter::kInput, buffers, buses, channelsPerBus,
+                        frames);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -813,7 +630,7 @@ void YAudioPlugin::ProcessChunk(float** inputs, float** outputs, int32_t frames,
     if (bypassed != m_bypassRunning) {
         // Whatever the lines hold is from an earlier bypass and must not be heard again.
         if (bypassed)
-            for (BypassDelayLine& line : m_bypassLines) line.Clear();
+            for (YBypassDelayLine& line : m_bypassLines) line.Clear();
         m_bypassRunning = bypassed;
         if (!bypassed) ResetInterpolation();
     }
@@ -830,9 +647,8 @@ void YAudioPlugin::ProcessChunk(float** inputs, float** outputs, int32_t frames,
     const int32_t outputSlots = layout.OutputBuses * kMaxChannelsPerBus;
     // Up-sampling needs inputs and up-samplers configured for the factor now set; until
     // processing is re-initialised after a change, blocks run at the host rate.
-    const bool upsampled = m_upsamplersFactor >= 2 && m_upsamplersFactor == m_upsamplingFactor &&
-                           m_upsamplersHighQuality == m_highQualityUpsampling && layout.InputBuses > 0 &&
-                           static_cast<int64_t>(frames) * m_upsamplersFactor <= m_upCapacity;
+    const bool upsampled =
+        layout.InputBuses > 0 && m_upsampling.Serves(m_upsamplingFactor, m_highQualityUpsampling, frames);
     if (upsampled) {
         ProcessUpsampled(inputs, outputs, frames, replacing, layout);
     } else if (replacing) {
@@ -882,7 +698,7 @@ void YAudioPlugin::ProcessChunk(float** inputs, float** outputs, int32_t frames,
 
 void YAudioPlugin::ProcessUpsampled(float** inputs, float** outputs, int32_t frames, bool replacing,
                                     const Layout& layout) {
-    const int32_t factor = m_upsamplersFactor;
+    const int32_t factor = m_upsampling.Factor();
     const int32_t upFrames = frames * factor;
     const int32_t inputSlots = layout.InputBuses * kMaxChannelsPerBus;
     const int32_t outputSlots = layout.OutputBuses * kMaxChannelsPerBus;
@@ -892,13 +708,13 @@ void YAudioPlugin::ProcessUpsampled(float** inputs, float** outputs, int32_t fra
     // a buffer; the internal buffers also free the effect from in-place host buffers.
     for (int32_t slot = 0; slot < inputSlots; ++slot) {
         if (inputs[slot] == nullptr) continue;
-        upInputs[slot] = UpInputBuffer(slot);
-        m_upsamplers[slot].Upsample(inputs[slot], upInputs[slot], frames);
+        upInputs[slot] = m_upsampling.Input(slot);
+        m_upsampling.Channel(slot).Upsample(inputs[slot], upInputs[slot], frames);
     }
     const bool adds = AddsToOutput();
     for (int32_t slot = 0; slot < outputSlots; ++slot) {
         if (outputs[slot] == nullptr) continue;
-        upOutputs[slot] = UpOutputBuffer(slot);
+        upOutputs[slot] = m_upsampling.Output(slot);
         if (adds) Clear(upOutputs[slot], upFrames);
     }
 
@@ -922,10 +738,10 @@ void YAudioPlugin::ProcessUpsampled(float** inputs, float** outputs, int32_t fra
             const bool discard = host == OutputBuffer(slot);
             if (!replacing && (repeated || discard)) {
                 // Keeps the filter state in step without adding the channel a second time.
-                m_upsamplers[slot].Downsample(upOutputs[slot], OutputBuffer(slot), frames, false);
+                m_upsampling.Channel(slot).Downsample(upOutputs[slot], OutputBuffer(slot), frames, false);
                 continue;
             }
-            m_upsamplers[slot].Downsample(upOutputs[slot], host, frames, !replacing);
+            m_upsampling.Channel(slot).Downsample(upOutputs[slot], host, frames, !replacing);
             if (clip >= 0.0 && !discard)
                 for (int32_t i = 0; i < frames; ++i) host[i] = std::clamp(host[i], -level, level);
         }

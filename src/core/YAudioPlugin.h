@@ -13,12 +13,15 @@
 
 #include "core/YAudioPluginAdapter.h"
 #include "core/YAudioPluginAutomationAdapter.h"
+#include "core/YBypassDelayLine.h"
 #include "core/YGainMeter.h"
 #include "core/YMIDIProcessor.h"
+#include "core/YParameterIndexSpace.h"
+#include "core/YParameterInterpolation.h"
 #include "core/YProcessingContext.h"
+#include "core/YUpsamplingStage.h"
 #include "foundation/YString.h"
 #include "platform/YSynchronizer.h"
-#include "primitives/YUpsampler.h"
 
 #include <atomic>
 #include <cstddef>
@@ -53,7 +56,7 @@ public:
     // Added to every input sample so that silence decays into zeros rather than denormals.
     static constexpr float kDenormalGuard = 1e-15f;
     // A change smaller than this is applied without a ramp.
-    static constexpr double kInterpolationThreshold = 1e-5;
+    static constexpr double kInterpolationThreshold = YParameterInterpolation::kThreshold;
     // Milliseconds between two looks at the editor-update list.
     static constexpr uint32_t kAutomationUpdatePeriodMs = 100;
 
@@ -113,7 +116,7 @@ public:
     // overlap another adapter's, for a negative index or a width below 1.
     AutomationAdapter& AddAutomationAdapterAt(std::unique_ptr<AutomationAdapter> adapter, int32_t firstIndex);
     void RemoveAllAutomationAdapters();
-    int32_t AutomationAdapterCount() const noexcept { return static_cast<int32_t>(m_adapters.size()); }
+    int32_t AutomationAdapterCount() const noexcept { return m_indexSpace.Count(); }
     // Adapters in index order; null outside the table.
     AutomationAdapter* GetAutomationAdapter(int32_t number) const noexcept;
     // Binary search: the adapter with the largest first index not above hostIndex; the first
@@ -135,7 +138,7 @@ public:
     // interpolation, so the effect already uses them).
     void InterpolationSync();
     // The next block starts from the values it finds instead of ramping.
-    void ResetInterpolation() noexcept { m_interpolationReset = true; }
+    void ResetInterpolation() noexcept { m_interpolation.Reset(); }
 
     // --- Editor updates ---
 
@@ -221,7 +224,7 @@ public:
     int32_t UpsamplingLatency() const noexcept;
     // Whether blocks run up-sampled: the factor is 2 or more and processing was re-initialised
     // since it was set.
-    bool UpsamplingActive() const noexcept { return m_upsamplersFactor >= 2; }
+    bool UpsamplingActive() const noexcept { return m_upsampling.Factor() >= 2; }
     int32_t ChannelMode() const noexcept { return m_channelMode; }
     void SetChannelMode(int32_t mode) noexcept { m_channelMode = mode; }
     bool AutomaticGainMeasurement() const noexcept { return m_automaticGainMeasurement; }
@@ -312,32 +315,6 @@ protected:
     void RunSubBlocks(float** inputs, float** outputs, int32_t frames);
 
 private:
-    // A ring of at least delay + 1 samples: the dry signal comes out delay samples late.
-    class BypassDelayLine {
-    public:
-        void Configure(int32_t delay);
-        void Clear() noexcept;
-        // in and out may be the same buffer.
-        void Process(const float* in, float* out, int32_t frames, bool accumulate) noexcept;
-        int32_t Delay() const noexcept { return m_delay; }
-
-    private:
-        std::vector<float> m_buffer;
-        uint32_t m_mask = 0;
-        uint32_t m_write = 0;
-        int32_t m_delay = 0;
-    };
-
-    struct InterpolationRecord {
-        int32_t Adapter = 0;
-        int32_t Local = 0;
-        double Previous = 0.0;
-        double Target = 0.0;
-        double Current = 0.0;
-        double Step = 0.0;
-        bool Active = false;
-    };
-
     struct Layout {
         int32_t InputBuses = 0;
         int32_t OutputBuses = 0;
@@ -352,19 +329,12 @@ private:
     void ProcessBypassed(float** inputs, float** outputs, int32_t frames, bool replacing,
                          const Layout& layout);
     // Up-sampled processing of one chunk (Process sees factor × frames samples per block).
-    void ProcessUpsampled(float** inputs, float** outputs, int32_t frames, bool replacing, const Layout& layout);
-    // Designs or resets the per-channel up-samplers and sizes their buffers for the factor and
-    // the block capacity (allocates: callers hold the processing lock, never on the audio thread).
-    void ConfigureUpsampling();
-    // Buffers of factor × block capacity samples per slot.
-    void SizeUpsamplingBuffers(int32_t factor);
-    float* UpInputBuffer(int32_t slot) noexcept { return m_upInputBuffers.data() + slot * m_upCapacity; }
-    float* UpOutputBuffer(int32_t slot) noexcept { return m_upOutputBuffers.data() + slot * m_upCapacity; }
+    void ProcessUpsampled(float** inputs, float** outputs, int32_t frames, bool replacing,
+                          const Layout& layout);
     void PassThroughSkippedBlock(float** inputs, float** outputs, int32_t frames, bool replacing) noexcept;
     float* InputBuffer(int32_t slot) noexcept { return m_inputBuffers.data() + slot * m_capacity; }
     float* OutputBuffer(int32_t slot) noexcept { return m_outputBuffers.data() + slot * m_capacity; }
     void AllocateBuffers(int32_t capacity);
-    void RebuildInterpolationTable();
     void PostEditorUpdateRequest();
 
     std::atomic<YAudioPluginAdapter*> m_hostAdapter{nullptr};
@@ -388,11 +358,8 @@ private:
     YLock m_editorLock;
     YLock m_parameterLock;
 
-    std::vector<std::unique_ptr<AutomationAdapter>> m_adapters; // sorted by first index
-
-    std::vector<InterpolationRecord> m_interpolation;
-    std::vector<int32_t> m_interpolationInUse; // records ramping in this block
-    bool m_interpolationReset = true;
+    YParameterIndexSpace m_indexSpace;
+    YParameterInterpolation m_interpolation{m_indexSpace};
 
     std::atomic<int32_t> m_pendingEditorUpdates{0};
     std::atomic<bool> m_editorRequestPosted{false};
@@ -409,22 +376,16 @@ private:
     bool m_automaticGainMeasurement = false;
     YGainMeter m_gainMeter;
 
-    // Up-sampling as configured by ConfigureUpsampling; factor 1 while off or not configured.
-    // Input slot i goes up through m_upsamplers[i], output slot i comes down through it.
-    YUpsampler m_upsamplers[kMaxSlots];
-    int32_t m_upsamplersFactor = 1;
-    int32_t m_designedFactor = 1; // what every up-sampler's filters are designed for
-    bool m_designedHighQuality = false;
-    bool m_upsamplersHighQuality = false;
-    int32_t m_upCapacity = 0;            // up-sampled frames per slot buffer
-    std::vector<float> m_upInputBuffers;  // kMaxSlots x capacity x factor
-    std::vector<float> m_upOutputBuffers; // kMaxSlots x capacity x factor
-    int32_t m_processingFactor = 1;       // audio thread: rate multiplier of the running block
+    // Up-sampling as the last re-initialisation configured it (for m_upsamplingFactor and
+    // m_highQualityUpsampling as they were then).
+    YUpsamplingStage m_upsampling;
+    static_assert(YUpsamplingStage::kSlots == kMaxSlots);
+    int32_t m_processingFactor = 1; // audio thread: rate multiplier of the running block
 
     int32_t m_capacity = 0;
     std::vector<float> m_inputBuffers;  // kMaxSlots x capacity: silence, input copies
     std::vector<float> m_outputBuffers; // kMaxSlots x capacity: discard, internal outputs
-    BypassDelayLine m_bypassLines[kMaxSlots];
+    YBypassDelayLine m_bypassLines[kMaxSlots];
     int32_t m_bypassDelay = 0;
 
     // The layout of the last processed block, for blocks skipped without the locks.
