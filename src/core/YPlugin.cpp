@@ -1,20 +1,6 @@
 #include "core/YPlugin.h"
 
-#include "foundation/YException.h"
-
-#include <system_error>
-
 YPlugin::~YPlugin() = default;
-
-YPlugin::ScopedLock::ScopedLock(YPlugin& plugin) : m_lock(plugin.m_lock) {
-    try {
-        m_lock.lock();
-    } catch (const std::system_error&) {
-        YRaise("Could not acquire mutex.");
-    }
-}
-
-YPlugin::ScopedLock::~ScopedLock() { m_lock.unlock(); }
 
 void YPlugin::AttachHost(void* holder, YPluginHostCallback callback) noexcept {
     m_holder = holder;

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "core/YEventTarget.h"
+#include "platform/YSynchronizer.h"
 
 #include <cstdint>
-#include <mutex>
 
 // Requests a plug-in sends to its holder.
 enum YPluginHostRequest : int32_t {
@@ -26,19 +26,13 @@ public:
     ~YPlugin() override;
 
     // The plug-in lock: recursive, so locked operations may call each other.
-    std::recursive_mutex& Lock() noexcept { return m_lock; }
+    YLock& Lock() noexcept { return m_lock; }
 
     // Holds the plug-in lock for one scope; raises "Could not acquire mutex." when the system
     // refuses it.
-    class ScopedLock {
+    class ScopedLock : public YScopedLock {
     public:
-        explicit ScopedLock(YPlugin& plugin);
-        ScopedLock(const ScopedLock&) = delete;
-        ScopedLock& operator=(const ScopedLock&) = delete;
-        ~ScopedLock();
-
-    private:
-        std::recursive_mutex& m_lock;
+        explicit ScopedLock(YPlugin& plugin) : YScopedLock(plugin.m_lock) {}
     };
 
     void AttachHost(void* holder, YPluginHostCallback callback) noexcept;
@@ -48,7 +42,7 @@ public:
     int64_t SendHostRequest(int32_t request, int64_t value = 0);
 
 private:
-    std::recursive_mutex m_lock;
+    YLock m_lock;
     void* m_holder = nullptr;
     YPluginHostCallback m_callback = nullptr;
 };

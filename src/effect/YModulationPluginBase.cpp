@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 namespace {
 
@@ -212,7 +211,7 @@ template <class HostSync> void YModulationPluginBaseT<HostSync>::SetMaximumBlock
 
 template <class HostSync> void YModulationPluginBaseT<HostSync>::Store(YXMLItem& item) {
     Base::Store(item);
-    std::lock_guard<std::recursive_mutex> generatorLock(m_generator.Lock());
+    YScopedLock generatorLock(m_generator.Lock());
     YStorer shape = YStorer{true, &item}.Child("shape");
     StoreGenerator(m_generator, shape);
 }
@@ -220,7 +219,7 @@ template <class HostSync> void YModulationPluginBaseT<HostSync>::Store(YXMLItem&
 template <class HostSync> void YModulationPluginBaseT<HostSync>::Load(YXMLItem& item) {
     YPlugin::ScopedLock lock(*this);
     {
-        std::lock_guard<std::recursive_mutex> generatorLock(m_generator.Lock());
+        YScopedLock generatorLock(m_generator.Lock());
         if (YXMLItem* shape = item.FindChild("shape")) {
             YStorer storer{false, shape};
             StoreGenerator(m_generator, storer);

@@ -72,11 +72,15 @@ double YSignalGenerator::Lookup(double s) const noexcept {
 
 bool YSignalGenerator::Refresh() {
     if (!m_dirty.exchange(false, std::memory_order_acq_rel)) return false;
-    std::unique_lock<std::recursive_mutex> hold(*m_lock, std::try_to_lock);
-    if (!hold.owns_lock()) {
+    // Tried once: the audio thread never waits for an editor.
+    if (m_lock->Lock(0) != 0) {
         MarkDirty();
         return false;
     }
+    struct Release {
+        YLock& lock;
+        ~Release() { lock.Unlock(); }
+    } release{*m_lock};
     Rebuild();
     return true;
 }

@@ -4,12 +4,12 @@
 
 #include "core/YParameterAdapters.h"
 #include "modulation/YEnvelopeComputer.h"
+#include "platform/YSynchronizer.h"
 #include "primitives/YFFT.h"
 
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <vector>
 
 struct YStorer;
@@ -51,8 +51,8 @@ public:
 
     // The lock that guards settings and rebuilds; editors hold it while they change things.
     // The owner may point it at its own lock; nullptr restores the generator's own.
-    std::recursive_mutex& Lock() noexcept { return *m_lock; }
-    void SetLock(std::recursive_mutex* lock) noexcept { m_lock = lock ? lock : &m_ownLock; }
+    YLock& Lock() noexcept { return *m_lock; }
+    void SetLock(YLock* lock) noexcept { m_lock = lock ? lock : &m_ownLock; }
 
     // The host adapter for a special record bound to the generator, chosen by the record's
     // name (or ID): "Shape", "Custom morph", "Step sequencer", "Smoothness", "Transformations"
@@ -206,8 +206,8 @@ private:
     std::vector<float> m_wrapped; // the cycle padded for the smoothing convolution
 
     std::atomic<bool> m_dirty{true};
-    std::recursive_mutex m_ownLock;
-    std::recursive_mutex* m_lock = &m_ownLock;
+    YLock m_ownLock;
+    YLock* m_lock = &m_ownLock;
 
     std::array<float, kMaxSteps> m_stepValues{};
     int32_t m_stepCount = 8;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 namespace {
 
@@ -122,7 +121,7 @@ void YSignalGeneratorParameterBase::SetParameter(int32_t local, double normalize
     const YSignalGeneratorValue* value = Value(local);
     if (value == nullptr || std::isnan(normalized)) return;
     {
-        std::lock_guard<std::recursive_mutex> hold(SpecialObject().Lock());
+        YScopedLock hold(SpecialObject().Lock());
         value->Set(SpecialObject(), value->Harmonic, std::clamp(normalized, 0.0, 1.0));
     }
     if (!silent) NotifyChanged(local);

@@ -9,7 +9,6 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
-#include <mutex>
 #include <numbers>
 #include <thread>
 #include <vector>
@@ -532,13 +531,14 @@ TEST(YSignalGenerator, SettersLimitTheirRanges) {
 TEST(YSignalGeneratorThreading, RefreshLeavesTheRebuildForLaterWhileAnEditorHoldsTheLock) {
     YSignalGenerator g;
     g.SetValue(12);
-    std::unique_lock<std::recursive_mutex> editor(g.Lock());
+    YLock& editor = g.Lock();
+    ASSERT_EQ(editor.Lock(YSynchronizer::kWaitInfinite), 0);
     bool refreshed = true;
     std::thread audio([&] { refreshed = g.Refresh(); });
     audio.join();
     EXPECT_FALSE(refreshed);
     EXPECT_TRUE(g.IsDirty());
-    editor.unlock();
+    editor.Unlock();
     std::thread again([&] { refreshed = g.Refresh(); });
     again.join();
     EXPECT_TRUE(refreshed);
@@ -547,7 +547,7 @@ TEST(YSignalGeneratorThreading, RefreshLeavesTheRebuildForLaterWhileAnEditorHold
 
 TEST(YSignalGenerator, OwnerLockReplacesTheOwnOne) {
     YSignalGenerator g;
-    std::recursive_mutex pluginLock;
+    YLock pluginLock;
     g.SetLock(&pluginLock);
     EXPECT_EQ(&g.Lock(), &pluginLock);
     g.SetLock(nullptr);
