@@ -103,6 +103,9 @@ public:
 
     // Preset steps (-1 previous, +1 next) the preset switch asked for, for the GUI thread.
     bool TakePresetStep(int32_t& step) noexcept;
+    // Entries a full ring had to drop since creation.
+    uint32_t DroppedLearned() const noexcept { return m_learned.Dropped(); }
+    uint32_t DroppedPresetSteps() const noexcept { return m_presetSteps.Dropped(); }
 
     // --- Events (processing thread); channels 0..15, others are ignored ---
 
