@@ -70,7 +70,7 @@ int64_t VornikTailLength::CachedFilterDecay(const YBiquadFilterDesign& first,
     const double coefficients[10] = {first.B0(),       first.B1(),      first.B2(),  first.MinusA1(),
                                      first.MinusA2(),  second.B0(),     second.B1(), second.B2(),
                                      second.MinusA1(), second.MinusA2()};
-    std::lock_guard<std::mutex> lock(m_lock);
+    YScopedLock lock(m_lock);
     if (m_ring.Decade != decade || m_ring.Limit != limit ||
         !std::equal(std::begin(coefficients), std::end(coefficients), std::begin(m_ring.Coefficients))) {
         std::copy(std::begin(coefficients), std::end(coefficients), std::begin(m_ring.Coefficients));

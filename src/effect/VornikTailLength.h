@@ -5,9 +5,9 @@
 #pragma once
 
 #include "effect/YBiquadFilter.h"
+#include "platform/YSynchronizer.h"
 
 #include <cstdint>
-#include <mutex>
 
 struct VornikTailSettings {
     double SampleRate = 0.0; // the effect's own rate
@@ -51,6 +51,6 @@ private:
     int64_t CachedFilterDecay(const YBiquadFilterDesign& first, const YBiquadFilterDesign& second,
                               int32_t decade, int64_t limit);
 
-    std::mutex m_lock;
+    YLock m_lock;
     FilterRing m_ring;
 };
