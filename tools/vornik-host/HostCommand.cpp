@@ -1,6 +1,7 @@
 #include "HostCommand.h"
 
 #include "DemoSignal.h"
+#include "FileBytes.h"
 #include "ParameterText.h"
 #include "Renderer.h"
 #include "PluginHost.h"
@@ -14,26 +15,6 @@
 #include <sstream>
 
 namespace {
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::FILE* file = YPlatformFile::Open(YString::FromUTF8(path), "rb");
-    if (!file) throw HostError("Could not open \"" + path + "\"");
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof(chunk), file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + got);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) throw HostError("Could not read \"" + path + "\"");
-    return bytes;
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    YPlatformFile::CreateParentDirectories(YString::FromUTF8(path));
-    std::FILE* file = YPlatformFile::Open(YString::FromUTF8(path), "wb");
-    if (!file) throw HostError("Could not create \"" + path + "\"");
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (std::fclose(file) != 0 || !written) throw HostError("Could not write \"" + path + "\"");
-}
-
 // Width on a terminal: UTF-8 continuation bytes take no column.
 std::size_t Columns(const std::string& text) {
     std::size_t columns = 0;
@@ -103,7 +84,7 @@ void Run(const HostOptions& options, std::ostream& out) {
             << " BPM\n";
 
     if (!options.loadState.empty()) {
-        const std::vector<uint8_t> state = ReadBytes(options.loadState);
+        const std::vector<uint8_t> state = FileBytes::Read(options.loadState);
         host.LoadState(state);
         if (talk) out << "Loaded state: " << options.loadState << " (" << state.size() << " bytes)\n";
     }
@@ -144,7 +125,7 @@ void Run(const HostOptions& options, std::ostream& out) {
 
     if (!options.saveState.empty()) {
         const std::vector<uint8_t> state = host.SaveState();
-        WriteBytes(options.saveState, state);
+        FileBytes::Write(options.saveState, state);
         if (talk) out << "Saved state: " << options.saveState << " (" << state.size() << " bytes)\n";
     }
     host.Close();
