@@ -27,10 +27,8 @@ public:
     // the latest value of each.
     template <typename Tell> void Drain(Tell&& tell) {
         for (size_t i = 0; i < m_count; ++i) {
-            if (!m_unheard[i].load(std::memory_order_acquire)) continue;
-            m_unheard[i].store(false, std::memory_order_relaxed);
-            // The flag is cleared before the value is read: a newer post raises it again.
-            std::atomic_thread_fence(std::memory_order_seq_cst);
+            // Cleared before the value is read: a newer post raises the flag again.
+            if (!m_unheard[i].exchange(false, std::memory_order_acq_rel)) continue;
             tell(m_ids[i], m_latest[i].load(std::memory_order_acquire));
         }
     }
