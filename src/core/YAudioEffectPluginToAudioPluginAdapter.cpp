@@ -237,12 +237,12 @@ void YAudioEffectPluginToAudioPluginAdapter::SetTriggerUpdateMode(int32_t which,
 
 void YAudioEffectPluginToAudioPluginAdapter::SetControllersEnabled(bool on) {
     const YConfigurationLock locks(*this);
-    m_controllersEnabled = on;
+    m_midiMap.ControllersEnabled = on;
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::SetNoteControllersEnabled(bool on) {
     const YConfigurationLock locks(*this);
-    m_noteControllersEnabled = on;
+    m_midiMap.NoteControllersEnabled = on;
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::SetSincInterpolation(bool on) {

@@ -13,6 +13,9 @@
 #include "core/YAudioEffectPluginHost.h"
 #include "core/YAudioPlugin.h"
 #include "core/YEventTarget.h"
+#include "core/YMIDIControllerMap.h"
+#include "core/YMultiParameter.h"
+#include "core/YParameterAccess.h"
 #include "core/YStorer.h"
 
 #include <array>
@@ -55,59 +58,6 @@ public:
     // so that neither the audio thread nor a re-initialisation sees half a change; changes of
     // the channel mode, surround switches, up-sampling and AGC apply with the next
     // InitProcessing.
-
-    // --- Slot records: stored and loaded here; what they do comes with their editors ---
-
-    struct MultiParameterSlot {
-        YString Name;
-        bool Enabled = false;
-        YString Group;
-        YString Info;
-        YString Mode = "Normal";
-        YString ValueMode = "Percents";
-        double SwitchTime = 1.0;
-        double Value = 0.5;
-        double DefaultValue = 0.5;
-        int32_t BankCount = 4;
-
-        bool InUse() const noexcept { return Enabled || !Name.IsEmpty(); }
-        void Store(YStorer& storer);
-    };
-
-    struct ControllerSlot {
-        bool Enabled = false;
-        YString ParameterName;
-        double Value = 0.0;
-        double MaxValue = 0.0;
-        double Range = 1.0;
-        int32_t Channel = 0;
-        int32_t Controller = 1;
-        int32_t RangeMode = 2;
-        bool Invert = false;
-
-        bool InUse() const noexcept { return Enabled || !ParameterName.IsEmpty(); }
-        void Store(YStorer& storer);
-    };
-
-    struct NoteControllerSlot {
-        bool Enabled = false;
-        YString ParameterName;
-        int32_t Mode = 0;
-        int32_t Channel = 0;
-        int32_t Note = 48;
-        double MinValue = 0.0;
-        double MaxValue = 1.0;
-
-        bool InUse() const noexcept { return Enabled || !ParameterName.IsEmpty(); }
-        void Store(YStorer& storer);
-    };
-
-    struct PresetControllerSlot {
-        bool Enabled = false;
-        int32_t Controller = 0;
-        int32_t Channel = 0;
-        void Store(YStorer& storer);
-    };
 
     YAudioEffectPluginToAudioPluginAdapter();
     ~YAudioEffectPluginToAudioPluginAdapter() override;
@@ -210,14 +160,30 @@ public:
     void StoreActivePresets(YStorer& storer);
 
     int32_t Version() const noexcept { return m_version; }
-    bool ControllersEnabled() const noexcept { return m_controllersEnabled; }
+    bool ControllersEnabled() const noexcept { return m_midiMap.ControllersEnabled; }
     void SetControllersEnabled(bool on);
-    bool NoteControllersEnabled() const noexcept { return m_noteControllersEnabled; }
+    bool NoteControllersEnabled() const noexcept { return m_midiMap.NoteControllersEnabled; }
     void SetNoteControllersEnabled(bool on);
-    MultiParameterSlot& MultiParameter(int32_t number) { return m_multiParameters.at(static_cast<size_t>(number)); }
-    ControllerSlot& Controller(int32_t number) { return m_controllers.at(static_cast<size_t>(number)); }
-    NoteControllerSlot& NoteController(int32_t number) { return m_noteControllers.at(static_cast<size_t>(number)); }
-    PresetControllerSlot& PreviousNextPresetController() noexcept { return m_presetController; }
+    // Edits of these records take the parameter lock; after changing a parameter name call
+    // ResolveControls. Numbers outside the tables raise "Index out of range.".
+    YMultiParameter& MultiParameter(int32_t number);
+    YMIDIControllerAssignment& Controller(int32_t number);
+    YMIDINoteController& NoteController(int32_t number);
+    YMIDIPresetSwitchController& PreviousNextPresetController() noexcept { return m_midiMap.PresetSwitch; }
+    YMIDIControllerMap& MIDIControllers() noexcept { return m_midiMap; }
+
+    // --- Multiparameters and MIDI control ---
+
+    // Where target Shapes come from (not owned): the layer that knows the curves sets it
+    // before the first load. Without one every Shape is the identity.
+    void SetPositionCurveFactory(const YPositionCurveFactory* curves) noexcept;
+    // Moves a multiparameter as its host parameter would (GUI side).
+    void SetMultiParameterValue(int32_t number, double value);
+    // Finds every target's and slot's parameter by name again.
+    void ResolveControls();
+    // The host-parameter space as the control models see it.
+    YParameterLookup& ParameterLookup() noexcept { return m_parameterAccess; }
+    YParameterSetter& ParameterSetter() noexcept { return m_parameterAccess; }
     int32_t CurrentPresetIndex() const noexcept { return m_currentPresetIndex; }
     bool SincInterpolation() const noexcept { return m_frameSettings.Sinc != 0; }
     void SetSincInterpolation(bool on);
@@ -285,6 +251,22 @@ private:
         YAudioEffectPluginToAudioPluginAdapter& m_owner;
     };
 
+    // Names, texts and writes of the host parameters for the control models. Writes are
+    // guarded: a failure drops the write.
+    class ParameterAccess : public YParameterLookup, public YParameterSetter {
+    public:
+        explicit ParameterAccess(YAudioEffectPluginToAudioPluginAdapter& owner) noexcept : m_owner(owner) {}
+        int32_t FindParameter(const YString& name) const override;
+        YString ParameterName(int32_t index) const override;
+        YString ParameterValueText(int32_t index) const override;
+        double ParameterValue(int32_t index) const override;
+        void SetParameter(int32_t index, double value) noexcept override;
+        void SetParameterAutomated(int32_t index, double value) noexcept override;
+
+    private:
+        YAudioEffectPluginToAudioPluginAdapter& m_owner;
+    };
+
     void CreateParameterAdapters();
     void InitProcessingLocked();
     int32_t EffectLatency();
@@ -345,12 +327,9 @@ private:
 
     // Stored settings.
     int32_t m_version = kCurrentVersion;
-    bool m_controllersEnabled = false;
-    bool m_noteControllersEnabled = false;
-    PresetControllerSlot m_presetController;
-    std::array<MultiParameterSlot, kMultiParameterCount> m_multiParameters;
-    std::array<ControllerSlot, kControllerCount> m_controllers;
-    std::array<NoteControllerSlot, kNoteControllerCount> m_noteControllers;
+    ParameterAccess m_parameterAccess{*this};
+    std::array<YMultiParameter, kMultiParameterCount> m_multiParameters;
+    YMIDIControllerMap m_midiMap;
     int32_t m_currentPresetIndex = 0;
     bool m_activePresetEdit = false;
     int32_t m_currentActivePreset = 0;

@@ -54,6 +54,13 @@ const char* YMultiParameter::ValueModeName(int32_t mode) noexcept {
 
 YMultiParameter::YMultiParameter(const YPositionCurveFactory* curves) : m_curves(curves) {}
 
+void YMultiParameter::ResetToDefaults() {
+    const YPositionCurveFactory* curves = m_curves;
+    const double rate = m_sampleRate;
+    *this = YMultiParameter(curves);
+    m_sampleRate = rate;
+}
+
 void YMultiParameter::SetBankCount(int32_t count) {
     m_bankCount = std::clamp(count, 1, kMaxBankCount);
     for (YMultiParameterTarget& target : Targets)

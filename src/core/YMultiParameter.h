@@ -63,6 +63,10 @@ public:
     // The factory makes the target curves when they are loaded or edited (not owned; may be
     // null, then every Shape is the identity and is not stored).
     explicit YMultiParameter(const YPositionCurveFactory* curves = nullptr);
+    // Back to a new multiparameter's fields, keeping the curve factory and the sample rate.
+    void ResetToDefaults();
+    // Curves already made stay as they are.
+    void SetCurveFactory(const YPositionCurveFactory* curves) noexcept { m_curves = curves; }
 
     // --- Fields (stored) ---
     YString Name;

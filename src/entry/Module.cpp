@@ -5,6 +5,7 @@
 #include "entry/VornikIdentity.h"
 #include "entry/YLibrary.h"
 #include "foundation/YException.h"
+#include "modulation/YEnvelopePositionCurve.h"
 #include "platform/YPlatformModule.h"
 
 void Module::Initialize() {
@@ -37,7 +38,10 @@ void YStartFramework() {
 }
 
 std::unique_ptr<YAudioPlugin> YCreatePluginInstance() {
+    // Stateless: one factory serves every instance.
+    static const YEnvelopePositionCurveFactory curves{};
     return YQuenlorAudioEffectPlugin::Create(YString(VornikIdentity::kProductName),
                                              YString(VornikIdentity::kVendorName), &VornikAudioEffectPluginInterface,
-                                             VornikIdentity::kEditorWidth, VornikIdentity::kEditorHeight);
+                                             VornikIdentity::kEditorWidth, VornikIdentity::kEditorHeight,
+                                             &curves);
 }

@@ -137,7 +137,7 @@ TEST_F(StateTest, ASecondInstanceLoadingTheStateSoundsTheSame) {
     first->NoteController(31).Enabled = true;
     first->NoteController(31).Note = 60;
     first->MultiParameter(2).Name = "Sweep";
-    first->MultiParameter(2).Value = 0.25;
+    first->SetMultiParameterValue(2, 0.25);
     first->PreviousNextPresetController().Enabled = true;
     first->PreviousNextPresetController().Controller = 20;
     first->InitProcessing();
@@ -155,7 +155,7 @@ TEST_F(StateTest, ASecondInstanceLoadingTheStateSoundsTheSame) {
     EXPECT_TRUE(second->Controller(5).ParameterName == YString("Depth"));
     EXPECT_EQ(second->NoteController(31).Note, 60);
     EXPECT_TRUE(second->MultiParameter(2).Name == YString("Sweep"));
-    EXPECT_DOUBLE_EQ(second->MultiParameter(2).Value, 0.25);
+    EXPECT_DOUBLE_EQ(second->MultiParameter(2).Value(), 0.25);
     EXPECT_EQ(second->PreviousNextPresetController().Controller, 20);
     for (int32_t index = 0; index < 12; ++index) {
         const PluginParameter& a = Flanger(*first).Parameter(index);

@@ -1,0 +1,261 @@
+// The frame's multiparameters and MIDI controller map as the state sees them: every field
+// survives a save and load, names are resolved after each load, and a damaged bank text is
+// reported while the rest loads.
+#include "core/YQuenlorAudioEffectPlugin.h"
+
+#include "FrameTestSupport.h"
+#include "core/YGlobalConfiguration.h"
+#include "entry/VornikAudioEffectPluginInterface.h"
+#include "foundation/YException.h"
+#include "foundation/YMemoryStream.h"
+#include "foundation/YXMLDocument.h"
+#include "modulation/YEnvelopePositionCurve.h"
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace frametest;
+
+namespace {
+
+using Plugin = std::unique_ptr<YQuenlorAudioEffectPlugin>;
+
+class FrameControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        m_folder = std::filesystem::temp_directory_path() / ("vornik-controls-" + std::to_string(stamp));
+        std::filesystem::create_directories(m_folder);
+        const std::u8string path = (m_folder / "GlobalConfiguration.xml").generic_u8string();
+        YGlobalConfiguration::Instance().UseFile(YString::FromUTF8(std::string(path.begin(), path.end())));
+    }
+    void TearDown() override {
+        YGlobalConfiguration::Instance().UseFile(YString());
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
+    }
+
+    Plugin NewVornik() const {
+        return YQuenlorAudioEffectPlugin::Create("Vornik", "Quenlor", VornikAudioEffectPluginInterface, 500, 100,
+                                                 &m_curves);
+    }
+
+private:
+    std::filesystem::path m_folder;
+    YEnvelopePositionCurveFactory m_curves;
+};
+
+std::vector<uint8_t> Save(YQuenlorAudioEffectPlugin& plugin) {
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(plugin.SaveState(bytes));
+    return bytes;
+}
+
+std::unique_ptr<YXMLDocument> Decode(const std::vector<uint8_t>& bytes) {
+    YMemoryStream stream;
+    stream.Attach(bytes.data(), static_cast<int32_t>(bytes.size()));
+    auto document = std::make_unique<YXMLDocument>();
+    document->LoadCompressed(stream);
+    return document;
+}
+
+YEnvelopeComputer::PointList Square() {
+    YEnvelopeComputer::PointList points = YEnvelopePositionCurve::IdentityPoints();
+    points.points[0].type = YEnvelopeComputer::kMode1;
+    points.points[0].curvatureY = 1.0;
+    return points;
+}
+
+// Sets something other than the default in every stored field of every kind of record.
+void FillControls(YQuenlorAudioEffectPlugin& plugin) {
+    plugin.SetControllersEnabled(true);
+    plugin.SetNoteControllersEnabled(true);
+    YMIDIPresetSwitchController& preset = plugin.PreviousNextPresetController();
+    preset.Enabled = true;
+    preset.Controller = 129;
+    preset.Channel = 16;
+
+    YMIDIControllerAssignment& controller = plugin.Controller(31);
+    controller = {true, "Depth", 0.25, 0.75, 0.5, 3, 74, 4, true};
+    plugin.Controller(0).ParameterName = "Feedback"; // named but off: still kept
+
+    YMIDINoteController& note = plugin.NoteController(7);
+    note = {true, "Rate", 5, 2, 61, 0.125, 0.875};
+
+    YMultiParameter& banks = plugin.MultiParameter(1);
+    banks.Name = "Sweep";
+    banks.Enabled = true;
+    banks.Group = "Group A";
+    banks.Info = "Moves two";
+    banks.Mode = kMultiParameterBanks;
+    banks.ValueMode = kMultiParameterByFirstParameter;
+    banks.SwitchTime = 0.25;
+    banks.DefaultValue = 0.125;
+    YMultiParameterTarget depth;
+    depth.ParameterName = "Depth";
+    depth.Range = {0.25, 0.5, 0.75, kRangeInterval, true};
+    depth.UseFirstRange = true;
+    depth.Interpolate = true;
+    banks.Targets.push_back(depth);
+    YMultiParameterTarget off;
+    off.ParameterEnabled = false;
+    off.ParameterName = "Delay";
+    banks.Targets.push_back(off);
+    banks.SetBankCount(3);
+    banks.Targets[0].Banks = {0.0f, 0.5f, 1.0f};
+    banks.Targets[1].Banks = {0.25f, 0.125f, 0.0625f};
+
+    YMultiParameter& shaped = plugin.MultiParameter(3);
+    shaped.Name = "*Hidden";
+    shaped.Mode = kMultiParameterSwitch;
+    YMultiParameterTarget rate;
+    rate.ParameterName = "Rate";
+    rate.ShapeEnabled = true;
+    shaped.Targets.push_back(rate);
+    std::unique_ptr<YPositionCurve> curve = shaped.EditShape(0);
+    dynamic_cast<YEnvelopePositionCurve&>(*curve).SetPoints(Square());
+    shaped.SetShape(0, std::move(curve));
+    plugin.SetMultiParameterValue(1, 0.75);
+}
+
+// Banks are stored only in Banks mode.
+void ExpectSameTarget(const YMultiParameterTarget& a, const YMultiParameterTarget& b, bool banks) {
+    EXPECT_EQ(a.ParameterEnabled, b.ParameterEnabled);
+    EXPECT_TRUE(a.ParameterName == b.ParameterName);
+    EXPECT_EQ(a.Range.Value, b.Range.Value);
+    EXPECT_EQ(a.Range.MaxValue, b.Range.MaxValue);
+    EXPECT_EQ(a.Range.Range, b.Range.Range);
+    EXPECT_EQ(a.Range.Mode, b.Range.Mode);
+    EXPECT_EQ(a.Range.Invert, b.Range.Invert);
+    EXPECT_EQ(a.UseFirstRange, b.UseFirstRange);
+    EXPECT_EQ(a.ShapeEnabled, b.ShapeEnabled);
+    EXPECT_EQ(a.Interpolate, b.Interpolate);
+    if (banks) {
+        EXPECT_EQ(a.Banks, b.Banks);
+    }
+    EXPECT_EQ(a.Shape == nullptr, b.Shape == nullptr);
+    if (a.Shape && b.Shape) {
+        for (const double x : {0.0, 0.3, 0.7, 1.0}) {
+            EXPECT_DOUBLE_EQ(a.Shape->Evaluate(x), b.Shape->Evaluate(x)) << x;
+        }
+    }
+}
+
+} // namespace
+
+TEST_F(FrameControlsTest, AStateRoundTripReproducesEveryFieldAndResolvesTheNames) {
+    Plugin first = NewVornik();
+    ASSERT_TRUE(first);
+    FillControls(*first);
+    const std::vector<uint8_t> bytes = Save(*first);
+
+    Plugin second = NewVornik();
+    ASSERT_TRUE(second);
+    ASSERT_TRUE(second->LoadState(bytes.data(), bytes.size()));
+    EXPECT_EQ(Save(*second), bytes);
+
+    EXPECT_TRUE(second->ControllersEnabled());
+    EXPECT_TRUE(second->NoteControllersEnabled());
+    EXPECT_TRUE(second->PreviousNextPresetController().Enabled);
+    EXPECT_EQ(second->PreviousNextPresetController().Controller, 129);
+    EXPECT_EQ(second->PreviousNextPresetController().Channel, 16);
+    for (int32_t n = 0; n < YAudioEffectPluginToAudioPluginAdapter::kControllerCount; ++n) {
+        SCOPED_TRACE(n);
+        const YMIDIControllerAssignment& a = first->Controller(n);
+        const YMIDIControllerAssignment& b = second->Controller(n);
+        EXPECT_EQ(a.Enabled, b.Enabled);
+        EXPECT_TRUE(a.ParameterName == b.ParameterName);
+        EXPECT_EQ(a.Value, b.Value);
+        EXPECT_EQ(a.MaxValue, b.MaxValue);
+        EXPECT_EQ(a.Range, b.Range);
+        EXPECT_EQ(a.Channel, b.Channel);
+        EXPECT_EQ(a.Controller, b.Controller);
+        EXPECT_EQ(a.RangeMode, b.RangeMode);
+        EXPECT_EQ(a.Invert, b.Invert);
+    }
+    for (int32_t n = 0; n < YAudioEffectPluginToAudioPluginAdapter::kNoteControllerCount; ++n) {
+        SCOPED_TRACE(n);
+        const YMIDINoteController& a = first->NoteController(n);
+        const YMIDINoteController& b = second->NoteController(n);
+        EXPECT_EQ(a.Enabled, b.Enabled);
+        EXPECT_TRUE(a.ParameterName == b.ParameterName);
+        EXPECT_EQ(a.Mode, b.Mode);
+        EXPECT_EQ(a.Channel, b.Channel);
+        EXPECT_EQ(a.Note, b.Note);
+        EXPECT_EQ(a.MinValue, b.MinValue);
+        EXPECT_EQ(a.MaxValue, b.MaxValue);
+    }
+    for (int32_t n = 0; n < YAudioEffectPluginToAudioPluginAdapter::kMultiParameterCount; ++n) {
+        SCOPED_TRACE(n);
+        const YMultiParameter& a = first->MultiParameter(n);
+        const YMultiParameter& b = second->MultiParameter(n);
+        EXPECT_TRUE(a.Name == b.Name);
+        EXPECT_EQ(a.Enabled, b.Enabled);
+        EXPECT_TRUE(a.Group == b.Group);
+        EXPECT_TRUE(a.Info == b.Info);
+        EXPECT_EQ(a.Mode, b.Mode);
+        EXPECT_EQ(a.ValueMode, b.ValueMode);
+        EXPECT_EQ(a.SwitchTime, b.SwitchTime);
+        EXPECT_EQ(a.DefaultValue, b.DefaultValue);
+        EXPECT_EQ(a.Value(), b.Value());
+        EXPECT_EQ(a.BankCount(), b.BankCount());
+        ASSERT_EQ(a.Targets.size(), b.Targets.size());
+        for (size_t t = 0; t < a.Targets.size(); ++t) ExpectSameTarget(a.Targets[t], b.Targets[t], a.Mode == kMultiParameterBanks);
+    }
+    EXPECT_EQ(second->MultiParameter(1).Value(), 0.75);
+    EXPECT_NE(second->MultiParameter(3).Targets[0].Shape, nullptr);
+
+    // Names were looked up after the load.
+    EXPECT_EQ(second->MultiParameter(1).Targets[0].ParameterIndex, FindParameter(*second, "Depth"));
+    EXPECT_EQ(second->MultiParameter(1).Targets[1].ParameterIndex, FindParameter(*second, "Delay"));
+    EXPECT_EQ(second->MultiParameter(3).Targets[0].ParameterIndex, FindParameter(*second, "Rate"));
+    EXPECT_EQ(second->MIDIControllers().ControllerTarget(31), FindParameter(*second, "Depth"));
+    EXPECT_EQ(second->MIDIControllers().NoteControllerTarget(7), FindParameter(*second, "Rate"));
+    EXPECT_GE(FindParameter(*second, "Depth"), 0);
+
+    // The stored layout: one child per slot in use, the switches on the root.
+    auto document = Decode(bytes);
+    EXPECT_TRUE(document->GetAttribute("ControllersEnabled") == YString("1"));
+    EXPECT_TRUE(document->GetAttribute("NoteControllersEnabled") == YString("1"));
+    EXPECT_NE(document->FindChild("PreviousNextPresetController"), nullptr);
+    EXPECT_EQ(document->FindChild("Controllers")->GetChildCount(), 2);
+    EXPECT_EQ(document->FindChild("NoteControllers")->GetChildCount(), 1);
+    const YXMLItem* multis = document->FindChild("MultiParameters");
+    ASSERT_NE(multis, nullptr);
+    EXPECT_EQ(multis->GetChildCount(), 2);
+    EXPECT_NE(multis->FindChild("MultiParameter1"), nullptr);
+    EXPECT_NE(multis->FindChild("MultiParameter3"), nullptr);
+}
+
+TEST_F(FrameControlsTest, ANameThatIsGoneDrivesNothingAndBadBankTextIsReportedWhileTheRestLoads) {
+    static std::vector<std::string> reports;
+    reports.clear();
+    const YErrorReportHook previous = YSetErrorReportHook([](const YString& text) { reports.push_back(text.ToUTF8()); });
+    Plugin plugin = NewVornik();
+    ASSERT_TRUE(plugin);
+    const std::string xml =
+        "<settings ControllersEnabled=\"1\"><Controllers><Controller2 Enabled=\"1\" ParameterName=\"Gone\"/>"
+        "</Controllers><MultiParameters><MultiParameter0 Name=\"A\" Mode=\"Banks\" BankCount=\"2\">"
+        "<Parameter ParameterName=\"Depth\" Value=\"0.25\">XYZ</Parameter></MultiParameter0>"
+        "<MultiParameter2 Name=\"B\"><Parameter ParameterName=\"Nothing\"/></MultiParameter2></MultiParameters></settings>";
+    EXPECT_TRUE(plugin->LoadState(xml.data(), xml.size()));
+    YSetErrorReportHook(previous);
+
+    EXPECT_EQ(plugin->MIDIControllers().ControllerTarget(2), -1);
+    EXPECT_EQ(plugin->MultiParameter(2).Targets.at(0).ParameterIndex, -1);
+    EXPECT_TRUE(plugin->MultiParameter(2).Name == YString("B"));
+    const YMultiParameter& banks = plugin->MultiParameter(0);
+    ASSERT_EQ(banks.Targets.size(), 1u);
+    EXPECT_EQ(banks.Targets[0].Banks, (std::vector<float>{0.25f, 0.25f}));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], "Value doesn't have correct format.");
+
+    // A later load without the items keeps the tables; a load with them starts from empty slots.
+    const std::string empty = "<settings><MultiParameters/></settings>";
+    EXPECT_TRUE(plugin->LoadState(empty.data(), empty.size()));
+    EXPECT_FALSE(plugin->MultiParameter(0).InUse());
+    EXPECT_TRUE(plugin->Controller(2).Enabled);
+}
