@@ -1,35 +1,20 @@
 // The vornik-host program as a user runs it: command line in, text and WAV files out.
 #include "AudioFile.h"
 #include "DemoSignal.h"
+#include "HostProgram.h"
 #include "ScratchDirectory.h"
 
 #include <cmath>
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
-struct Outcome {
-    int exitCode = -1;
-    std::string output; // standard output and error together
-};
-
-Outcome RunHost(const std::string& arguments) {
-    const std::string command = std::string("'") + VORNIK_HOST_PROGRAM + "' " + arguments + " 2>&1";
-    Outcome outcome;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return outcome;
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) outcome.output.append(buffer, got);
-    const int status = pclose(pipe);
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
-}
+using HostProgram::Contains;
+using HostProgram::Outcome;
+const auto RunHost = HostProgram::Run;
 
 const std::string kFixture = std::string("'") + VORNIK_FIXTURE_PLUGIN + "'";
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 } // namespace
 
 TEST(VornikHostProgramTest, RendersTheDemoThroughThePluginAndReports) {

@@ -1,7 +1,9 @@
 #include "HostCommand.h"
 
 #include "DemoSignal.h"
+#include "Automation.h"
 #include "FileBytes.h"
+#include "MidiFile.h"
 #include "ParameterText.h"
 #include "Renderer.h"
 #include "PluginHost.h"
@@ -9,6 +11,8 @@
 #include "foundation/YString.h"
 #include "platform/YPlatformFile.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <iomanip>
 #include <memory>
@@ -51,6 +55,31 @@ std::string Seconds(double seconds, int precision) {
     std::ostringstream text;
     text << std::fixed << std::setprecision(precision) << seconds;
     return text.str();
+}
+
+int64_t SampleAt(double seconds, double sampleRate) { return std::llround(seconds * sampleRate); }
+
+// A lane from a file; quoted texts become normalised values through the plug-in, which is
+// left as it was.
+AutomationLane ReadLane(PluginHost& host, const HostOptions::Automation& automation, double sampleRate) {
+    const int32_t index = ParameterText::Find(host, automation.parameter);
+    const std::vector<AutomationFilePoint> filePoints = AutomationFile::Read(automation.file);
+    const float original = host.GetParameter(index);
+    std::vector<AutomationLane::Point> points;
+    for (const AutomationFilePoint& point : filePoints) {
+        double value = point.value;
+        if (!point.text.empty()) {
+            try {
+                value = ParameterText::Set(host, index, point.text);
+            } catch (const HostError& error) {
+                host.SetParameter(index, original);
+                throw HostError("\"" + automation.file + "\": line " + std::to_string(point.line) + ": " + error.what());
+            }
+        }
+        points.push_back({SampleAt(point.seconds, sampleRate), value});
+    }
+    host.SetParameter(index, original);
+    return AutomationLane(index, std::move(points));
 }
 } // namespace
 
@@ -103,9 +132,29 @@ void Run(const HostOptions& options, std::ostream& out) {
 
     if (options.list) ListParameters(host, out);
 
+    RenderEvents events;
+    for (const HostOptions::Automation& automation : options.automations) {
+        events.lanes.push_back(ReadLane(host, automation, settings.sampleRate));
+        if (talk)
+            out << "Automating " << host.ParameterName(events.lanes.back().Parameter()) << " from " << automation.file
+                << "\n";
+    }
+    if (!options.midi.empty()) {
+        const MidiSequence sequence = MidiFile::Read(options.midi);
+        for (const TimedMidiMessage& message : sequence.messages) {
+            RenderEvents::Midi midi{SampleAt(message.seconds, settings.sampleRate), {}, message.size};
+            std::copy_n(message.bytes, 3, midi.bytes);
+            events.midi.push_back(midi);
+        }
+        if (talk)
+            out << "MIDI: " << options.midi << ", format " << sequence.format << ", " << sequence.trackCount
+                << (sequence.trackCount == 1 ? " track, " : " tracks, ") << sequence.messages.size()
+                << " channel messages over " << Seconds(sequence.endSeconds, 3) << " s\n";
+    }
+
     if (!options.output.empty()) {
         if (options.input.empty()) input = DemoSignal::Generate(settings.sampleRate, options.demoSeconds, options.demoChannels);
-        RenderResult result = Renderer::Render(host, input, options.tailSeconds);
+        RenderResult result = Renderer::Render(host, input, options.tailSeconds, std::move(events));
         if (options.format) result.output.format = *options.format;
         YPlatformFile::CreateParentDirectories(YString::FromUTF8(options.output));
         AudioFile::Write(options.output, result.output);
@@ -120,6 +169,13 @@ void Run(const HostOptions& options, std::ostream& out) {
                 << " ms)\n"
                 << "Processing time: " << Seconds(result.processSeconds, 6) << " s\n"
                 << "Real-time factor: " << Seconds(result.RealTimeFactor(), 1) << "x\n";
+            if (!options.midi.empty()) {
+                out << "MIDI delivered: " << result.midiDelivered << " messages";
+                if (result.midiNotCarried > 0)
+                    out << "; " << result.midiNotCarried << " the plug-in's interface cannot take";
+                if (result.midiPastEnd > 0) out << "; " << result.midiPastEnd << " after the end of the render";
+                out << "\n";
+            }
         }
     }
 

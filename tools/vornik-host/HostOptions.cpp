@@ -19,10 +19,11 @@ int32_t Integer(const std::string& option, const std::string& text, int32_t low,
     return static_cast<int32_t>(value);
 }
 
-HostOptions::Assignment Assignment(const std::string& option, const std::string& text, bool normalised) {
+HostOptions::Assignment Assignment(const std::string& option, const std::string& text, bool normalised,
+                                   const std::string& form = "NAME=VALUE") {
     const std::size_t equals = text.find('=');
-    if (equals == std::string::npos || equals == 0)
-        throw UsageError(option + " expects NAME=VALUE, not \"" + text + "\"");
+    if (equals == std::string::npos || equals == 0 || equals + 1 == text.size())
+        throw UsageError(option + " expects " + form + ", not \"" + text + "\"");
     HostOptions::Assignment assignment{text.substr(0, equals), text.substr(equals + 1), normalised};
     if (normalised) Number(option, assignment.value, 0.0, 1.0);
     return assignment;
@@ -51,6 +52,14 @@ Parameters (applied in the order given, after --load-state):
                              word must equal the display, a number must equal its first
                              number ("2 kHz" is 2000, times are in the unit shown, e.g. ms)
       --set-norm NAME=X      set a parameter's normalised value X (0 to 1)
+      --automate NAME=FILE   play a parameter over the render from FILE, one point a line:
+                             SECONDS VALUE, VALUE normalised (0 to 1) or the text the
+                             parameter shows in double quotes; straight ramps join the
+                             points, two points at one time make a jump, # starts a
+                             comment. Before the first point the first value holds.
+                             VST 2.4 gets setParameter between parts of a block, VST 3
+                             parameter queues with sample offsets; ramps move every 32
+                             samples. Repeat for more parameters
 
 Rendering:
   -o, --out FILE.wav         render into this WAV file
@@ -65,6 +74,10 @@ Rendering:
                              their own rate, which --rate must then match
       --block N              frames per processing block (default 512)
       --tempo BPM            tempo of the host's playing transport (default 120)
+      --midi FILE.mid        play a Standard MIDI File (format 0 or 1, its own tempo map)
+                             into the plug-in, each message at its sample: through
+                             effProcessEvents, or VST 3's event list (notes) and the
+                             plug-in's MIDI mapping (controllers, pressure, pitch-bend)
 
 State:
       --load-state FILE      load the plug-in's state (saved before, through either
@@ -107,6 +120,11 @@ HostOptions Parse(const std::vector<std::string>& arguments) {
         else if (option == "-q" || option == "--quiet") flag(), options.quiet = true;
         else if (option == "--set") options.assignments.push_back(Assignment(option, value(), false));
         else if (option == "--set-norm") options.assignments.push_back(Assignment(option, value(), true));
+        else if (option == "--automate") {
+            const HostOptions::Assignment pair = Assignment(option, value(), false, "NAME=FILE");
+            options.automations.push_back({pair.parameter, pair.value});
+        }
+        else if (option == "--midi") options.midi = value();
         else if (option == "-o" || option == "--out") options.output = value();
         else if (option == "-i" || option == "--in") options.input = value();
         else if (option == "--demo-seconds") options.demoSeconds = Number(option, value(), 0.001, 3600.0);
@@ -141,6 +159,8 @@ HostOptions Parse(const std::vector<std::string>& arguments) {
     if (options.help) return options;
     if (options.plugin.empty()) throw UsageError("No plug-in given");
     if (options.output.empty() && !options.input.empty()) throw UsageError("--in needs --out");
+    if (options.output.empty() && !options.midi.empty()) throw UsageError("--midi needs --out");
+    if (options.output.empty() && !options.automations.empty()) throw UsageError("--automate needs --out");
     return options;
 }
 

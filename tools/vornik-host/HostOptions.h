@@ -22,11 +22,19 @@ struct HostOptions {
         bool normalised = false;
     };
 
+    // A parameter played over time from a file of time/value points.
+    struct Automation {
+        std::string parameter; // as for Assignment
+        std::string file;
+    };
+
     std::string plugin;
     bool help = false;
     bool list = false;
     bool quiet = false;
     std::vector<Assignment> assignments;
+    std::vector<Automation> automations;
+    std::string midi; // a Standard MIDI File played into the render
     std::string loadState;
     std::string saveState;
     std::string input;  // empty: the built-in demo signal

@@ -57,8 +57,16 @@ public:
     virtual std::vector<uint8_t> SaveState() = 0;
     virtual void LoadState(const std::vector<uint8_t>& bytes) = 0;
 
+    // Changes within the next block, as a DAW plays automation and MIDI: the parameter reaches
+    // the normalised value at frame (0 to frames - 1) of that block. Points come in frame order;
+    // several may share a frame, the last of them holding from there on.
+    virtual void QueueParameterPoint(int32_t index, int32_t frame, double value) = 0;
+    // A MIDI channel message (status and its one or two data bytes) for frame of the next block.
+    // False when this interface has no way to carry it to the plug-in.
+    virtual bool QueueMidi(int32_t frame, const uint8_t* bytes, int32_t size) = 0;
+
     // Runs one block, frames at most the block size; the arrays hold InputCount() and
-    // OutputCount() channels. Advances the transport.
+    // OutputCount() channels. Advances the transport. Queued changes go with it.
     virtual void Process(float** inputs, float** outputs, int32_t frames) = 0;
 };
 

@@ -8,7 +8,7 @@
 
 namespace Renderer {
 
-RenderResult Render(PluginHost& host, const AudioBuffer& input, double tailSeconds) {
+RenderResult Render(PluginHost& host, const AudioBuffer& input, double tailSeconds, RenderEvents events) {
     const int32_t fileChannels = input.ChannelCount();
     if (fileChannels < 1 || fileChannels > 2)
         throw HostError("Only mono and stereo audio can be rendered, not " + std::to_string(fileChannels) + " channels");
@@ -33,10 +33,26 @@ RenderResult Render(PluginHost& host, const AudioBuffer& input, double tailSecon
     result.output.format = input.format;
     result.output.channels.assign(fileChannels, std::vector<float>(static_cast<std::size_t>(frames)));
 
+    for (AutomationLane& lane : events.lanes) lane.Begin(host.GetParameter(lane.Parameter()));
+    std::vector<AutomationLane::BlockPoint> points;
+    std::size_t nextMidi = 0;
+
     host.Start();
     std::chrono::steady_clock::duration busy{};
     for (int64_t start = 0; start < frames; start += block) {
         const auto count = static_cast<int32_t>(std::min<int64_t>(block, frames - start));
+        for (AutomationLane& lane : events.lanes) {
+            points.clear();
+            lane.BlockPoints(start, count, points);
+            for (const AutomationLane::BlockPoint& point : points)
+                host.QueueParameterPoint(lane.Parameter(), point.frame, point.value);
+        }
+        for (; nextMidi < events.midi.size() && events.midi[nextMidi].sample < start + count; ++nextMidi) {
+            const RenderEvents::Midi& m = events.midi[nextMidi];
+            const auto frame = static_cast<int32_t>(std::max<int64_t>(m.sample - start, 0));
+            if (host.QueueMidi(frame, m.bytes, m.size)) ++result.midiDelivered;
+            else ++result.midiNotCarried;
+        }
         for (int32_t k = 0; k < inputs; ++k) {
             std::fill(in[k].begin(), in[k].end(), 0.0f);
             if (k >= 2) continue; // side chain: silence
@@ -49,6 +65,7 @@ RenderResult Render(PluginHost& host, const AudioBuffer& input, double tailSecon
         for (int32_t c = 0; c < fileChannels; ++c)
             std::copy_n(out[std::min(c, outputs - 1)].begin(), count, result.output.channels[c].begin() + start);
     }
+    result.midiPastEnd = static_cast<int64_t>(events.midi.size() - nextMidi);
     result.processSeconds = std::chrono::duration<double>(busy).count();
     return result;
 }

@@ -83,40 +83,37 @@ public:
     std::size_t position = 0;
 };
 
-// One parameter's changes within a block. The host sets one value per block: a later change
-// to the same parameter replaces the point, so only the last one counts.
+// One parameter's changes within a block: points in frame order. A change set between blocks
+// is one point at the block's start and replaces what was queued; automation adds points.
 class ValueQueue : public HostObject<Vst3::IParamValueQueue> {
 public:
+    struct Point {
+        Vst3::int32 offset;
+        Vst3::ParamValue value;
+    };
     Vst3::ParamID Y_VST3_CALL getParameterId() override { return id; }
-    Vst3::int32 Y_VST3_CALL getPointCount() override { return 1; }
+    Vst3::int32 Y_VST3_CALL getPointCount() override { return static_cast<Vst3::int32>(points.size()); }
     Vst3::tresult Y_VST3_CALL getPoint(Vst3::int32 index, Vst3::int32& offset, Vst3::ParamValue& v) override {
-        if (index != 0) return Vst3::kInvalidArgument;
-        offset = 0;
-        v = value;
+        if (index < 0 || static_cast<std::size_t>(index) >= points.size()) return Vst3::kInvalidArgument;
+        offset = points[static_cast<std::size_t>(index)].offset;
+        v = points[static_cast<std::size_t>(index)].value;
         return Vst3::kResultOk;
     }
-    Vst3::tresult Y_VST3_CALL addPoint(Vst3::int32, Vst3::ParamValue v, Vst3::int32& index) override {
-        value = v;
-        index = 0;
-        return Vst3::kResultOk;
+    Vst3::tresult Y_VST3_CALL addPoint(Vst3::int32, Vst3::ParamValue, Vst3::int32& index) override {
+        index = -1;
+        return Vst3::kResultFalse; // the host's queues are for reading
     }
     Vst3::ParamID id = 0;
-    Vst3::ParamValue value = 0.0;
+    std::vector<Point> points;
 };
 
 class ParameterChanges : public HostObject<Vst3::IParameterChanges> {
 public:
     void Set(Vst3::ParamID id, double value) {
-        for (std::size_t i = 0; i < count; ++i)
-            if (queues[i].id == id) {
-                queues[i].value = value;
-                return;
-            }
-        if (count == queues.size()) queues.emplace_back();
-        queues[count].id = id;
-        queues[count].value = value;
-        ++count;
+        ValueQueue& queue = Queue(id);
+        queue.points.assign(1, {0, value});
     }
+    void Add(Vst3::ParamID id, Vst3::int32 offset, double value) { Queue(id).points.push_back({offset, value}); }
     bool Empty() const { return count == 0; }
     void Clear() { count = 0; }
     Vst3::int32 Y_VST3_CALL getParameterCount() override { return static_cast<Vst3::int32>(count); }
@@ -130,9 +127,35 @@ public:
     }
 
 private:
+    ValueQueue& Queue(Vst3::ParamID id) {
+        for (std::size_t i = 0; i < count; ++i)
+            if (queues[i].id == id) return queues[i];
+        if (count == queues.size()) queues.emplace_back();
+        ValueQueue& queue = queues[count++];
+        queue.id = id;
+        queue.points.clear();
+        return queue;
+    }
+
     std::vector<ValueQueue> queues; // never shrinks: pointers handed out stay valid in a block
     std::size_t count = 0;
 };
+
+// The block's note events, in the order they were queued.
+class EventList : public HostObject<Vst3::IEventList> {
+public:
+    Vst3::int32 Y_VST3_CALL getEventCount() override { return static_cast<Vst3::int32>(events.size()); }
+    Vst3::tresult Y_VST3_CALL getEvent(Vst3::int32 index, Vst3::Event& e) override {
+        if (index < 0 || static_cast<std::size_t>(index) >= events.size()) return Vst3::kInvalidArgument;
+        e = events[static_cast<std::size_t>(index)];
+        return Vst3::kResultOk;
+    }
+    Vst3::tresult Y_VST3_CALL addEvent(Vst3::Event&) override { return Vst3::kResultFalse; }
+    std::vector<Vst3::Event> events;
+};
+
+// The controller numbers IMidiMapping uses beyond the 128 MIDI controllers.
+constexpr Vst3::CtrlNumber kChannelAftertouch = 128, kPitchBend = 129, kProgramChange = 130;
 
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -143,6 +166,7 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 struct Vst3PluginHost::Objects {
     HostApplication application;
     ParameterChanges changes;
+    EventList events;
     Vst3::ProcessContext context{};
 };
 
@@ -220,6 +244,13 @@ void Vst3PluginHost::Load(const std::string& path, const Settings& settings) {
         if (m_processor->setupProcessing(setup) != Vst3::kResultOk) throw HostError("The plug-in refused the set-up");
         PrepareBuses();
 
+        // MIDI: notes through the first event input, the rest through the controller's mapping.
+        if (m_component->getBusCount(Vst3::kEvent, Vst3::kInput) > 0)
+            m_eventInput = m_component->activateBus(Vst3::kEvent, Vst3::kInput, 0, 1) == Vst3::kResultOk;
+        if (m_controller->queryInterface(Vst3::IMidiMapping::iid.bytes, reinterpret_cast<void**>(&m_midiMapping)) !=
+            Vst3::kResultOk)
+            m_midiMapping = nullptr;
+
         for (Vst3::int32 i = 0; i < m_controller->getParameterCount(); ++i) {
             Vst3::ParameterInfo info{};
             if (m_controller->getParameterInfo(i, info) != Vst3::kResultOk) continue;
@@ -277,11 +308,14 @@ void Vst3PluginHost::Stop() {
 void Vst3PluginHost::Close() noexcept {
     if (m_component) {
         Stop();
+        if (m_midiMapping) m_midiMapping->release();
         if (m_controller) m_controller->release();
         if (m_processor) m_processor->release();
         m_component->terminate();
         m_component->release();
     }
+    m_midiMapping = nullptr;
+    m_eventInput = false;
     m_controller = nullptr;
     m_processor = nullptr;
     m_component = nullptr;
@@ -294,6 +328,7 @@ void Vst3PluginHost::Close() noexcept {
     m_moduleEntered = false;
     m_parameters.clear();
     m_objects->changes.Clear();
+    m_objects->events.events.clear();
     m_library.Close();
 }
 
@@ -349,6 +384,73 @@ bool Vst3PluginHost::ParseParameterText(int32_t index, const std::string& text) 
     value = std::clamp(value, 0.0, 1.0);
     m_controller->setParamNormalized(id, value);
     m_objects->changes.Set(id, value);
+    return true;
+}
+
+void Vst3PluginHost::QueueParameterPoint(int32_t index, int32_t frame, double value) {
+    const Vst3::ParamID id = Info(index).id;
+    const double normalised = std::clamp(value, 0.0, 1.0);
+    // The controller follows the automation, as a DAW keeps it showing the value played.
+    m_controller->setParamNormalized(id, normalised);
+    m_objects->changes.Add(id, std::max(frame, 0), normalised);
+}
+
+bool Vst3PluginHost::QueueMidi(int32_t frame, const uint8_t* bytes, int32_t size) {
+    Require();
+    if (!bytes || size < 2 || size > 3 || bytes[0] < 0x80 || bytes[0] >= 0xF0) return false;
+    const uint8_t kind = bytes[0] & 0xF0;
+    const auto channel = static_cast<Vst3::int16>(bytes[0] & 0x0F);
+    const uint8_t data1 = bytes[1] & 0x7F, data2 = size > 2 ? bytes[2] & 0x7F : 0;
+    frame = std::max(frame, 0);
+
+    if (kind == 0x80 || kind == 0x90 || kind == 0xA0) {
+        if (!m_eventInput || size < 3) return false;
+        Vst3::Event e;
+        std::memset(&e, 0, sizeof(e));
+        e.busIndex = 0;
+        e.sampleOffset = frame;
+        e.ppqPosition = static_cast<double>(m_samplePosition + frame) / m_settings.sampleRate * m_settings.tempo / 60.0;
+        if (kind == 0x90 && data2 > 0) {
+            e.type = Vst3::Event::kNoteOnEvent;
+            e.noteOn = {channel, static_cast<Vst3::int16>(data1), 0.0f, data2 / 127.0f, 0, -1};
+        } else if (kind == 0xA0) {
+            e.type = Vst3::Event::kPolyPressureEvent;
+            e.polyPressure = {channel, static_cast<Vst3::int16>(data1), data2 / 127.0f, -1};
+        } else {
+            // A note-on at velocity 0 is a note-off, as MIDI has it.
+            e.type = Vst3::Event::kNoteOffEvent;
+            e.noteOff = {channel, static_cast<Vst3::int16>(data1), data2 / 127.0f, -1, 0.0f};
+        }
+        m_objects->events.events.push_back(e);
+        return true;
+    }
+
+    Vst3::CtrlNumber controller = 0;
+    double value = 0.0;
+    switch (kind) {
+    case 0xB0:
+        if (size < 3) return false;
+        controller = data1;
+        value = data2 / 127.0;
+        break;
+    case 0xC0:
+        controller = kProgramChange;
+        value = data1 / 127.0;
+        break;
+    case 0xD0:
+        controller = kChannelAftertouch;
+        value = data1 / 127.0;
+        break;
+    default: // 0xE0: pitch-bend, fourteen bits, least significant first
+        if (size < 3) return false;
+        controller = kPitchBend;
+        value = (data1 | data2 << 7) / 16383.0;
+        break;
+    }
+    Vst3::ParamID id = 0;
+    if (!m_midiMapping || m_midiMapping->getMidiControllerAssignment(0, channel, controller, id) != Vst3::kResultOk)
+        return false;
+    m_objects->changes.Add(id, frame, value);
     return true;
 }
 
@@ -426,9 +528,11 @@ void Vst3PluginHost::Process(float** inputs, float** outputs, int32_t frames) {
     data.inputs = m_inputBuses.data();
     data.outputs = m_outputBuses.data();
     data.inputParameterChanges = m_objects->changes.Empty() ? nullptr : &m_objects->changes;
+    data.inputEvents = m_objects->events.events.empty() ? nullptr : &m_objects->events;
     data.processContext = &context;
     const Vst3::tresult result = m_processor->process(data);
     m_objects->changes.Clear();
+    m_objects->events.events.clear();
     if (result != Vst3::kResultOk) throw HostError("The plug-in failed to process a block");
     m_samplePosition += frames;
 }

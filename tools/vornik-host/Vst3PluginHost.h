@@ -45,6 +45,13 @@ public:
     std::vector<uint8_t> SaveState() override;
     void LoadState(const std::vector<uint8_t>& bytes) override;
 
+    // Automation points go into the block's parameter queues at their sample offsets.
+    void QueueParameterPoint(int32_t index, int32_t frame, double value) override;
+    // Notes and polyphonic pressure go into the block's event list (when the plug-in has an
+    // event input); controllers, channel pressure, pitch-bend and program changes become
+    // parameter points through the plug-in's IMidiMapping (when it has one).
+    bool QueueMidi(int32_t frame, const uint8_t* bytes, int32_t size) override;
+
     void Process(float** inputs, float** outputs, int32_t frames) override;
 
     // The binary a bundle path stands for on this platform; other paths as given.
@@ -65,6 +72,8 @@ private:
     Vst3::IComponent* m_component = nullptr;
     Vst3::IAudioProcessor* m_processor = nullptr;
     Vst3::IEditController* m_controller = nullptr;
+    Vst3::IMidiMapping* m_midiMapping = nullptr;
+    bool m_eventInput = false; // an event input bus is active
     bool m_moduleEntered = false;
     bool m_started = false;
     Settings m_settings;

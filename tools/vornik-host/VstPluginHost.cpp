@@ -182,14 +182,78 @@ void VstPluginHost::LoadState(const std::vector<uint8_t>& bytes) {
         throw HostError("The plug-in refused the state");
 }
 
+void VstPluginHost::QueueParameterPoint(int32_t index, int32_t frame, double value) {
+    CheckIndex(index);
+    if (!m_effect->setParameter) throw HostError("The plug-in has no setParameter entry");
+    m_points.push_back({std::max(frame, 0), index, static_cast<float>(std::clamp(value, 0.0, 1.0))});
+}
+
+bool VstPluginHost::QueueMidi(int32_t frame, const uint8_t* bytes, int32_t size) {
+    if (!bytes || size < 1 || size > 3 || bytes[0] < 0x80 || bytes[0] >= 0xF0) return false;
+    Vst2::VstMidiEvent event{};
+    event.type = Vst2::kVstMidiType;
+    event.byteSize = sizeof(Vst2::VstMidiEvent);
+    event.deltaFrames = std::max(frame, 0);
+    for (int32_t k = 0; k < size; ++k) event.midiData[k] = static_cast<char>(bytes[k]);
+    m_midi.push_back(event);
+    return true;
+}
+
 void VstPluginHost::Process(float** inputs, float** outputs, int32_t frames) {
     Effect();
     if (frames < 0 || frames > m_settings.blockSize)
         throw HostError("A block of " + std::to_string(frames) + " frames exceeds the block size");
     if (!m_started) Start();
-    m_effect->processReplacing(m_effect, inputs, outputs, frames);
-    m_samplePosition += frames;
+    // Queued in frame order; a stable sort keeps that promise for callers that mix lanes.
+    const auto byFrame = [](const auto& a, const auto& b) { return a.frame < b.frame; };
+    std::stable_sort(m_points.begin(), m_points.end(), byFrame);
+    std::stable_sort(m_midi.begin(), m_midi.end(),
+                     [](const Vst2::VstMidiEvent& a, const Vst2::VstMidiEvent& b) { return a.deltaFrames < b.deltaFrames; });
+
+    std::size_t nextPoint = 0, nextMidi = 0;
+    int32_t from = 0;
+    do {
+        for (; nextPoint < m_points.size() && m_points[nextPoint].frame <= from; ++nextPoint)
+            m_effect->setParameter(m_effect, m_points[nextPoint].index, m_points[nextPoint].value);
+        const int32_t to = nextPoint < m_points.size() ? std::min(m_points[nextPoint].frame, frames) : frames;
+        ProcessPart(inputs, outputs, from, to, to == frames, nextMidi);
+        from = to;
+    } while (from < frames);
+    // Points and events past the block's end belong to its last frame.
+    for (; nextPoint < m_points.size(); ++nextPoint)
+        m_effect->setParameter(m_effect, m_points[nextPoint].index, m_points[nextPoint].value);
+    m_points.clear();
+    m_midi.clear();
+}
+
+void VstPluginHost::ProcessPart(float** inputs, float** outputs, int32_t from, int32_t to, bool lastPart,
+                                std::size_t& nextMidi) {
+    const std::size_t firstMidi = nextMidi;
+    // The block's last part takes every event left, even one whose frame lies past the end.
+    while (nextMidi < m_midi.size() && (lastPart || m_midi[nextMidi].deltaFrames < to)) ++nextMidi;
+    if (nextMidi > firstMidi) {
+        for (std::size_t k = firstMidi; k < nextMidi; ++k) m_midi[k].deltaFrames -= from;
+        SendEvents(m_midi.data() + firstMidi, nextMidi - firstMidi);
+    }
+    if (to <= from) return;
+    m_partInputs.resize(static_cast<std::size_t>(std::max(InputCount(), 0)));
+    m_partOutputs.resize(static_cast<std::size_t>(std::max(OutputCount(), 0)));
+    for (std::size_t c = 0; c < m_partInputs.size(); ++c) m_partInputs[c] = inputs[c] + from;
+    for (std::size_t c = 0; c < m_partOutputs.size(); ++c) m_partOutputs[c] = outputs[c] + from;
+    m_effect->processReplacing(m_effect, m_partInputs.data(), m_partOutputs.data(), to - from);
+    m_samplePosition += to - from;
     m_transportChanged = false;
+}
+
+void VstPluginHost::SendEvents(const Vst2::VstMidiEvent* events, std::size_t count) {
+    const std::size_t header = offsetof(Vst2::VstEvents, events);
+    m_events.assign(header + std::max<std::size_t>(count, 2) * sizeof(Vst2::VstEvent*), std::byte{0});
+    auto* block = reinterpret_cast<Vst2::VstEvents*>(m_events.data());
+    block->numEvents = static_cast<int32_t>(count);
+    auto** table = reinterpret_cast<Vst2::VstEvent**>(m_events.data() + header);
+    for (std::size_t k = 0; k < count; ++k)
+        table[k] = reinterpret_cast<Vst2::VstEvent*>(const_cast<Vst2::VstMidiEvent*>(events + k));
+    Dispatch(Vst2::effProcessEvents, 0, 0, block);
 }
 
 Vst2::VstTimeInfo* VstPluginHost::TimeInfo() {

@@ -8,6 +8,7 @@
 #include "entry/vst2/Vst2Abi.h"
 #include "platform/YPlatformLibrary.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -70,6 +71,13 @@ public:
     std::vector<uint8_t> SaveState() override;
     void LoadState(const std::vector<uint8_t>& bytes) override;
 
+    // Parameter points split the next block: setParameter runs before the part of the block
+    // that starts at their frame, as hosts send automation to VST 2.4 plug-ins.
+    void QueueParameterPoint(int32_t index, int32_t frame, double value) override;
+    // MIDI goes to the plug-in through effProcessEvents before each part of the block, with
+    // deltaFrames counted from that part's start.
+    bool QueueMidi(int32_t frame, const uint8_t* bytes, int32_t size) override;
+
     // Runs one block through processReplacing, frames at most the block size; the arrays
     // hold InputCount() and OutputCount() channels. Advances the transport.
     void Process(float** inputs, float** outputs, int32_t frames) override;
@@ -83,6 +91,14 @@ private:
     const Vst2::AEffect& Effect() const;
     void CheckIndex(int32_t index) const;
     Vst2::VstTimeInfo* TimeInfo();
+    void ProcessPart(float** inputs, float** outputs, int32_t from, int32_t to, bool lastPart, std::size_t& nextMidi);
+    void SendEvents(const Vst2::VstMidiEvent* events, std::size_t count);
+
+    struct QueuedPoint {
+        int32_t frame;
+        int32_t index;
+        float value;
+    };
 
     YPlatformLibrary m_library;
     Vst2::AEffect* m_effect = nullptr;
@@ -92,4 +108,8 @@ private:
     double m_samplePosition = 0.0;
     bool m_transportChanged = true;
     Vst2::VstTimeInfo m_timeInfo{};
+    std::vector<QueuedPoint> m_points;
+    std::vector<Vst2::VstMidiEvent> m_midi; // deltaFrames counts from the block's start here
+    std::vector<std::byte> m_events;        // a VstEvents record with its pointer table
+    std::vector<float*> m_partInputs, m_partOutputs;
 };
