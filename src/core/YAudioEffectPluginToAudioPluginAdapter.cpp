@@ -66,6 +66,7 @@ void YAudioEffectPluginToAudioPluginAdapter::Initialize(const YString& name, con
         SetProducesMIDI((information.FlagsB & kEffectFlagBProducesMIDI) != 0);
         effect.SetFrameSettings(&m_frameSettings);
         CreateParameterAdapters();
+        CreateControlAdapters();
         AddMIDIListener(&m_midiForwarder);
         InitProcessing();
     } catch (...) {

@@ -267,7 +267,30 @@ private:
         YAudioEffectPluginToAudioPluginAdapter& m_owner;
     };
 
+    // The four multiparameters as host parameters, one local index each.
+    class MultiParameterAdapter : public YAudioPluginAutomationAdapter {
+    public:
+        explicit MultiParameterAdapter(YAudioEffectPluginToAudioPluginAdapter& owner) noexcept : m_owner(owner) {
+            SetIndexCount(kMultiParameterCount);
+        }
+        void SetParameter(int32_t local, double normalized, bool silent) override;
+        double GetParameter(int32_t local) override;
+        void GetParameterName(YString& out, int32_t local) override;
+        void GetParameterShortName(YString& out, int32_t local) override;
+        void GetParameterFullLabel(YString& out, int32_t local) override;
+        void GetParameterValueName(YString& out, int32_t local) override;
+        void GetParameterValueNameFrom01(YString& out, int32_t local, double normalized) override;
+        double ParseParameterValueName(int32_t local, const YString& text) override;
+        double GetParameterDefaultValue(int32_t local) override;
+
+    private:
+        YMultiParameter* Find(int32_t local) const noexcept;
+        YAudioEffectPluginToAudioPluginAdapter& m_owner;
+    };
+
     void CreateParameterAdapters();
+    // The multiparameters and the two preset triggers, after the effect's parameters.
+    void CreateControlAdapters();
     void InitProcessingLocked();
     int32_t EffectLatency();
     // Channel conversion before the effect; fills the effect's pointer arrays.
@@ -328,6 +351,8 @@ private:
     // Stored settings.
     int32_t m_version = kCurrentVersion;
     ParameterAccess m_parameterAccess{*this};
+    // Host indices from here on belong to the frame's own controls, which drive nothing else.
+    int32_t m_firstControlIndex = 0;
     std::array<YMultiParameter, kMultiParameterCount> m_multiParameters;
     YMIDIControllerMap m_midiMap;
     int32_t m_currentPresetIndex = 0;

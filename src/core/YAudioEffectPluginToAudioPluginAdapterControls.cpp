@@ -1,14 +1,20 @@
 // The frame's multiparameters and MIDI controller map: their records, the host-parameter
 // space they see, and what follows a load.
 #include "core/YAudioEffectPluginToAudioPluginAdapter.h"
+#include "core/YParameterAdapters.h"
+#include "core/YValue.h"
 #include "foundation/YException.h"
+
+#include <algorithm>
+#include <cmath>
 
 // ---------------------------------------------------------------------------------------------
 // The host-parameter space for the control models
 
 int32_t YAudioEffectPluginToAudioPluginAdapter::ParameterAccess::FindParameter(const YString& name) const {
     if (name.IsEmpty()) return -1;
-    const int32_t count = m_owner.GetParameterCount();
+    // The frame's own controls are no targets: a multiparameter driving one could loop.
+    const int32_t count = std::min(m_owner.GetParameterCount(), m_owner.m_firstControlIndex);
     for (int32_t index = 0; index < count; ++index)
         if (m_owner.GetParameterName(index) == name) return index;
     // Names may have changed their wording; the full label still finds the parameter.
@@ -71,4 +77,77 @@ void YAudioEffectPluginToAudioPluginAdapter::ResolveControls() {
     YScopedLock parameters(ParameterLock());
     for (YMultiParameter& multi : m_multiParameters) multi.Resolve(m_parameterAccess);
     m_midiMap.Resolve(m_parameterAccess);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Host parameters of the frame's own controls
+
+void YAudioEffectPluginToAudioPluginAdapter::CreateControlAdapters() {
+    m_firstControlIndex = GetParameterCount();
+    AddAutomationAdapter(std::make_unique<MultiParameterAdapter>(*this));
+    for (PluginParameter& trigger : m_triggers) {
+        // A trigger changes nothing in the effect.
+        trigger.SetFlagA(PluginParameter::kMarkOwner, false);
+        ParameterAdapterSetup setup;
+        setup.Record = &trigger;
+        setup.Index = GetParameterCount();
+        if (std::unique_ptr<YAudioPluginAutomationAdapter> adapter = CreateParameterAdapter(setup))
+            AddAutomationAdapter(std::move(adapter));
+    }
+}
+
+YMultiParameter* YAudioEffectPluginToAudioPluginAdapter::MultiParameterAdapter::Find(int32_t local) const noexcept {
+    if (local < 0 || local >= kMultiParameterCount) return nullptr;
+    return &m_owner.m_multiParameters[static_cast<size_t>(local)];
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::MultiParameterAdapter::SetParameter(int32_t local, double normalized,
+                                                                                 bool) {
+    if (YMultiParameter* multi = Find(local); multi != nullptr && std::isfinite(normalized))
+        multi->SetHostValue(normalized, m_owner.m_parameterAccess);
+}
+
+double YAudioEffectPluginToAudioPluginAdapter::MultiParameterAdapter::GetParameter(int32_t local) {
+    const YMultiParameter* multi = Find(local);
+    return multi != nullptr ? multi->HostValue() : 0.0;
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::MultiParameterAdapter::GetParameterName(YString& out, int32_t local) {
+    // Fixed names: hosts keep the names of the parameters they recorded.
+    out = Find(local) != nullptr ? YString("Multiparameter ") + YString::FromInteger(local + 1) : YString();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::MultiParameterAdapter::GetParameterShortName(YString& out,
+                                                                                         int32_t local) {
+    out = Find(local) != nullptr ? YString("Multi ") + YString::FromInteger(local + 1) : YString();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::MultiParameterAdapter::GetParameterFullLabel(YString& out,
+                                                                                         int32_t local) {
+    GetParameterName(out, local);
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::MultiParameterAdapter::GetParameterValueName(YString& out,
+                                                                                         int32_t local) {
+    const YMultiParameter* multi = Find(local);
+    out = multi != nullptr ? multi->ValueText(m_owner.m_parameterAccess) : YString();
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::MultiParameterAdapter::GetParameterValueNameFrom01(YString& out,
+                                                                                               int32_t local,
+                                                                                               double normalized) {
+    out = Find(local) != nullptr ? YValuePercents::Text(std::clamp(normalized, 0.0, 1.0)) : YString();
+}
+
+double YAudioEffectPluginToAudioPluginAdapter::MultiParameterAdapter::ParseParameterValueName(int32_t local,
+                                                                                              const YString& text) {
+    double parsed = GetParameter(local);
+    YValuePercents value(parsed);
+    value.ParseDisplay(text);
+    return std::clamp(parsed, 0.0, 1.0);
+}
+
+double YAudioEffectPluginToAudioPluginAdapter::MultiParameterAdapter::GetParameterDefaultValue(int32_t local) {
+    const YMultiParameter* multi = Find(local);
+    return multi != nullptr ? multi->DefaultValue : 0.5;
 }

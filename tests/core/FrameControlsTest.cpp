@@ -259,3 +259,46 @@ TEST_F(FrameControlsTest, ANameThatIsGoneDrivesNothingAndBadBankTextIsReportedWh
     EXPECT_FALSE(plugin->MultiParameter(0).InUse());
     EXPECT_TRUE(plugin->Controller(2).Enabled);
 }
+
+TEST_F(FrameControlsTest, TheMultiparametersAndTriggersAreHostParametersAfterTheEffects) {
+    Plugin plugin = NewVornik();
+    ASSERT_TRUE(plugin);
+    const int32_t depth = FindParameter(*plugin, "Depth");
+    ASSERT_GE(depth, 0);
+    ASSERT_EQ(plugin->GetParameterCount(), 23);
+    EXPECT_EQ(FindParameter(*plugin, "Multiparameter 1"), 17);
+    EXPECT_EQ(FindParameter(*plugin, "Multiparameter 4"), 20);
+    EXPECT_EQ(FindParameter(*plugin, "Preset trigger - previous"), 21);
+    EXPECT_EQ(FindParameter(*plugin, "Preset trigger - next"), 22);
+
+    YMultiParameter& multi = plugin->MultiParameter(0);
+    YMultiParameterTarget target;
+    target.ParameterName = "Depth";
+    target.Range = {0.2, 0.8, 1.0, kRangeInterval, false};
+    multi.Targets.push_back(target);
+    YMultiParameterTarget self; // the frame's own controls are never targets
+    self.ParameterName = "Multiparameter 2";
+    multi.Targets.push_back(self);
+    plugin->ResolveControls();
+    EXPECT_EQ(multi.Targets[1].ParameterIndex, -1);
+
+    plugin->SetParameter(17, 1.0);
+    EXPECT_DOUBLE_EQ(plugin->GetParameter(17), 1.0);
+    EXPECT_NEAR(plugin->GetParameter(depth), 0.8, 1e-9);
+    EXPECT_TRUE(plugin->GetParameterValueName(17) == YString("100.0%"));
+    plugin->SetParameter(17, 0.0);
+    EXPECT_NEAR(plugin->GetParameter(depth), 0.2, 1e-9);
+    multi.ValueMode = kMultiParameterByFirstParameter;
+    EXPECT_TRUE(plugin->GetParameterValueName(17) == plugin->GetParameterValueName(depth));
+    EXPECT_NEAR(plugin->ParseParameterValueName(18, "25%"), 0.25, 1e-12);
+
+    // A trigger crossing 2/3 queues one step at the next block.
+    Buffers block(2, 64);
+    int32_t step = 0;
+    plugin->SetParameter(22, 1.0);
+    block.Process(*plugin);
+    block.Process(*plugin);
+    ASSERT_TRUE(plugin->TakePresetStep(step));
+    EXPECT_EQ(step, 1);
+    EXPECT_FALSE(plugin->TakePresetStep(step));
+}

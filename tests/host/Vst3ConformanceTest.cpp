@@ -91,6 +91,26 @@ TEST_F(Vst3ConformanceTest, TheControllerReadsBackEveryValueTheHostSets) {
     EXPECT_EQ(plugin.controller->setParamNormalized(20000, 0.5), Vst3::kInvalidArgument);
 }
 
+// The frame's controls follow the effect's 17 parameters with the next IDs, ahead of the
+// bypass and the MIDI controllers.
+TEST_F(Vst3ConformanceTest, MultiparametersAndPresetTriggersTakeTheIDsAfterTheEffectsParameters) {
+    Vst3Instance plugin(*factory);
+    ASSERT_TRUE(plugin.Ok());
+    EXPECT_EQ(plugin.Find("Depth"), 1u);
+    const char* const titles[] = {"Multiparameter 1", "Multiparameter 2",          "Multiparameter 3",
+                                  "Multiparameter 4", "Preset trigger - previous", "Preset trigger - next"};
+    for (Vst3::int32 i = 0; i < 6; ++i) {
+        Vst3::ParameterInfo info{};
+        ASSERT_EQ(plugin.controller->getParameterInfo(17 + i, info), Vst3::kResultOk);
+        EXPECT_EQ(info.id, static_cast<Vst3::ParamID>(17 + i));
+        EXPECT_EQ(Narrow(info.title), titles[i]);
+        EXPECT_NE(info.flags & Vst3::ParameterInfo::kCanAutomate, 0);
+    }
+    Vst3::ParameterInfo next{};
+    ASSERT_EQ(plugin.controller->getParameterInfo(23, next), Vst3::kResultOk);
+    EXPECT_NE(next.flags & Vst3::ParameterInfo::kIsBypass, 0);
+}
+
 // The validator's bypass sequence: bypass on through the controller and the processor, save
 // both states, bypass off, load the states back: the bypass is on again in both.
 TEST_F(Vst3ConformanceTest, TheBypassSurvivesComponentAndControllerState) {

@@ -158,3 +158,19 @@ TEST_F(VstHostIdentityTest, HostVersion2200GetsStereoPlusSideChain) {
 }
 
 } // namespace
+
+// The frame's controls follow the effect's 17 parameters, which keep their indices.
+TEST_F(VstHostIdentityTest, MultiparametersAndPresetTriggersComeAfterTheEffectsParameters) {
+    ASSERT_EQ(Record().numParams, 23);
+    EXPECT_EQ(Plugin().FindParameter("Depth"), 1);
+    const char* const names[] = {"Multiparameter 1", "Multiparameter 2",         "Multiparameter 3",
+                                 "Multiparameter 4", "Preset trigger - previou", "Preset trigger - next"};
+    for (int32_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(Plugin().Text(effGetParamName, 17 + i), names[i]) << i;
+        EXPECT_EQ(Plugin().Dispatch(effCanBeAutomated, 17 + i, 0, nullptr), 1) << i;
+    }
+    EXPECT_EQ(Plugin().Text(effGetParamDisplay, 17), "50.0%");
+    Plugin().Set(18, 0.25f);
+    EXPECT_FLOAT_EQ(Plugin().Get(18), 0.25f);
+    EXPECT_EQ(Plugin().Text(effGetParamDisplay, 18), "25.0%");
+}

@@ -86,7 +86,8 @@ TEST_F(Vst3AgainstVst2Test, PresentsTheSameEffectAndParameters) {
     ASSERT_EQ(vst3.ParameterCount(), vst2.ParameterCount());
     ASSERT_GT(vst3.ParameterCount(), 10);
     for (int32_t i = 0; i < vst3.ParameterCount(); ++i) {
-        EXPECT_EQ(vst3.ParameterName(i), vst2.ParameterName(i)) << i;
+        // VST 2.4 names are cut to fit the 24 characters hosts make room for.
+        EXPECT_EQ(vst3.ParameterName(i).substr(0, 24), vst2.ParameterName(i)) << i;
         EXPECT_EQ(vst3.ParameterLabel(i), vst2.ParameterLabel(i)) << i;
         EXPECT_NEAR(vst3.GetParameter(i), vst2.GetParameter(i), 1e-6f) << i;
         EXPECT_EQ(vst3.ParameterDisplay(i), vst2.ParameterDisplay(i)) << i;
