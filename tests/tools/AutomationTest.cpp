@@ -1,4 +1,5 @@
 #include "Automation.h"
+
 #include "PluginHost.h"
 
 #include <gtest/gtest.h>
@@ -21,14 +22,14 @@ std::vector<AutomationLane::BlockPoint> Block(AutomationLane& lane, int64_t star
 } // namespace
 
 TEST(AutomationFileTest, ReadsPointsCommentsAndQuotedTexts) {
-    const std::vector<AutomationFilePoint> points = AutomationFile::Parse(
-        "# depth over the song\r\n"
-        "\n"
-        "0      0.25\n"
-        "  1.5\t1   # full\n"
-        "1.5 \"Tape # 2\"  # text may hold a hash\n"
-        "2e0 0\n",
-        "depth.txt");
+    const std::vector<AutomationFilePoint> points =
+        AutomationFile::Parse("# depth over the song\r\n"
+                              "\n"
+                              "0      0.25\n"
+                              "  1.5\t1   # full\n"
+                              "1.5 \"Tape # 2\"  # text may hold a hash\n"
+                              "2e0 0\n",
+                              "depth.txt");
     ASSERT_EQ(points.size(), 4u);
     EXPECT_EQ(points[0].seconds, 0.0);
     EXPECT_EQ(points[0].value, 0.25);
@@ -46,7 +47,8 @@ TEST(AutomationFileTest, BadLinesNameTheFileAndLine) {
         const char* content;
         const char* error;
     } cases[] = {
-        {"0 0.5\nhalf 0.5\n", "\"depth.txt\": line 2: expected a time in seconds, then a value, not \"half 0.5\""},
+        {"0 0.5\nhalf 0.5\n",
+         "\"depth.txt\": line 2: expected a time in seconds, then a value, not \"half 0.5\""},
         {"0 0.5\n1\n", "line 2: the time 1 has no value after it"},
         {"0 1.5\n", "line 1: the value 1.5 is outside 0 to 1 (normalised)"},
         {"0 -0.1\n", "line 1: the value -0.1 is outside 0 to 1"},
@@ -60,7 +62,9 @@ TEST(AutomationFileTest, BadLinesNameTheFileAndLine) {
         {"inf 0.5\n", "line 1: expected a time in seconds"},
         {"# nothing but comments\n\n", "\"depth.txt\": no points (lines of SECONDS VALUE)"},
     };
-    for (const auto& c : cases) EXPECT_NE(ErrorOf(c.content).find(c.error), std::string::npos) << c.error << "\n" << ErrorOf(c.content);
+    for (const auto& c : cases)
+        EXPECT_NE(ErrorOf(c.content).find(c.error), std::string::npos) << c.error << "\n"
+                                                                       << ErrorOf(c.content);
 }
 
 TEST(AutomationLaneTest, HoldsRampsAndJumps) {
@@ -81,7 +85,8 @@ TEST(AutomationLaneTest, BlocksCarryStartPointsRampGridAndJumpsOnlyWhenSomething
     EXPECT_TRUE(Block(lane, 0, 64).empty());
     // The ramp starts at 100 and crosses the grid at 128 and 160; the jump at 164 sends both values.
     const std::vector<AutomationLane::BlockPoint> points = Block(lane, 64, 128);
-    const std::vector<std::pair<int32_t, double>> expected{{0, 0.2}, {36, 0.2}, {64, 0.375}, {96, 0.575}, {100, 0.6}, {100, 1.0}};
+    const std::vector<std::pair<int32_t, double>> expected{{0, 0.2},    {36, 0.2},  {64, 0.375},
+                                                           {96, 0.575}, {100, 0.6}, {100, 1.0}};
     ASSERT_EQ(points.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(points[i].frame, expected[i].first) << i;

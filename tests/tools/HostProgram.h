@@ -18,12 +18,15 @@ inline Outcome Run(const std::string& arguments) {
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return outcome;
     char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) outcome.output.append(buffer, got);
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;)
+        outcome.output.append(buffer, got);
     const int status = pclose(pipe);
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
 }
 
-inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+inline bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 } // namespace HostProgram

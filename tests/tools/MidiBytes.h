@@ -19,7 +19,9 @@ inline std::vector<uint8_t> Number(uint32_t value) {
     return out;
 }
 
-inline void Big32(std::vector<uint8_t>& out, uint32_t v) { Append(out, {int(v >> 24), int(v >> 16 & 0xFF), int(v >> 8 & 0xFF), int(v & 0xFF)}); }
+inline void Big32(std::vector<uint8_t>& out, uint32_t v) {
+    Append(out, {int(v >> 24), int(v >> 16 & 0xFF), int(v >> 8 & 0xFF), int(v & 0xFF)});
+}
 
 // A track's events: each starts with its delta time.
 class Track {
@@ -31,8 +33,8 @@ public:
         return *this;
     }
     Track& Tempo(uint32_t delta, uint32_t microsecondsPerQuarter) {
-        return Event(delta, {0xFF, 0x51, 0x03, int(microsecondsPerQuarter >> 16), int(microsecondsPerQuarter >> 8 & 0xFF),
-                             int(microsecondsPerQuarter & 0xFF)});
+        return Event(delta, {0xFF, 0x51, 0x03, int(microsecondsPerQuarter >> 16),
+                             int(microsecondsPerQuarter >> 8 & 0xFF), int(microsecondsPerQuarter & 0xFF)});
     }
     Track& End(uint32_t delta = 0) { return Event(delta, {0xFF, 0x2F, 0x00}); }
     const std::vector<uint8_t>& Body() const { return m_body; }
@@ -43,7 +45,8 @@ private:
 
 inline std::vector<uint8_t> File(int format, int division, const std::vector<Track>& tracks) {
     std::vector<uint8_t> out{'M', 'T', 'h', 'd', 0, 0, 0, 6};
-    Append(out, {0, format, int(tracks.size() >> 8), int(tracks.size() & 0xFF), division >> 8 & 0xFF, division & 0xFF});
+    Append(out, {0, format, int(tracks.size() >> 8), int(tracks.size() & 0xFF), division >> 8 & 0xFF,
+                 division & 0xFF});
     for (const Track& track : tracks) {
         Append(out, {'M', 'T', 'r', 'k'});
         Big32(out, static_cast<uint32_t>(track.Body().size()));

@@ -1,4 +1,5 @@
 #include "MidiFile.h"
+
 #include "MidiBytes.h"
 #include "PluginHost.h"
 
@@ -34,14 +35,15 @@ std::string ErrorOf(const std::vector<uint8_t>& bytes) {
 TEST(MidiFileTest, FormatZeroWithRunningStatusAndSkippedEvents) {
     // 96 ticks per quarter at the default 120 BPM: one tick is 1/192 s.
     Track track;
-    track.Event(0, {0xFF, 0x03, 0x04, 'l', 'e', 'a', 'd'})      // track name
-        .Event(0, {0x91, 60, 100})                              // note on, channel 2
-        .Event(48, {64, 90})                                    // running status: another note on
-        .Event(0, {0xF0, 0x03, 0x7E, 0x01, 0xF7})               // system exclusive, skipped
-        .Event(48, {0xD1, 33})                                  // channel aftertouch: one data byte
-        .Event(0, {20})                                         // running status with one data byte
-        .Event(96, {0x81, 60, 0})                               // note off
-        .Event(0, {0xE1, 0x00, 0x40})                           // pitch-bend centre
+    track
+        .Event(0, {0xFF, 0x03, 0x04, 'l', 'e', 'a', 'd'}) // track name
+        .Event(0, {0x91, 60, 100})                        // note on, channel 2
+        .Event(48, {64, 90})                              // running status: another note on
+        .Event(0, {0xF0, 0x03, 0x7E, 0x01, 0xF7})         // system exclusive, skipped
+        .Event(48, {0xD1, 33})                            // channel aftertouch: one data byte
+        .Event(0, {20})                                   // running status with one data byte
+        .Event(96, {0x81, 60, 0})                         // note off
+        .Event(0, {0xE1, 0x00, 0x40})                     // pitch-bend centre
         .End(192);
     const MidiSequence sequence = MidiFile::Parse(MidiBytes::File(0, 96, {track}), "song.mid");
     EXPECT_EQ(sequence.format, 0);
@@ -85,7 +87,8 @@ TEST(MidiFileTest, SmpteTimingCountsTicksOfFrames) {
     // 25 frames a second, 40 ticks a frame: a tick is a millisecond; tempo events do not count.
     Track track;
     track.Tempo(0, 1000000).Event(1500, {0x90, 60, 64}).Event(250, {0x80, 60, 64}).End();
-    const MidiSequence sequence = MidiFile::Parse(MidiBytes::File(0, (0x100 - 25) << 8 | 40, {track}), "song.mid");
+    const MidiSequence sequence =
+        MidiFile::Parse(MidiBytes::File(0, (0x100 - 25) << 8 | 40, {track}), "song.mid");
     ExpectMessages(sequence, {{1.5, {0x90, 60, 64}}, {1.75, {0x80, 60, 64}}});
 }
 
@@ -93,7 +96,9 @@ TEST(MidiFileTest, MalformedFilesNameTheFileAndByte) {
     Track note;
     note.Event(0, {0x90, 60, 100}).End();
     const std::vector<uint8_t> good = MidiBytes::File(0, 96, {note});
-    const auto cut = [&](std::size_t size) { return std::vector<uint8_t>(good.begin(), good.begin() + size); };
+    const auto cut = [&](std::size_t size) {
+        return std::vector<uint8_t>(good.begin(), good.begin() + size);
+    };
     const auto with = [](int format, int division, std::initializer_list<std::initializer_list<int>> events) {
         Track track;
         for (auto event : events) track.Event(0, event);
@@ -123,9 +128,11 @@ TEST(MidiFileTest, MalformedFilesNameTheFileAndByte) {
         {with(0, 96, {{0xF8}}), "byte 23: system message 0xF8 inside a track"},
         {with(0, 96, {{0xFF, 0x51, 0x02, 1, 2}}), "byte 23: a tempo event of 2 bytes, not 3"},
         {with(0, 96, {{0xFF, 0x01, 0x85}}), "byte 26: track 1 ends inside an event"},
-        {with(0, 96, {{0xFF, 0x01, 0x80, 0x80, 0x80, 0x80, 0x01}}), "byte 25: a variable-length number longer than four bytes"},
+        {with(0, 96, {{0xFF, 0x01, 0x80, 0x80, 0x80, 0x80, 0x01}}),
+         "byte 25: a variable-length number longer than four bytes"},
         {with(2, 96, {}), "byte 8: format 2 (independent sequences) is not supported"},
         {with(1, 0, {}), "byte 12: a division of 0 ticks per quarter note"},
     };
-    for (const Case& c : cases) EXPECT_NE(ErrorOf(c.bytes).find(c.error), std::string::npos) << c.error << "\n" << ErrorOf(c.bytes);
+    for (const Case& c : cases)
+        EXPECT_NE(ErrorOf(c.bytes).find(c.error), std::string::npos) << c.error << "\n" << ErrorOf(c.bytes);
 }

@@ -19,7 +19,9 @@ using MidiBytes::Track;
 namespace {
 const std::string kFixture = std::string("'") + VORNIK_FIXTURE_PLUGIN + "'";
 
-void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
@@ -39,7 +41,8 @@ TEST(VornikHostEventsTest, MidiAndAutomationLandOnTheirSamples) {
     Track tempo, notes;
     tempo.Tempo(0, 1000000).Tempo(48, 250000).End();
     notes.Event(48, {0x90, 60, 64}).Event(48, {0x80, 60, 0}).End();
-    const std::string midi = scratch.Path("notes.mid"), mode = scratch.Path("mode.txt"), gain = scratch.Path("gain.txt");
+    const std::string midi = scratch.Path("notes.mid"), mode = scratch.Path("mode.txt"),
+                      gain = scratch.Path("gain.txt");
     FileBytes::Write(midi, MidiBytes::File(1, 96, {tempo, notes}));
     // Inverted from sample 23900, inside the block that also holds the note-on (23808 to 24063).
     WriteText(mode, "# invert just before the note\n0.49791666667 0\n0.49791666667 \"Invert\"\n");
@@ -50,12 +53,13 @@ TEST(VornikHostEventsTest, MidiAndAutomationLandOnTheirSamples) {
     const std::string common = kFixture + " --demo-seconds 1 --block 256 -o ";
     const Outcome reference = HostProgram::Run(common + Quoted(plain) + " -q");
     ASSERT_EQ(reference.exitCode, 0) << reference.output;
-    const Outcome run = HostProgram::Run(common + Quoted(played) + " --midi " + Quoted(midi) + " --automate Mode=" +
-                                         Quoted(mode) + " --automate 0=" + Quoted(gain));
+    const Outcome run =
+        HostProgram::Run(common + Quoted(played) + " --midi " + Quoted(midi) +
+                         " --automate Mode=" + Quoted(mode) + " --automate 0=" + Quoted(gain));
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    for (const char* part : {"Automating Mode from ", "Automating Gain from ",
-                             "notes.mid, format 1, 2 tracks, 2 channel messages over 0.625 s",
-                             "MIDI delivered: 2 messages\n"})
+    for (const char* part :
+         {"Automating Mode from ", "Automating Gain from ",
+          "notes.mid, format 1, 2 tracks, 2 channel messages over 0.625 s", "MIDI delivered: 2 messages\n"})
         EXPECT_TRUE(Contains(run.output, part)) << part << "\n" << run.output;
 
     const AudioBuffer a = AudioFile::Read(plain), b = AudioFile::Read(played);
@@ -64,7 +68,8 @@ TEST(VornikHostEventsTest, MidiAndAutomationLandOnTheirSamples) {
         // Ramps move on a grid of 32 samples and reach the end point at its own sample; the
         // fixture turns the value into decibels.
         const int64_t grid = i >= 42000 ? 42000 : i / 32 * 32;
-        const auto value = static_cast<float>(0.6666667 + (1.0 - 0.6666667) * static_cast<double>(grid - 36000) / 6000.0);
+        const auto value =
+            static_cast<float>(0.6666667 + (1.0 - 0.6666667) * static_cast<double>(grid - 36000) / 6000.0);
         return i < 36000 ? 1.0f : static_cast<float>(std::pow(10.0, (-24.0 + 36.0 * value) / 20.0));
     };
     for (int64_t i = 0; i < a.Frames(); ++i) {
@@ -144,7 +149,8 @@ std::vector<uint8_t> Deflate(const std::string& text) {
 
 std::size_t ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
     std::size_t count = 0;
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()), ++count)
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size()), ++count)
         text.replace(at, from.size(), to);
     return count;
 }
@@ -158,15 +164,18 @@ TEST(VornikHostEventsTest, AutomationChangesTheBuiltPluginFromItsPoint) {
     for (const Interface& i : Interfaces()) {
         const std::string plain = scratch.Path(std::string(i.api) + "-plain.wav"),
                           automated = scratch.Path(std::string(i.api) + "-automated.wav");
-        const std::string common = std::string("--api ") + i.api + " " + Quoted(i.plugin) + " --demo-seconds 2 -q -o ";
+        const std::string common =
+            std::string("--api ") + i.api + " " + Quoted(i.plugin) + " --demo-seconds 2 -q -o ";
         ASSERT_EQ(HostProgram::Run(common + Quoted(plain)).exitCode, 0) << i.api;
-        const Outcome run = HostProgram::Run(common + Quoted(automated) + " --automate Depth=" + Quoted(depth));
+        const Outcome run =
+            HostProgram::Run(common + Quoted(automated) + " --automate Depth=" + Quoted(depth));
         ASSERT_EQ(run.exitCode, 0) << i.api << "\n" << run.output;
         const AudioBuffer a = AudioFile::Read(plain), b = AudioFile::Read(automated);
         const int64_t first = FirstDifference(a, b);
         EXPECT_GE(first, i.sampleAccurateAutomation ? kPoint : kBlockStart) << i.api;
         EXPECT_LT(first, kPoint + kBlock) << i.api;
-        EXPECT_LT(FirstDifference(a, b, a.Frames() - 1000), a.Frames()) << i.api << ": the change does not hold";
+        EXPECT_LT(FirstDifference(a, b, a.Frames() - 1000), a.Frames())
+            << i.api << ": the change does not hold";
     }
 }
 
@@ -174,12 +183,16 @@ TEST(VornikHostEventsTest, ANoteResetsTheBuiltPluginsModulationFromItsBlock) {
     // Turn on the plug-in's reset of its modulation on notes, in every preset of a saved state.
     ScratchDirectory scratch;
     const std::string saved = scratch.Path("default.state"), reset = scratch.Path("reset.state");
-    ASSERT_EQ(HostProgram::Run(Quoted(VORNIK_PLUGIN_BINARY) + " -q --save-state " + Quoted(saved)).exitCode, 0);
+    ASSERT_EQ(HostProgram::Run(Quoted(VORNIK_PLUGIN_BINARY) + " -q --save-state " + Quoted(saved)).exitCode,
+              0);
     const std::vector<uint8_t> xml = Inflate(FileBytes::Read(saved));
     ASSERT_FALSE(xml.empty());
     std::string text(xml.begin(), xml.end());
-    ASSERT_GT(ReplaceAll(text, "<MIDIReset Channel=\"0\" Enabled=\"0\"", "<MIDIReset Channel=\"0\" Enabled=\"1\""), 0u);
-    ASSERT_GT(ReplaceAll(text, "NoteOnOnlyFirst=\"0\" Phase=\"0\"/>", "NoteOnOnlyFirst=\"0\" Phase=\"0.5\"/>"), 0u);
+    ASSERT_GT(
+        ReplaceAll(text, "<MIDIReset Channel=\"0\" Enabled=\"0\"", "<MIDIReset Channel=\"0\" Enabled=\"1\""),
+        0u);
+    ASSERT_GT(
+        ReplaceAll(text, "NoteOnOnlyFirst=\"0\" Phase=\"0\"/>", "NoteOnOnlyFirst=\"0\" Phase=\"0.5\"/>"), 0u);
     FileBytes::Write(reset, Deflate(text));
 
     Track notes; // a note at one second (96 ticks a quarter at 120 BPM)
@@ -198,7 +211,8 @@ TEST(VornikHostEventsTest, ANoteResetsTheBuiltPluginsModulationFromItsBlock) {
         EXPECT_TRUE(Contains(run.output, "MIDI delivered: 2 messages\n")) << run.output;
         const AudioBuffer a = AudioFile::Read(plain), b = AudioFile::Read(played);
         EXPECT_EQ(FirstDifference(a, b), kBlockStart) << i.api;
-        EXPECT_LT(FirstDifference(a, b, a.Frames() - 1000), a.Frames()) << i.api << ": the reset does not hold";
+        EXPECT_LT(FirstDifference(a, b, a.Frames() - 1000), a.Frames())
+            << i.api << ": the reset does not hold";
     }
 }
 #endif

@@ -70,7 +70,8 @@ std::vector<AutomationFilePoint> Parse(const std::string& content, const std::st
                 fail("the value " + valueText + " is outside 0 to 1 (normalised)");
         }
         while (at < line.size() && IsSpace(line[at])) ++at;
-        if (at < line.size() && line[at] != '#') fail("unexpected \"" + line.substr(at) + "\" after the value");
+        if (at < line.size() && line[at] != '#')
+            fail("unexpected \"" + line.substr(at) + "\" after the value");
         points.push_back(point);
     }
     if (points.empty()) throw HostError("\"" + name + "\": no points (lines of SECONDS VALUE)");
@@ -92,11 +93,12 @@ AutomationLane::AutomationLane(int32_t parameter, std::vector<Point> points)
 double AutomationLane::ValueAt(int64_t sample) const {
     // The last point at or before sample; the one after it is later still.
     const auto after = std::upper_bound(m_points.begin(), m_points.end(), sample,
-                                         [](int64_t s, const Point& p) { return s < p.sample; });
+                                        [](int64_t s, const Point& p) { return s < p.sample; });
     if (after == m_points.begin()) return m_points.front().value;
     const Point& from = *(after - 1);
     if (after == m_points.end()) return from.value;
-    const double t = static_cast<double>(sample - from.sample) / static_cast<double>(after->sample - from.sample);
+    const double t =
+        static_cast<double>(sample - from.sample) / static_cast<double>(after->sample - from.sample);
     return from.value + (after->value - from.value) * t;
 }
 
@@ -111,8 +113,8 @@ void AutomationLane::BlockPoints(int64_t start, int32_t frames, std::vector<Bloc
     for (;;) {
         const int64_t pointSample = next != m_points.end() ? next->sample : end;
         for (; grid < std::min(pointSample, end); grid += kRampStep) {
-            const bool ramping = next != m_points.begin() && next != m_points.end() &&
-                                 (next - 1)->value != next->value;
+            const bool ramping =
+                next != m_points.begin() && next != m_points.end() && (next - 1)->value != next->value;
             if (ramping) out.push_back({static_cast<int32_t>(grid - start), ValueAt(grid)});
         }
         if (pointSample >= end) break;

@@ -1,7 +1,6 @@
 #include "FileBytes.h"
 
 #include "PluginHost.h"
-
 #include "foundation/YString.h"
 #include "platform/YPlatformFile.h"
 
@@ -14,7 +13,8 @@ std::vector<uint8_t> Read(const std::string& path) {
     if (!file) throw HostError("Could not open \"" + path + "\"");
     std::vector<uint8_t> bytes;
     uint8_t chunk[65536];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof(chunk), file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + got);
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof(chunk), file)) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + got);
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) throw HostError("Could not read \"" + path + "\"");

@@ -35,7 +35,8 @@ public:
         const std::size_t size = m_bytes.size();
         if (size < 8 || !IsTag(0, "MThd")) Fail(0, "not a Standard MIDI File (it does not start with MThd)");
         const uint32_t headerLength = Big32(4);
-        if (headerLength < 6) Fail(4, "the header chunk is " + std::to_string(headerLength) + " bytes, not at least 6");
+        if (headerLength < 6)
+            Fail(4, "the header chunk is " + std::to_string(headerLength) + " bytes, not at least 6");
         if (8 + static_cast<uint64_t>(headerLength) > size) Fail(size, "the file ends inside its header");
         const uint16_t format = Big16(8), tracks = Big16(10), division = Big16(12);
         if (format == 2) Fail(8, "format 2 (independent sequences) is not supported, only formats 0 and 1");
@@ -50,12 +51,13 @@ public:
         std::size_t position = 8 + headerLength;
         for (int32_t track = 1; track <= tracks;) {
             if (position + 8 > size)
-                Fail(position, "the file ends after " + std::to_string(track - 1) + " of " + std::to_string(tracks) +
-                                   " tracks");
+                Fail(position, "the file ends after " + std::to_string(track - 1) + " of " +
+                                   std::to_string(tracks) + " tracks");
             const uint32_t length = Big32(position + 4);
             const std::size_t body = position + 8;
             if (body + static_cast<uint64_t>(length) > size)
-                Fail(position + 4, "the chunk of " + std::to_string(length) + " bytes runs past the end of the file (" +
+                Fail(position + 4, "the chunk of " + std::to_string(length) +
+                                       " bytes runs past the end of the file (" +
                                        std::to_string(size - body) + " left)");
             // Chunks of other kinds are skipped, as the format asks of readers.
             if (IsTag(position, "MTrk")) ReadTrack(track++, body, body + length);
@@ -83,7 +85,8 @@ private:
     }
 
     bool IsTag(std::size_t at, const char* tag) const {
-        return at + 4 <= m_bytes.size() && std::equal(tag, tag + 4, m_bytes.begin() + static_cast<std::ptrdiff_t>(at));
+        return at + 4 <= m_bytes.size() &&
+               std::equal(tag, tag + 4, m_bytes.begin() + static_cast<std::ptrdiff_t>(at));
     }
     uint16_t Big16(std::size_t at) const { return static_cast<uint16_t>(m_bytes[at] << 8 | m_bytes[at + 1]); }
     uint32_t Big32(std::size_t at) const {
@@ -96,7 +99,8 @@ private:
             // SMPTE timing: frames per second (negated in the high byte) and ticks per frame.
             const int framesPerSecond = -static_cast<int8_t>(division >> 8);
             const int ticksPerFrame = division & 0xFF;
-            if (framesPerSecond != 24 && framesPerSecond != 25 && framesPerSecond != 29 && framesPerSecond != 30)
+            if (framesPerSecond != 24 && framesPerSecond != 25 && framesPerSecond != 29 &&
+                framesPerSecond != 30)
                 Fail(12, "SMPTE timing at " + std::to_string(framesPerSecond) + " frames per second");
             if (ticksPerFrame == 0) Fail(12, "SMPTE timing with 0 ticks per frame");
             const double rate = framesPerSecond == 29 ? 30000.0 / 1001.0 : framesPerSecond;
@@ -140,9 +144,11 @@ private:
                 Need(at, length, end, track);
                 if (type == 0x2F) return; // end of track: what follows in the chunk is not read
                 if (type == 0x51) {
-                    if (length != 3) Fail(eventStart, "a tempo event of " + std::to_string(length) + " bytes, not 3");
+                    if (length != 3)
+                        Fail(eventStart, "a tempo event of " + std::to_string(length) + " bytes, not 3");
                     const uint32_t microseconds = static_cast<uint32_t>(m_bytes[at]) << 16 |
-                                                  static_cast<uint32_t>(m_bytes[at + 1]) << 8 | m_bytes[at + 2];
+                                                  static_cast<uint32_t>(m_bytes[at + 1]) << 8 |
+                                                  m_bytes[at + 2];
                     if (microseconds == 0) Fail(eventStart, "a tempo of 0 microseconds per quarter note");
                     m_tempi.push_back({tick, static_cast<double>(microseconds)});
                 }
@@ -173,7 +179,8 @@ private:
             TickedMessage message{tick, {status, 0, 0}, static_cast<uint8_t>(dataBytes + 1)};
             for (uint8_t k = 0; k < dataBytes; ++k) {
                 const uint8_t data = m_bytes[at + k];
-                if (data & 0x80) Fail(at + k, "data byte " + Hex(data) + " has its top bit set (a message cut short)");
+                if (data & 0x80)
+                    Fail(at + k, "data byte " + Hex(data) + " has its top bit set (a message cut short)");
                 message.bytes[k + 1] = data;
             }
             at += dataBytes;
@@ -202,8 +209,8 @@ private:
     };
 
     double SecondsIn(const Segment& segment, int64_t tick) const {
-        return segment.seconds +
-               static_cast<double>(tick - segment.tick) * segment.microsecondsPerQuarter / 1e6 / m_ticksPerQuarter;
+        return segment.seconds + static_cast<double>(tick - segment.tick) * segment.microsecondsPerQuarter /
+                                     1e6 / m_ticksPerQuarter;
     }
 
     double Seconds(int64_t tick) const {
@@ -226,7 +233,9 @@ private:
 
 namespace MidiFile {
 
-MidiSequence Parse(const std::vector<uint8_t>& bytes, const std::string& name) { return Parser(bytes, name).Run(); }
+MidiSequence Parse(const std::vector<uint8_t>& bytes, const std::string& name) {
+    return Parser(bytes, name).Run();
+}
 
 MidiSequence Read(const std::string& path) { return Parse(FileBytes::Read(path), path); }
 

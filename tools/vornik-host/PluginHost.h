@@ -14,6 +14,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The length of a MIDI channel message with this status byte, status included; 0 for a byte
+// that starts no channel message.
+inline int32_t MidiChannelMessageSize(uint8_t status) {
+    if (status < 0x80 || status >= 0xF0) return 0;
+    const uint8_t kind = status & 0xF0;
+    return kind == 0xC0 || kind == 0xD0 ? 2 : 3;
+}
+
 // The plug-in interface a host speaks.
 enum class PluginFormat { Vst2, Vst3 };
 
@@ -62,7 +70,8 @@ public:
     // several may share a frame, the last of them holding from there on.
     virtual void QueueParameterPoint(int32_t index, int32_t frame, double value) = 0;
     // A MIDI channel message (status and its one or two data bytes) for frame of the next block.
-    // False when this interface has no way to carry it to the plug-in.
+    // False when this interface has no way to carry it to the plug-in, or it is no whole
+    // channel message.
     virtual bool QueueMidi(int32_t frame, const uint8_t* bytes, int32_t size) = 0;
 
     // Runs one block, frames at most the block size; the arrays hold InputCount() and

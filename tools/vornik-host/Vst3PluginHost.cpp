@@ -397,14 +397,14 @@ void Vst3PluginHost::QueueParameterPoint(int32_t index, int32_t frame, double va
 
 bool Vst3PluginHost::QueueMidi(int32_t frame, const uint8_t* bytes, int32_t size) {
     Require();
-    if (!bytes || size < 2 || size > 3 || bytes[0] < 0x80 || bytes[0] >= 0xF0) return false;
+    if (!bytes || size < 1 || size != MidiChannelMessageSize(bytes[0])) return false;
     const uint8_t kind = bytes[0] & 0xF0;
     const auto channel = static_cast<Vst3::int16>(bytes[0] & 0x0F);
     const uint8_t data1 = bytes[1] & 0x7F, data2 = size > 2 ? bytes[2] & 0x7F : 0;
     frame = std::max(frame, 0);
 
     if (kind == 0x80 || kind == 0x90 || kind == 0xA0) {
-        if (!m_eventInput || size < 3) return false;
+        if (!m_eventInput) return false;
         Vst3::Event e;
         std::memset(&e, 0, sizeof(e));
         e.busIndex = 0;
@@ -429,7 +429,6 @@ bool Vst3PluginHost::QueueMidi(int32_t frame, const uint8_t* bytes, int32_t size
     double value = 0.0;
     switch (kind) {
     case 0xB0:
-        if (size < 3) return false;
         controller = data1;
         value = data2 / 127.0;
         break;
@@ -442,7 +441,6 @@ bool Vst3PluginHost::QueueMidi(int32_t frame, const uint8_t* bytes, int32_t size
         value = data1 / 127.0;
         break;
     default: // 0xE0: pitch-bend, fourteen bits, least significant first
-        if (size < 3) return false;
         controller = kPitchBend;
         value = (data1 | data2 << 7) / 16383.0;
         break;

@@ -189,7 +189,7 @@ void VstPluginHost::QueueParameterPoint(int32_t index, int32_t frame, double val
 }
 
 bool VstPluginHost::QueueMidi(int32_t frame, const uint8_t* bytes, int32_t size) {
-    if (!bytes || size < 1 || size > 3 || bytes[0] < 0x80 || bytes[0] >= 0xF0) return false;
+    if (!bytes || size < 1 || size != MidiChannelMessageSize(bytes[0])) return false;
     Vst2::VstMidiEvent event{};
     event.type = Vst2::kVstMidiType;
     event.byteSize = sizeof(Vst2::VstMidiEvent);
