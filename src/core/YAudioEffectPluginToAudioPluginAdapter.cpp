@@ -3,6 +3,7 @@
 #include "core/YConfigurationLock.h"
 #include "core/YParameterAdapters.h"
 #include "foundation/YException.h"
+#include "platform/YSynchronizer.h"
 
 #include <algorithm>
 #include <bit>
@@ -184,7 +185,12 @@ int32_t YAudioEffectPluginToAudioPluginAdapter::GetLatency() {
 
 int32_t YAudioEffectPluginToAudioPluginAdapter::GetTailLength() {
     return YGuard("YAudioEffectPluginToAudioPluginAdapter::GetTailLength", 0, [&] {
-        const int64_t tail = m_host.Call(kEffectTailLength);
+        int64_t tail = 0;
+        {
+            // The effect reads parameter values that host threads write under this lock.
+            YScopedLock parameters(ParameterLock());
+            tail = m_host.Call(kEffectTailLength);
+        }
         if (tail < 0) return -1; // the effect never falls silent
         // The effect counts at the processing rate; the output lags the input by the latency.
         const int64_t factor = std::max(UpsamplingFactor(), 1);
