@@ -41,6 +41,7 @@ YAudioEffectPluginToAudioPluginAdapter::YAudioEffectPluginToAudioPluginAdapter()
 YAudioEffectPluginToAudioPluginAdapter::~YAudioEffectPluginToAudioPluginAdapter() {
     YGuard("YAudioEffectPluginToAudioPluginAdapter::~YAudioEffectPluginToAudioPluginAdapter", [&] {
         RemoveMIDIListener(&m_midiForwarder);
+        RemoveMIDIListener(&m_midiControlRelay);
         // The adapters point into the effect's records: they go first.
         RemoveAllAutomationAdapters();
     });
@@ -68,10 +69,14 @@ void YAudioEffectPluginToAudioPluginAdapter::Initialize(const YString& name, con
         effect.SetFrameSettings(&m_frameSettings);
         CreateParameterAdapters();
         CreateControlAdapters();
+        m_midiMap.SetParameterSetter(&m_parameterAccess);
+        m_midiMap.SetLearnListener(&m_learnNotifier);
+        AddMIDIListener(&m_midiControlRelay);
         AddMIDIListener(&m_midiForwarder);
         InitProcessing();
     } catch (...) {
         RemoveMIDIListener(&m_midiForwarder);
+        RemoveMIDIListener(&m_midiControlRelay);
         YGuard("YAudioEffectPluginToAudioPluginAdapter::Initialize", [&] { RemoveAllAutomationAdapters(); });
         m_host.Destroy();
         throw;

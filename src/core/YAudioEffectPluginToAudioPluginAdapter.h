@@ -181,6 +181,14 @@ public:
     void SetMultiParameterValue(int32_t number, double value);
     // Finds every target's and slot's parameter by name again.
     void ResolveControls();
+    // Controller messages seen while the map learns, for the GUI side (oldest first).
+    bool TakeMIDILearned(YMIDIControllerMap::Learned& learned) noexcept { return m_midiMap.TakeLearned(learned); }
+    // Set on the processing thread when a learned message was queued; the GUI side clears it.
+    bool TakeMIDILearnNotification() noexcept { return m_midiLearnNotified.exchange(false); }
+    // A parameter the user moved on the GUI side: multiparameters that learn record it.
+    void UserMovedParameter(int32_t index, double before, double after);
+    // MIDI events for the controllers that a full queue had to drop.
+    uint32_t DroppedMIDIControlEvents() const noexcept { return m_controlEvents.Dropped(); }
     // The host-parameter space as the control models see it.
     YParameterLookup& ParameterLookup() noexcept { return m_parameterAccess; }
     YParameterSetter& ParameterSetter() noexcept { return m_parameterAccess; }
@@ -267,6 +275,39 @@ private:
         YAudioEffectPluginToAudioPluginAdapter& m_owner;
     };
 
+    // MIDI for the controller map: kept from its arrival until the start of the next block,
+    // where the processing and parameter locks are held, so applying it never waits.
+    struct ControlEvent {
+        int8_t Kind = 0;
+        int8_t Channel = 0;
+        int16_t Number = 0;
+        int16_t HeldNotes = 0;
+        bool On = false;
+        double Value = 0.0;
+    };
+    static constexpr uint32_t kControlEventQueueSize = 512;
+    class MIDIControlRelay : public YMIDIProcessorBase {
+    public:
+        explicit MIDIControlRelay(YAudioEffectPluginToAudioPluginAdapter& owner) noexcept : m_owner(owner) {}
+        void OnNote(int32_t channel, int32_t note, double velocity, bool on, int32_t heldNotes) override;
+        void OnController(int32_t channel, int32_t controller, double value) override;
+        void OnPitchBend(int32_t channel, double value) override;
+        void OnChannelAftertouch(int32_t channel, double value) override;
+
+    private:
+        YAudioEffectPluginToAudioPluginAdapter& m_owner;
+    };
+    class LearnNotifier : public YMIDIControllerMap::LearnListener {
+    public:
+        explicit LearnNotifier(YAudioEffectPluginToAudioPluginAdapter& owner) noexcept : m_owner(owner) {}
+        void OnMIDILearnQueued() noexcept override;
+
+    private:
+        YAudioEffectPluginToAudioPluginAdapter& m_owner;
+    };
+    // Block start: the queued MIDI reaches the controller map.
+    void ApplyMIDIControl() noexcept;
+
     // The four multiparameters as host parameters, one local index each.
     class MultiParameterAdapter : public YAudioPluginAutomationAdapter {
     public:
@@ -351,6 +392,10 @@ private:
     // Stored settings.
     int32_t m_version = kCurrentVersion;
     ParameterAccess m_parameterAccess{*this};
+    MIDIControlRelay m_midiControlRelay{*this};
+    LearnNotifier m_learnNotifier{*this};
+    YSPSCQueue<ControlEvent, kControlEventQueueSize> m_controlEvents;
+    std::atomic<bool> m_midiLearnNotified{false};
     // Host indices from here on belong to the frame's own controls, which drive nothing else.
     int32_t m_firstControlIndex = 0;
     std::array<YMultiParameter, kMultiParameterCount> m_multiParameters;

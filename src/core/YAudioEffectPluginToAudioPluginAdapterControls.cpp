@@ -151,3 +151,67 @@ double YAudioEffectPluginToAudioPluginAdapter::MultiParameterAdapter::GetParamet
     const YMultiParameter* multi = Find(local);
     return multi != nullptr ? multi->DefaultValue : 0.5;
 }
+
+// ---------------------------------------------------------------------------------------------
+// MIDI control
+
+namespace {
+
+enum ControlEventKind : int8_t { kControlNote, kControlController, kControlPitchBend, kControlAftertouch };
+
+} // namespace
+
+void YAudioEffectPluginToAudioPluginAdapter::MIDIControlRelay::OnNote(int32_t channel, int32_t note, double velocity,
+                                                                      bool on, int32_t heldNotes) {
+    m_owner.m_controlEvents.Push(ControlEvent{kControlNote, static_cast<int8_t>(channel), static_cast<int16_t>(note),
+                                              static_cast<int16_t>(std::clamp(heldNotes, 0, 32767)), on, velocity});
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::MIDIControlRelay::OnController(int32_t channel, int32_t controller,
+                                                                            double value) {
+    m_owner.m_controlEvents.Push(
+        ControlEvent{kControlController, static_cast<int8_t>(channel), static_cast<int16_t>(controller), 0, false, value});
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::MIDIControlRelay::OnPitchBend(int32_t channel, double value) {
+    m_owner.m_controlEvents.Push(ControlEvent{kControlPitchBend, static_cast<int8_t>(channel), 0, 0, false, value});
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::MIDIControlRelay::OnChannelAftertouch(int32_t channel, double value) {
+    m_owner.m_controlEvents.Push(ControlEvent{kControlAftertouch, static_cast<int8_t>(channel), 0, 0, false, value});
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::LearnNotifier::OnMIDILearnQueued() noexcept {
+    m_owner.m_midiLearnNotified.store(true, std::memory_order_release);
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::ApplyMIDIControl() noexcept {
+    ControlEvent event;
+    while (m_controlEvents.Pop(event)) {
+        switch (event.Kind) {
+        case kControlNote:
+            m_midiMap.OnNote(event.Channel, event.Number, event.Value, event.On, event.HeldNotes);
+            break;
+        case kControlController:
+            m_midiMap.OnController(event.Channel, event.Number, event.Value);
+            break;
+        case kControlPitchBend:
+            m_midiMap.OnPitchBend(event.Channel, event.Value);
+            break;
+        case kControlAftertouch:
+            m_midiMap.OnChannelAftertouch(event.Channel, event.Value);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::UserMovedParameter(int32_t index, double before, double after) {
+    // The multiparameters' own moves are what they play back, not what they learn.
+    if (index < 0 || index >= m_firstControlIndex) return;
+    YScopedLock parameters(ParameterLock());
+    const YString name = GetParameterName(index);
+    for (YMultiParameter& multi : m_multiParameters)
+        if (multi.IsLearning()) multi.LearnParameterMoved(index, name, before, after);
+}

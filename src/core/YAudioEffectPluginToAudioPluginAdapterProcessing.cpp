@@ -84,7 +84,8 @@ void YAudioEffectPluginToAudioPluginAdapter::PushPresetStep(int32_t step) noexce
 bool YAudioEffectPluginToAudioPluginAdapter::TakePresetStep(int32_t& step) noexcept {
     const uint32_t head = m_presetStepHead.load(std::memory_order_relaxed);
     const uint32_t tail = m_presetStepTail.load(std::memory_order_acquire);
-    if (head == tail) return false;
+    // The MIDI preset switch keeps its own ring, taken after the triggers'.
+    if (head == tail) return m_midiMap.TakePresetStep(step);
     step = m_presetSteps[head % kPresetStepQueueSize];
     m_presetStepHead.store(head + 1u, std::memory_order_release);
     return true;
@@ -128,6 +129,7 @@ void YAudioEffectPluginToAudioPluginAdapter::PrepareForProcessingOnce(float**, f
 
 void YAudioEffectPluginToAudioPluginAdapter::ProcessSubBlocks(float** inputs, float** outputs,
                                                               int32_t frames) {
+    ApplyMIDIControl();
     PrepareForProcessingOnce(inputs, outputs, frames);
     if (!m_host.HasEffect()) {
         RunSubBlocks(inputs, outputs, frames);

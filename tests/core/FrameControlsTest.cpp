@@ -302,3 +302,53 @@ TEST_F(FrameControlsTest, TheMultiparametersAndTriggersAreHostParametersAfterThe
     EXPECT_EQ(step, 1);
     EXPECT_FALSE(plugin->TakePresetStep(step));
 }
+
+TEST_F(FrameControlsTest, MIDIReachesTheControllersAtTheNextBlockStartAndThePresetSwitchQueuesOnce) {
+    Plugin plugin = NewVornik();
+    ASSERT_TRUE(plugin);
+    const int32_t depth = FindParameter(*plugin, "Depth");
+    plugin->SetControllersEnabled(true);
+    YMIDIControllerAssignment& slot = plugin->Controller(0);
+    slot = {true, "Depth", 0.0, 0.0, 1.0, 3, 74, kRangeUpOnly, false};
+    YMIDIPresetSwitchController& preset = plugin->PreviousNextPresetController();
+    preset.Enabled = true;
+    preset.Controller = 20;
+    plugin->ResolveControls();
+    plugin->SetParameter(depth, 0.5);
+    Buffers block(2, 64);
+    block.Process(*plugin);
+
+    const uint8_t otherChannel[4] = {0xB3, 74, 127, 0}; // channel 4: not heard
+    plugin->ProcessMIDIEvent(0, otherChannel);
+    block.Process(*plugin);
+    EXPECT_NEAR(plugin->GetParameter(depth), 0.5, 1e-9);
+    const uint8_t channelThree[4] = {0xB2, 74, 127, 0};
+    plugin->ProcessMIDIEvent(0, channelThree);
+    EXPECT_NEAR(plugin->GetParameter(depth), 0.5, 1e-9); // not before the block
+    block.Process(*plugin);
+    EXPECT_NEAR(plugin->GetParameter(depth), 1.0, 1e-9);
+
+    // Up past 2/3 twice without coming back below: one step; down past 1/3: one step back.
+    int32_t step = 0;
+    for (const uint8_t value : {127, 120, 110, 0, 10}) {
+        const uint8_t message[4] = {0xB0, 20, value, 0};
+        plugin->ProcessMIDIEvent(0, message);
+        block.Process(*plugin);
+    }
+    ASSERT_TRUE(plugin->TakePresetStep(step));
+    EXPECT_EQ(step, 1);
+    ASSERT_TRUE(plugin->TakePresetStep(step));
+    EXPECT_EQ(step, -1);
+    EXPECT_FALSE(plugin->TakePresetStep(step));
+
+    // Learning: the message goes to the GUI side with its channel counted from 1.
+    plugin->MIDIControllers().SetLearning(true);
+    const uint8_t learn[4] = {0xB5, 7, 64, 0};
+    plugin->ProcessMIDIEvent(0, learn);
+    block.Process(*plugin);
+    EXPECT_TRUE(plugin->TakeMIDILearnNotification());
+    YMIDIControllerMap::Learned learned;
+    ASSERT_TRUE(plugin->TakeMIDILearned(learned));
+    EXPECT_EQ(learned.Channel, 6);
+    EXPECT_EQ(learned.Controller, 7);
+}
