@@ -14,17 +14,7 @@ namespace {
 
 using namespace Vst3Test;
 
-class Vst3ConformanceTest : public testing::Test {
-protected:
-    void SetUp() override {
-        factory = Factory();
-        ASSERT_NE(factory, nullptr);
-    }
-    void TearDown() override {
-        if (factory != nullptr) factory->release();
-    }
-    Vst3::IPluginFactory* factory = nullptr;
-};
+class Vst3ConformanceTest : public FactoryTest {};
 
 // Blocks without audio, as validators send to deliver parameter changes alone.
 Vst3::tresult Flush(Vst3Instance& plugin, Vst3::IParameterChanges* changes) {

@@ -15,17 +15,7 @@ namespace {
 
 using namespace Vst3Test;
 
-class Vst3HostTest : public testing::Test {
-protected:
-    void SetUp() override {
-        factory = Factory();
-        ASSERT_NE(factory, nullptr);
-    }
-    void TearDown() override {
-        if (factory != nullptr) factory->release();
-    }
-    Vst3::IPluginFactory* factory = nullptr;
-};
+class Vst3HostTest : public FactoryTest {};
 
 #if !defined(_WIN32)
 TEST_F(Vst3HostTest, LinuxHostsFindTheModuleEntryAndExit) {

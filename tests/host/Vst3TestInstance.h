@@ -17,6 +17,19 @@ inline Vst3::IPluginFactory* Factory() {
     return entry != nullptr ? entry() : nullptr;
 }
 
+// Fixture base: the binary's factory, released after each test.
+class FactoryTest : public testing::Test {
+protected:
+    void SetUp() override {
+        factory = Factory();
+        ASSERT_NE(factory, nullptr);
+    }
+    void TearDown() override {
+        if (factory != nullptr) factory->release();
+    }
+    Vst3::IPluginFactory* factory = nullptr;
+};
+
 inline constexpr Vst3::ParamID kNoParameter = 0xFFFFFFFFu;
 
 class Vst3Instance {

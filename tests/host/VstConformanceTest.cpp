@@ -36,18 +36,7 @@ bool IsUtf8(const std::string& text) {
 }
 #endif
 
-class VstConformanceTest : public testing::Test {
-protected:
-    void SetUp() override {
-        ResetHost();
-        m_instance = std::make_unique<Instance>();
-        ASSERT_NE(m_instance->Effect(), nullptr);
-        m_instance->Start();
-    }
-    Instance& Plugin() { return *m_instance; }
-
-    std::unique_ptr<Instance> m_instance;
-};
+class VstConformanceTest : public StartedInstanceTest {};
 
 TEST_F(VstConformanceTest, TextsAreInTheEncodingTheSystemsHostsRead) {
     const int32_t phase = Plugin().FindParameter("Phase"); // a quarter cycle by default

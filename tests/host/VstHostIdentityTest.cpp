@@ -11,18 +11,9 @@ namespace {
 using namespace VstTestHost;
 using namespace Vst2;
 
-class VstHostIdentityTest : public testing::Test {
+class VstHostIdentityTest : public StartedInstanceTest {
 protected:
-    void SetUp() override {
-        ResetHost();
-        m_instance = std::make_unique<Instance>();
-        ASSERT_NE(m_instance->Effect(), nullptr);
-        m_instance->Start();
-    }
-    Instance& Plugin() { return *m_instance; }
     AEffect& Record() { return *m_instance->Effect(); }
-
-    std::unique_ptr<Instance> m_instance;
 };
 
 TEST_F(VstHostIdentityTest, Record) {

@@ -40,18 +40,9 @@ std::vector<uint8_t> StateWith(Instance& instance, const std::vector<std::pair<c
     return std::vector<uint8_t>(out.GetData(), out.GetData() + out.GetSize());
 }
 
-class VstHostProcessingTest : public testing::Test {
+class VstHostProcessingTest : public StartedInstanceTest {
 protected:
-    void SetUp() override {
-        ResetHost();
-        m_instance = std::make_unique<Instance>();
-        ASSERT_NE(m_instance->Effect(), nullptr);
-        m_instance->Start();
-    }
-    Instance& Plugin() { return *m_instance; }
     int32_t Ins() { return m_instance->Effect()->numInputs; }
-
-    std::unique_ptr<Instance> m_instance;
 };
 
 TEST_F(VstHostProcessingTest, ProducesTheEffect) {

@@ -5,7 +5,10 @@
 
 #include "entry/vst2/Vst2Abi.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,6 +66,20 @@ public:
 
 private:
     Vst2::AEffect* m_effect = nullptr;
+};
+
+// Fixture base: a fresh host and one instance, started at the default rate and block size.
+class StartedInstanceTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetHost();
+        m_instance = std::make_unique<Instance>();
+        ASSERT_NE(m_instance->Effect(), nullptr);
+        m_instance->Start();
+    }
+    Instance& Plugin() { return *m_instance; }
+
+    std::unique_ptr<Instance> m_instance;
 };
 
 // A test signal: a sum of two sines with a little noise, channel c shifted in phase.
