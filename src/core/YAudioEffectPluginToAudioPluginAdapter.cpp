@@ -159,6 +159,7 @@ void YAudioEffectPluginToAudioPluginAdapter::InitProcessingLocked() {
     const int32_t latency = EffectLatency();
     for (LatencyLine& line : m_lines) line.Configure(latency);
     InitProcessingCore();
+    for (YMultiParameter& multi : m_multiParameters) multi.SetSampleRate(rate);
 
     for (int32_t which = 0; which < 2; ++which) m_triggerPrevious[which] = m_triggers[which].Float.Value;
     for (std::atomic<float>& peak : m_inputPeaks) peak.store(0.0f);
@@ -309,6 +310,11 @@ void YAudioEffectPluginToAudioPluginAdapter::OnUpsamplingChange() {
 
 void YAudioEffectPluginToAudioPluginAdapter::Panic() {
     YGuard("YAudioEffectPluginToAudioPluginAdapter::Panic", [&] {
+        {
+            // Notes the host will never release would hold note controllers down.
+            const YConfigurationLock locks(*this);
+            m_midiMap.ResetPlayingState();
+        }
         InitProcessing();
         ReportLatency();
     });

@@ -53,6 +53,8 @@ public:
     static constexpr int32_t kPresetStepQueueSize = 16;
     // Sub-block length while interpolable parameters ramp to a new host value.
     static constexpr int32_t kDefaultInterpolationStep = 64;
+    // Sub-block length during a multiparameter movement when no interpolation step is set.
+    static constexpr int32_t kFineStepFallback = 32;
 
     // Setters of the configuration take the processing, editor and parameter locks (waiting),
     // so that neither the audio thread nor a re-initialisation sees half a change; changes of
@@ -336,6 +338,8 @@ private:
     int32_t EffectLatency();
     // Channel conversion before the effect; fills the effect's pointer arrays.
     void PreProcessChannels(float** inputs, float** outputs, int32_t frames, bool hasInputs);
+    // The sub-block cap while a multiparameter moves, 0 when none does.
+    int32_t FineStepLength() const noexcept;
     void PostProcessChannels(float** inputs, float** outputs, int32_t frames);
     void CombineDry(float** inputs, float** outputs, int32_t frames);
     static void FeedPeaks(std::atomic<float>* peaks, float* const* channels, int32_t count, int32_t frames) noexcept;

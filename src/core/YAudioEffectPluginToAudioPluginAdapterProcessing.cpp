@@ -131,13 +131,14 @@ void YAudioEffectPluginToAudioPluginAdapter::ProcessSubBlocks(float** inputs, fl
                                                               int32_t frames) {
     ApplyMIDIControl();
     PrepareForProcessingOnce(inputs, outputs, frames);
+    const int32_t fine = FineStepLength();
     if (!m_host.HasEffect()) {
-        RunSubBlocks(inputs, outputs, frames);
+        RunSubBlocks(inputs, outputs, frames, fine);
         return;
     }
     const bool hasInputs = inputs[0] != nullptr;
     PreProcessChannels(inputs, outputs, frames, hasInputs);
-    if (m_effectChannels > 0) RunSubBlocks(m_effectInputs, m_effectOutputs, frames);
+    if (m_effectChannels > 0) RunSubBlocks(m_effectInputs, m_effectOutputs, frames, fine);
     PostProcessChannels(inputs, outputs, frames);
     if (hasInputs && m_host.Information() != nullptr &&
         (m_host.Information()->Flags & kEffectFlagDryCombination) != 0)
@@ -264,7 +265,15 @@ void YAudioEffectPluginToAudioPluginAdapter::ParametersChanged() {
     if (YAudioEffectPlugin* effect = m_host.Effect()) effect->SetNeedsUpdate();
 }
 
+int32_t YAudioEffectPluginToAudioPluginAdapter::FineStepLength() const noexcept {
+    for (const YMultiParameter& multi : m_multiParameters)
+        if (multi.NeedsFineSteps()) return InterpolationStep() > 0 ? InterpolationStep() : kFineStepFallback;
+    return 0;
+}
+
 void YAudioEffectPluginToAudioPluginAdapter::Process(float** inputs, float** outputs, int32_t frames) {
+    // Switch and Trigger movements run in audio time: each sub-block moves them by its length.
+    for (YMultiParameter& multi : m_multiParameters) multi.Advance(frames, m_parameterAccess);
     if (!m_host.HasEffect()) {
         YAudioPlugin::Process(inputs, outputs, frames);
         return;

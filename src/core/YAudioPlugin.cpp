@@ -830,8 +830,9 @@ void YAudioPlugin::ProcessSubBlocks(float** inputs, float** outputs, int32_t fra
     RunSubBlocks(inputs, outputs, frames);
 }
 
-void YAudioPlugin::RunSubBlocks(float** inputs, float** outputs, int32_t frames) {
+void YAudioPlugin::RunSubBlocks(float** inputs, float** outputs, int32_t frames, int32_t fineLength) {
     int32_t length = m_maxSubBlockLength >= 1 ? m_maxSubBlockLength : kDefaultSubBlockLength;
+    if (fineLength > 0) length = std::min(length, fineLength);
     bool prepared = false;
     bool interpolating = false;
     if (m_interpolationStep > 0 && m_interpolationStep < frames) {

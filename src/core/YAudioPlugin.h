@@ -311,8 +311,9 @@ protected:
     void SizeBypassDelayLines(int32_t latency);
     // The splitting part of ProcessSubBlocks: sub-blocks with interpolated parameters and an
     // advancing song position, each handed to Process. For overrides that convert channels
-    // around it.
-    void RunSubBlocks(float** inputs, float** outputs, int32_t frames);
+    // around it. A fineLength above 0 caps the sub-blocks further, for movements that must
+    // follow the audio closely.
+    void RunSubBlocks(float** inputs, float** outputs, int32_t frames, int32_t fineLength = 0);
 
 private:
     struct Layout {

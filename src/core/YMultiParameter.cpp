@@ -171,6 +171,11 @@ double YMultiParameter::PositionAt(int64_t frames) const noexcept {
     }
 }
 
+bool YMultiParameter::PositionRising(int64_t frames) const noexcept {
+    const double length = SwitchTime * m_sampleRate;
+    return length > 0.0 && m_movementStart + static_cast<double>(frames) / length < 1.0;
+}
+
 void YMultiParameter::Advance(int32_t frames, YParameterSetter& setter) noexcept {
     if (Mode == kMultiParameterSwitch) {
         if (m_switchOn && m_movement != Movement::kRising && m_value < 1.0) StartMovement(Movement::kRising);
@@ -184,8 +189,13 @@ void YMultiParameter::Advance(int32_t frames, YParameterSetter& setter) noexcept
     m_triggerPending = false;
     if (m_movement == Movement::kIdle || frames <= 0) return;
 
+    const int64_t before = m_movementFrames;
     m_movementFrames += frames;
-    const double position = PositionAt(m_movementFrames);
+    double position = PositionAt(m_movementFrames);
+    // A press must reach the top even when no step ends exactly there: the step that passes
+    // it plays the top, and the way down goes on from the true time.
+    if (m_movement == Movement::kTriangle && PositionRising(before) && !PositionRising(m_movementFrames))
+        position = 1.0;
     // A triangle reaches 0 only on its way down, since every movement advances at least a frame.
     const bool ended = m_movement == Movement::kRising ? position >= 1.0 : position <= 0.0;
     if (position != m_value) {

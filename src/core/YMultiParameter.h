@@ -154,6 +154,8 @@ private:
 
     void StoreTarget(const YStorer& storer, YMultiParameterTarget& target);
     double PositionAt(int64_t frames) const noexcept;
+    // Whether a triangle is still on its way up after frames.
+    bool PositionRising(int64_t frames) const noexcept;
     void StartMovement(Movement movement) noexcept;
 
     const YPositionCurveFactory* m_curves;

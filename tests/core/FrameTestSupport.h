@@ -23,6 +23,7 @@ struct Probe {
     int32_t calls = 0;
     int32_t frames[kMaxCalls] = {};
     double songPositions[kMaxCalls] = {};
+    double gains[kMaxCalls] = {}; // the Gain parameter each sub-block ran with
     int32_t prepares = 0;
     int32_t updates = 0;
     int32_t notes = 0;
@@ -66,6 +67,7 @@ public:
         if (probe.calls < Probe::kMaxCalls) {
             probe.frames[probe.calls] = frames;
             probe.songPositions[probe.calls] = context.SongPosition;
+            probe.gains[probe.calls] = m_gain.Float.Value;
             ++probe.calls;
         }
         const float gain = static_cast<float>(m_gain.Float.Value);
