@@ -9,7 +9,6 @@
 #include "entry/VornikAudioEffectPluginInterface.h"
 
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cmath>
 #include <vector>
 
@@ -75,16 +74,8 @@ struct Framed {
     }
 };
 
-template <typename Rig> double BestNanosecondsPerBlock() {
-    Rig rig;
-    return BlockTiming::BestNanosecondsPerBlock(2000, [&] { rig.Block(); });
-}
-
 template <typename Rig> void Run(benchmark::State& state) {
-    static const double baseline = BestNanosecondsPerBlock<Direct>();
-    Rig rig;
-    for (int b = 0; b < 16; ++b) rig.Block();
-    BlockTiming::TimeBlocks(state, baseline, "x_effect", kFrames * kChannels, [&] { rig.Block(); });
+    BlockTiming::RunAgainst<Direct, Rig>(state, "x_effect", kFrames * kChannels);
 }
 
 void BM_FrameEffectDirect(benchmark::State& state) { Run<Direct>(state); }
