@@ -1,5 +1,6 @@
 #include "effect/VornikAudioEffectPlugin.h"
 
+#include "effect/VornikLoopGain.h"
 #include "effect/VornikParameterTable.h"
 #include "foundation/YException.h"
 #include "foundation/YXMLItem.h"
@@ -226,6 +227,7 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
     BlockSettings block;
     TakeRamp(m_parameters[kDepth], frames, block.Depth, block.DepthStep);
     TakeRamp(m_parameters[kFeedback], frames, block.Feedback, block.FeedbackStep);
+    VornikLoopGain::MapRamp(block.Feedback, block.FeedbackStep, frames);
     TakeRamp(m_parameters[kJet], frames, block.Jet, block.JetStep);
     TakeRamp(m_parameters[kJetPhase], frames, block.JetPhase, block.JetPhaseStep);
     const double phaseDifference = m_parameters[kPhaseDifference].EffectiveFloat();
