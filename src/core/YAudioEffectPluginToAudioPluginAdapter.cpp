@@ -157,6 +157,7 @@ void YAudioEffectPluginToAudioPluginAdapter::InitProcessingLocked() {
         m_host.Call(kEffectPrepare, &prepare);
     }
     const int32_t latency = EffectLatency();
+    m_configuredLatency = latency;
     for (LatencyLine& line : m_lines) line.Configure(latency);
     InitProcessingCore();
     for (YMultiParameter& multi : m_multiParameters) multi.SetSampleRate(rate);
@@ -187,6 +188,21 @@ int32_t YAudioEffectPluginToAudioPluginAdapter::EffectLatency() {
 
 int32_t YAudioEffectPluginToAudioPluginAdapter::GetLatency() {
     return EffectLatency() / std::max(UpsamplingFactor(), 1) + UpsamplingLatency();
+}
+
+bool YAudioEffectPluginToAudioPluginAdapter::FollowLatency() {
+    return YGuard("YAudioEffectPluginToAudioPluginAdapter::FollowLatency", false, [&] {
+        int32_t wanted = 0;
+        {
+            // The effect reads parameter values that host threads write under this lock.
+            YScopedLock parameters(ParameterLock());
+            wanted = EffectLatency();
+        }
+        if (wanted == m_configuredLatency.load(std::memory_order_relaxed)) return false;
+        InitProcessing();
+        ReportLatency();
+        return true;
+    });
 }
 
 int32_t YAudioEffectPluginToAudioPluginAdapter::GetTailLength() {

@@ -83,6 +83,7 @@ public:
     void InitProcessing() override;
     // Effect latency / up-sampling factor + the up-sampler's own latency, at the host rate.
     int32_t GetLatency() override;
+    bool FollowLatency() override;
     // The effect's tail at the host rate plus the latency; -1 when it never ends.
     int32_t GetTailLength() override;
     bool AddsToOutput() override;
@@ -372,6 +373,8 @@ private:
     LatencyLine m_lines[kMaxChannelsPerBus];
 
     ProcessingConfiguration m_initialised; // what the last InitProcessing saw
+    // The effect latency the lines were sized for; read by FollowLatency without the locks.
+    std::atomic<int32_t> m_configuredLatency{0};
 
     // The block's pointer arrays as the effect sees them, and bus 0 as the block gave it.
     float* m_effectInputs[kMaxSlots] = {};

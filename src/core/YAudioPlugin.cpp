@@ -513,6 +513,8 @@ void YAudioPlugin::SizeBypassDelayLines(int32_t latency) {
 
 int32_t YAudioPlugin::GetLatency() { return 0; }
 
+bool YAudioPlugin::FollowLatency() { return false; }
+
 int32_t YAudioPlugin::GetTailLength() { return 0; }
 
 bool YAudioPlugin::AddsToOutput() { return false; }

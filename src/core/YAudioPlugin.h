@@ -263,6 +263,10 @@ public:
     // Re-initialises processing after a change of sample rate, layout or activation.
     virtual void InitProcessing();
     virtual int32_t GetLatency();
+    // GUI side: when the delay the plug-in needs differs from the one processing was set up
+    // for (a parameter changed it), sets processing up again and tells the host. Returns
+    // whether it did; the host then reads the latency and the tail again.
+    virtual bool FollowLatency();
     // Host samples the output keeps sounding after the input falls silent; -1 for never.
     virtual int32_t GetTailLength();
     // The effect adds into its outputs instead of replacing them.

@@ -301,6 +301,36 @@ TEST(YAudioEffectPluginToAudioPluginAdapterLatency, EffectLatencyIsScaledAndTheU
     plugin->SetHostAdapter(nullptr);
 }
 
+TEST(YAudioEffectPluginToAudioPluginAdapterLatency, ALatencyTheEffectChangesIsFollowedOnceAndReported) {
+    auto plugin = CreateProbePlugin(2, 10);
+    ASSERT_TRUE(plugin);
+    CountingHost host;
+    plugin->SetHostAdapter(&host);
+    EXPECT_FALSE(plugin->FollowLatency()); // nothing changed: no re-initialisation, no report
+    EXPECT_EQ(host.latencyReports.load(), 0);
+
+    TheProbe().latency = 37; // as a parameter of the effect would change it
+    const int prepares = TheProbe().prepares;
+    EXPECT_TRUE(plugin->FollowLatency());
+    EXPECT_EQ(host.latencyReports.load(), 1);
+    EXPECT_EQ(TheProbe().prepares, prepares + 1);
+    EXPECT_EQ(plugin->GetLatency(), 37);
+    EXPECT_EQ(plugin->BypassDelay(), 37);
+
+    // The channel the effect skips in mode 1 is delayed as far as the effect delays the other.
+    ASSERT_TRUE(plugin->SetConfiguredChannelMode(1));
+    plugin->InitProcessing();
+    Buffers block(2, 64);
+    block.in[1][0] = 1.0f;
+    block.Process(*plugin);
+    EXPECT_EQ(block.out[1][37], 1.0f);
+    EXPECT_EQ(block.out[1][36], 0.0f);
+
+    EXPECT_FALSE(plugin->FollowLatency());
+    EXPECT_EQ(host.latencyReports.load(), 1);
+    plugin->SetHostAdapter(nullptr);
+}
+
 TEST(YAudioEffectPluginToAudioPluginAdapterTriggers, ATriggerFiresOnceWhenItCrossesTwoThirds) {
     auto plugin = CreateProbePlugin(2, 0);
     ASSERT_TRUE(plugin);
