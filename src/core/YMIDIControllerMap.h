@@ -6,11 +6,51 @@
 #pragma once
 
 #include "core/YMIDIProcessorBase.h"
-#include "core/YMIDIState.h"
 #include "core/YSPSCQueue.h"
+#include "foundation/YString.h"
 
 #include <atomic>
 #include <cstdint>
+
+// One MIDI controller assignment: a controller (or aftertouch, pitch-bend, velocity) drives a
+// parameter through a range rule.
+struct YMIDIControllerAssignment {
+    // Sources beyond the 128 controller numbers.
+    static constexpr int32_t kAftertouch = 128;
+    static constexpr int32_t kPitchBend = 129;
+    static constexpr int32_t kVelocityOnAndOff = 130;
+    static constexpr int32_t kVelocityOn = 131;
+
+    bool Enabled = false;
+    YString ParameterName;
+    double Value = 0.0;
+    double MaxValue = 0.0;
+    double Range = 1.0;
+    int32_t Channel = 0; // 1 ... 16; 0 accepts every channel
+    int32_t Controller = 1;
+    int32_t RangeMode = 2; // "Up and down", "Full range", "Up only", "Down only", "Interval"
+    bool Invert = false;
+};
+
+// One note controller: keys drive a parameter.
+struct YMIDINoteController {
+    bool Enabled = false;
+    YString ParameterName;
+    // "Linear", "Logarithmic", "On/Off", "On/Off (all octaves)", "Switch", "Switch (all octaves)"
+    int32_t Mode = 0;
+    int32_t Channel = 0; // 0: any channel
+    int32_t Note = 48;
+    double MinValue = 0.0;
+    double MaxValue = 1.0;
+};
+
+// The controller that steps through presets.
+struct YMIDIPresetSwitchController {
+    bool Enabled = false;
+    int32_t Controller = 0;
+    int32_t Channel = 0;    // 0: any channel
+    double LastValue = 0.5; // not stored
+};
 
 class YParameterLookup;
 class YParameterSetter;
@@ -18,8 +58,8 @@ struct YStorer;
 
 class YMIDIControllerMap : public YMIDIProcessorBase {
 public:
-    static constexpr int32_t kControllerSlots = YMIDIState::kControllerSlots;
-    static constexpr int32_t kNoteControllerSlots = YMIDIState::kNoteControllerSlots;
+    static constexpr int32_t kControllerSlots = 32;
+    static constexpr int32_t kNoteControllerSlots = 32;
     static constexpr int32_t kSourceCount = 132; // 0..127 controllers, then the four below
     // A full pitch-bend moves the note controllers' pitch by this many semitones either way.
     static constexpr double kPitchBendSemitones = 2.0;

@@ -1,6 +1,7 @@
 #include "core/YMIDIState.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 
 YMIDIState::YMIDIState() noexcept {

@@ -1,58 +1,14 @@
 // YMIDIState: what the plug-in knows about incoming MIDI: which notes are held on which
-// channel, the last value of every controller, and the user's MIDI assignments.
+// channel and the last value of every controller.
 #pragma once
 
-#include "foundation/YString.h"
-
 #include <cstdint>
-
-// One MIDI controller assignment: a controller (or aftertouch, pitch-bend, velocity) drives a
-// parameter through a range rule. Applying it belongs to the MIDI-controller feature.
-struct YMIDIControllerAssignment {
-    // Sources beyond the 128 controller numbers.
-    static constexpr int32_t kAftertouch = 128;
-    static constexpr int32_t kPitchBend = 129;
-    static constexpr int32_t kVelocityOnAndOff = 130;
-    static constexpr int32_t kVelocityOn = 131;
-
-    bool Enabled = false;
-    YString ParameterName;
-    double Value = 0.0;
-    double MaxValue = 0.0;
-    double Range = 1.0;
-    int32_t Channel = 0; // 1 ... 16; 0 accepts every channel
-    int32_t Controller = 1;
-    int32_t RangeMode = 2; // "Up and down", "Full range", "Up only", "Down only", "Interval"
-    bool Invert = false;
-};
-
-// One note controller: keys drive a parameter.
-struct YMIDINoteController {
-    bool Enabled = false;
-    YString ParameterName;
-    // "Linear", "Logarithmic", "On/Off", "On/Off (all octaves)", "Switch", "Switch (all octaves)"
-    int32_t Mode = 0;
-    int32_t Channel = 0; // 0: any channel
-    int32_t Note = 48;
-    double MinValue = 0.0;
-    double MaxValue = 1.0;
-};
-
-// The controller that steps through presets.
-struct YMIDIPresetSwitchController {
-    bool Enabled = false;
-    int32_t Controller = 0;
-    int32_t Channel = 0;    // 0: any channel
-    double LastValue = 0.5; // not stored
-};
 
 class YMIDIState {
 public:
     static constexpr int32_t kChannels = 16;
     static constexpr int32_t kNotes = 128;
     static constexpr int32_t kControllers = 128;
-    static constexpr int32_t kControllerSlots = 32;
-    static constexpr int32_t kNoteControllerSlots = 32;
 
     YMIDIState() noexcept;
 
@@ -95,14 +51,6 @@ public:
     int32_t Program(int32_t channel) const noexcept;
     // The last key that went down on the channel, -1 before any.
     int32_t LastNote(int32_t channel) const noexcept;
-
-    // --- Assignments (edited by the MIDI settings, stored with the state) ---
-
-    bool ControllersEnabled = false;
-    bool NoteControllersEnabled = false;
-    YMIDIControllerAssignment Controllers[kControllerSlots];
-    YMIDINoteController NoteControllers[kNoteControllerSlots];
-    YMIDIPresetSwitchController PresetSwitch;
 
 private:
     static bool ValidChannel(int32_t channel) noexcept { return channel >= 0 && channel < kChannels; }

@@ -45,6 +45,17 @@ protected:
     YMIDIProcessor processor;
 };
 
+TEST_F(MIDIControllerMapTest, AFreshMapIsSwitchedOffWithEverySlotAtItsDefaults) {
+    EXPECT_FALSE(map.ControllersEnabled);
+    EXPECT_FALSE(map.NoteControllersEnabled);
+    EXPECT_EQ(map.Controllers[31].Controller, 1);
+    EXPECT_EQ(map.Controllers[31].RangeMode, kRangeUpOnly);
+    EXPECT_EQ(map.Controllers[0].Range, 1.0);
+    EXPECT_EQ(map.NoteControllers[31].Note, 48);
+    EXPECT_EQ(map.NoteControllers[0].MaxValue, 1.0);
+    EXPECT_EQ(map.PresetSwitch.LastValue, 0.5);
+}
+
 TEST_F(MIDIControllerMapTest, SlotOnChannelThreeHearsOnlyThatChannelAndChannelZeroHearsAll) {
     map.ControllersEnabled = true;
     Slot(0, "Depth", 3, 7);
