@@ -106,8 +106,10 @@ void VornikAudioEffectPlugin::ReserveLines(int32_t channel) {
         line.Resize(largest);
         line.Resize(keep);
     };
-    grow(m_preDelay[channel], static_cast<int32_t>(fs * 0.02));
-    grow(m_dryLine[channel], kSincDryDelay + static_cast<int32_t>(m_maximumRange));
+    // The longest delays plus the neighbours a read between samples needs while gliding.
+    constexpr int32_t kGlideNeighbours = 4;
+    grow(m_preDelay[channel], static_cast<int32_t>(fs * 0.02) + 1 + kGlideNeighbours);
+    grow(m_dryLine[channel], kSincDryDelay + static_cast<int32_t>(m_maximumRange) + kGlideNeighbours);
     grow(m_modulated[channel], 2 * reserve + YAudioFilters::Vibrato<float>::kSincMargin);
 }
 
@@ -128,6 +130,7 @@ int32_t VornikAudioEffectPlugin::Prepare(int32_t channels, double sampleRate) {
     m_rangeStep = 0.0;
     m_evenHarmonics = 1.0;
     m_saturation.Configure(YSaturationCurve::kRationalCubic, 0.0);
+    m_snapLines = true;
     return 0;
 }
 
@@ -167,7 +170,7 @@ void VornikAudioEffectPlugin::Update() {
 
     const YEffectFrameSettings* settings = FrameSettings();
     m_sinc = settings != nullptr && settings->Sinc != 0;
-    m_dryDelay = m_tapeDelay >= 1 || m_sinc;
+    const bool dryDelay = m_tapeDelay >= 1 || m_sinc;
 
     double delaySamples = fs * m_parameters[kDelay].EffectiveFloat();
     if (!(delaySamples >= 1.0)) delaySamples = 1.0;
@@ -177,10 +180,25 @@ void VornikAudioEffectPlugin::Update() {
         m_sinc ? YAudioFilters::Vibrato<float>::kSincMargin : YAudioFilters::Vibrato<float>::kCubicMargin;
     const int32_t dryLength = (m_sinc ? kSincDryDelay : kCubicDryDelay) + m_tapeDelay;
     const int32_t n = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
-    for (int32_t c = 0; c < n; ++c) {
-        m_preDelay[c].Resize(std::max(1, preLength));
-        m_modulated[c].Configure(reserve, margin, m_sinc);
-        m_dryLine[c].Resize(std::max(1, dryLength));
+    for (int32_t c = 0; c < n; ++c) m_modulated[c].Configure(reserve, margin, m_sinc);
+
+    // The pre-delay and the dry path's delay glide to their new lengths while processing
+    // (resizing the rings would jump); only the first update after preparation sets them.
+    m_preLengthTarget = std::max(1, preLength);
+    m_dryLengthTarget = std::max(1, dryLength);
+    m_dryDelayTarget = dryDelay;
+    m_preGlide.Target = m_preLengthTarget;
+    m_dryGlide.Target = dryDelay ? m_dryLengthTarget : 0.0;
+    if (!m_configured || m_snapLines) {
+        for (int32_t c = 0; c < n; ++c) {
+            m_preDelay[c].Resize(m_preLengthTarget);
+            m_dryLine[c].Resize(m_dryLengthTarget);
+        }
+        m_dryDelay = dryDelay;
+        m_preGlide.Now = m_preGlide.Target;
+        m_dryGlide.Now = m_dryGlide.Target;
+        m_glideLayout = false;
+        m_snapLines = false;
     }
     m_configured = true;
 }
@@ -206,6 +224,25 @@ void VornikAudioEffectPlugin::ClearChannel(int32_t channel) noexcept {
     m_dryLine[channel].Clear();
     m_lowPassState[channel].Clear();
     m_highPassState[channel].Clear();
+}
+
+void VornikAudioEffectPlugin::EnterGlideLayout(int32_t channels) noexcept {
+    for (int32_t c = 0; c < channels; ++c) {
+        // An unused dry line holds old audio; the glide starts from the present sample.
+        if (!m_dryDelay) m_dryLine[c].Clear();
+        m_preDelay[c].Relayout(m_preDelay[c].Capacity());
+        m_dryLine[c].Relayout(m_dryLine[c].Capacity());
+    }
+    m_glideLayout = true;
+}
+
+void VornikAudioEffectPlugin::LeaveGlideLayout(int32_t channels) noexcept {
+    for (int32_t c = 0; c < channels; ++c) {
+        m_preDelay[c].Relayout(m_preLengthTarget);
+        m_dryLine[c].Relayout(m_dryLengthTarget);
+    }
+    m_dryDelay = m_dryDelayTarget;
+    m_glideLayout = false;
 }
 
 void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* const* inputs,
@@ -237,13 +274,16 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
     block.JetActive = std::fabs(block.Jet) >= kChangeEpsilon || std::fabs(block.JetStep) >= kChangeEpsilon;
     block.Ramping = block.DepthStep != 0.0 || block.FeedbackStep != 0.0;
     block.Gliding = m_rangeStep != 0.0;
+    if ((m_preGlide.Moving() || m_dryGlide.Moving()) && !m_glideLayout) EnterGlideLayout(channels);
+    block.LinesGlide = m_glideLayout;
 
     // Channel c runs at o0 + c·pd, o0 lifting every phase to zero or above.
     const double firstOffset = phaseDifference < 0.0 ? -8.0 * phaseDifference : 0.0;
     for (int32_t c = 0; c < channels; ++c)
         block.ChannelPhase[c] = m_phase + (firstOffset + c * phaseDifference);
 
-    if (m_generalOnly)
+    // The fast path knows rings of fixed length only.
+    if (m_generalOnly || block.LinesGlide)
         ProcessGeneral(block, inputs, outputs, frames);
     else
         ProcessFast(block, inputs, outputs, frames);
@@ -258,6 +298,7 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
             std::fill(outputs[c], outputs[c] + frames, 0.0f);
         }
     }
+    if (m_glideLayout && !m_preGlide.Moving() && !m_dryGlide.Moving()) LeaveGlideLayout(channels);
     AdvancePhase(frames);
 }
 

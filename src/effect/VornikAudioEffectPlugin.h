@@ -38,6 +38,8 @@ public:
     static constexpr double kMaximumRangeSeconds = 0.01;
     // Fastest change of the range: samples of range per sample.
     static constexpr double kRangeGlideStep = 0.01;
+    // Fastest change of the pre-delay and of the dry path's delay: samples per sample.
+    static constexpr double kDelayGlideStep = 0.01;
 
     VornikAudioEffectPlugin();
     ~VornikAudioEffectPlugin() override;
@@ -63,6 +65,12 @@ public:
     int32_t TapeDelay() const noexcept { return m_tapeDelay; }
     bool DryDelayed() const noexcept { return m_dryDelay; }
     bool SincInterpolation() const noexcept { return m_sinc; }
+    // The delays a listener hears now and the ones they glide to, in samples (the dry path's
+    // is 0 while it is not delayed).
+    double PreDelayNow() const noexcept { return m_preGlide.Now; }
+    double PreDelayTarget() const noexcept { return m_preGlide.Target; }
+    double DryDelayNow() const noexcept { return m_dryGlide.Now; }
+    double DryDelayTarget() const noexcept { return m_dryGlide.Target; }
     const YBiquadFilterDesign& LowPass() const noexcept { return m_lowPass; }
     const YBiquadFilterDesign& HighPass() const noexcept { return m_highPass; }
     const YSaturationCurve& Saturation() const noexcept { return m_saturation; }
@@ -87,6 +95,7 @@ public:
         bool JetActive = false;
         bool Ramping = false; // Depth or Feedback ramps
         bool Gliding = false; // the range glides
+        bool LinesGlide = false; // the pre-delay or the dry delay glides
         double ChannelPhase[kMaxChannels] = {};
     };
 
@@ -115,6 +124,10 @@ private:
     void ReserveLines(int32_t channel);
     // Clears a channel whose lines or filters hold a non-finite value.
     void ClearChannel(int32_t channel) noexcept;
+    // While a delay glides its lines are long rings read between samples; afterwards they
+    // return to rings of the delay's length, keeping the latest history.
+    void EnterGlideLayout(int32_t channels) noexcept;
+    void LeaveGlideLayout(int32_t channels) noexcept;
 
     PluginParameter m_parameters[kParameterCount];
     PluginParameter m_shape;
@@ -139,6 +152,21 @@ private:
     double m_evenHarmonics = 1.0; // K
 
     bool m_dryDelay = false;
+    // A delay in samples on its way to the value Update asked for.
+    struct DelayGlide {
+        double Now = 1.0;
+        double Target = 1.0;
+        bool Moving() const noexcept { return Now != Target; }
+    };
+    DelayGlide m_preGlide;
+    DelayGlide m_dryGlide;
+    // Where the glides end: the dry line's length and whether it is used.
+    int32_t m_preLengthTarget = 1;
+    int32_t m_dryLengthTarget = 1;
+    bool m_dryDelayTarget = false;
+    bool m_glideLayout = false;
+    // The next Update sets the lines' lengths at once (after preparation).
+    bool m_snapLines = true;
     bool m_sinc = false;
     int32_t m_tapeDelay = 0;
     // Lines are sized by Update; until then Process passes its input through.

@@ -46,6 +46,11 @@ struct VornikAudioEffectPlugin::ChannelBlock {
     bool Saturate = false;
     bool JetActive = false;
     bool DryDelay = false;
+    // Pre-delay and dry delay in samples, gliding toward their targets through long rings
+    // (the values reached are written back).
+    bool LinesGlide = false;
+    double PreDelay = 1.0, PreTarget = 1.0;
+    double DryDelayNow = 0.0, DryTarget = 0.0;
 };
 
 namespace {
@@ -84,6 +89,30 @@ inline double JetGain(const ChannelBlock& b, int32_t i, double jet, double jetPh
     return 1.0 + q * jet;
 }
 
+// The input `delay` samples back on a ring just pushed (0: that sample). Between samples
+// Catmull-Rom, from the older neighbour toward the newer; within the last sample, where no
+// newer neighbour exists, a straight line.
+inline float GlideRead(const YAudioFilters::Delay<float>& line, double delay) noexcept {
+    const int32_t k = static_cast<int32_t>(delay);
+    const double f = delay - k;
+    if (f == 0.0) return line.Back(k);
+    if (k == 0) return static_cast<float>((1.0 - f) * line.Back(0) + f * line.Back(1));
+    const float xm1 = line.Back(k + 2), x0 = line.Back(k + 1), x1 = line.Back(k), x2 = line.Back(k - 1);
+    const float t = static_cast<float>(1.0 - f);
+    return ((((x0 - x1) * 3.0f - xm1 + x2) * 0.5f * t + (2.0f * x1 + xm1 - (5.0f * x0 + x2) * 0.5f)) * t +
+            (x1 - xm1) * 0.5f) *
+               t +
+           x0;
+}
+
+inline void GlideToward(double& now, double target) noexcept {
+    constexpr double step = VornikAudioEffectPlugin::kDelayGlideStep;
+    if (now < target)
+        now = std::min(now + step, target);
+    else if (now > target)
+        now = std::max(now - step, target);
+}
+
 // The loop as the algorithm reads, every choice made per sample and every line used through
 // its own operations. The fast path below must give exactly its numbers.
 void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFilters::Delay<float>& dryLine,
@@ -92,6 +121,7 @@ void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFi
     double range = b.Range, rangeStep = b.RangeStep;
     double depth = b.Depth, feedback = b.Feedback, jet = b.Jet, jetPhase = b.JetPhase;
     YBiquadFilterState lp = b.LowPassState, hp = b.HighPassState;
+    double preDelayNow = b.PreDelay, dryDelayNow = b.DryDelayNow;
     for (int32_t i = 0; i < b.Frames; ++i) {
         const double offset = (LimitModulation(b.Modulation[i]) - 1.0) * range;
         const float tap =
@@ -107,7 +137,13 @@ void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFi
         if (b.JetActive) gain = JetGain(b, i, jet, jetPhase);
 
         const float x = b.Input[i];
-        const float p = preDelay.PushPop(x);
+        float p;
+        if (b.LinesGlide) {
+            preDelay.Push(x);
+            p = GlideRead(preDelay, preDelayNow);
+        } else {
+            p = preDelay.PushPop(x);
+        }
         double v = static_cast<double>(p + kInputGuard);
         v = b.LowPass->Process(v, lp);
         if (b.Saturate) v += kFilterGuard;
@@ -119,7 +155,15 @@ void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFi
         }
         line.Push(static_cast<float>(tap * feedback) + static_cast<float>(v));
 
-        const float dry = b.DryDelay ? dryLine.PushPop(x) : x;
+        float dry = x;
+        if (b.LinesGlide) {
+            dryLine.Push(x);
+            dry = GlideRead(dryLine, dryDelayNow);
+            GlideToward(preDelayNow, b.PreTarget);
+            GlideToward(dryDelayNow, b.DryTarget);
+        } else if (b.DryDelay) {
+            dry = dryLine.PushPop(x);
+        }
         b.Output[i] = static_cast<float>(gain * WetGain(depth) * tap + dry * DryGain(depth));
 
         depth += b.DepthStep;
@@ -129,6 +173,8 @@ void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFi
     }
     b.Range = range;
     b.RangeStep = rangeStep;
+    b.PreDelay = preDelayNow;
+    b.DryDelayNow = dryDelayNow;
     b.LowPassState = lp;
     b.HighPassState = hp;
 }
@@ -159,9 +205,13 @@ void VornikAudioEffectPlugin::ProcessGeneral(const BlockSettings& settings, floa
     block.Saturate = settings.Saturate;
     block.JetActive = settings.JetActive;
     block.DryDelay = m_dryDelay;
+    block.LinesGlide = settings.LinesGlide;
+    block.PreTarget = m_preGlide.Target;
+    block.DryTarget = m_dryGlide.Target;
 
     const int32_t channels = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
     double range = m_currentRange, rangeStep = m_rangeStep;
+    double preDelayNow = m_preGlide.Now, dryDelayNow = m_dryGlide.Now;
     bool any = false;
     for (int32_t c = 0; c < channels; ++c) {
         if (inputs[c] == nullptr || outputs[c] == nullptr) continue;
@@ -179,15 +229,21 @@ void VornikAudioEffectPlugin::ProcessGeneral(const BlockSettings& settings, floa
         block.Range = m_currentRange;
         block.RangeStep = m_rangeStep;
         block.RangeTarget = m_targetRange;
+        block.PreDelay = m_preGlide.Now;
+        block.DryDelayNow = m_dryGlide.Now;
         RunGeneral(block, m_preDelay[c], m_dryLine[c], line);
         m_lowPassState[c] = block.LowPassState;
         m_highPassState[c] = block.HighPassState;
         range = block.Range;
         rangeStep = block.RangeStep;
+        preDelayNow = block.PreDelay;
+        dryDelayNow = block.DryDelayNow;
         any = true;
     }
     if (any) {
         m_currentRange = range;
         m_rangeStep = rangeStep;
+        m_preGlide.Now = preDelayNow;
+        m_dryGlide.Now = dryDelayNow;
     }
 }

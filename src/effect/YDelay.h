@@ -63,6 +63,36 @@ public:
         return true;
     }
 
+    // Sets the delay length, keeping the most recent history in place: the sample pushed k
+    // calls earlier stays k calls back for every k up to both lengths; older slots of a longer
+    // line are silent. The next PushPop returns the sample pushed n calls earlier. Does not
+    // allocate while n fits the storage.
+    void Relayout(int32_t newLength) {
+        const int32_t n = std::clamp<int32_t>(newLength, 1, kMaxLength);
+        const int32_t L = m_length;
+        if (m_position > 0) {
+            std::rotate(m_data.get(), m_data.get() + m_position, m_data.get() + L);
+            m_position = 0;
+        }
+        if (m_capacity < n) Reallocate(NextPowerOfTwo(n), L);
+        m_reserved = std::max(m_reserved, n);
+        T* d = m_data.get();
+        if (L < n) {
+            std::copy_backward(d, d + L, d + n);
+            std::fill(d, d + (n - L), T(0));
+        } else if (L > n) {
+            std::copy(d + (L - n), d + L, d);
+        }
+        m_length = n;
+    }
+
+    // The sample pushed k + 1 calls earlier (k = 0: the latest), for k below Length().
+    T Back(int32_t k) const noexcept {
+        int32_t i = m_position - 1 - k;
+        if (i < 0) i += m_length;
+        return m_data[i];
+    }
+
     // Silences the stored samples; length and position stay.
     void Clear() noexcept {
         if (m_length > 0) std::fill(m_data.get(), m_data.get() + m_length, T(0));

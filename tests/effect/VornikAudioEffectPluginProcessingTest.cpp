@@ -271,8 +271,23 @@ TEST(VornikAudioEffectPlugin, UpdateAfterPrepareAllocatesNothing) {
     frame.Sinc = 1;
     effect->Update();
     EXPECT_EQ(AllocationCounting::Count(), before);
-    EXPECT_EQ(effect->PreDelayLine(7).Length(), 960);
+    EXPECT_EQ(effect->PreDelayTarget(), 960.0);
     EXPECT_EQ(effect->ModulatedLine(7).Length(), 2 * 481 + 39);
+    // The lines glide there while processing, still without allocating (beyond the LFO
+    // scratch, which the first block may grow).
+    Channels in = TestSignal(8, 512, 0.5), out(8, std::vector<float>(512));
+    float* ins[8];
+    float* outs[8];
+    for (int c = 0; c < 8; ++c) {
+        ins[c] = in[c].data();
+        outs[c] = out[c].data();
+    }
+    const YProcessingContext context;
+    effect->Process(context, ins, outs, 256);
+    const uint64_t warm = AllocationCounting::Count();
+    effect->Process(context, ins, outs, 256);
+    EXPECT_EQ(AllocationCounting::Count(), warm);
+    EXPECT_GT(effect->PreDelayNow(), 1.0);
 }
 
 TEST(VornikAudioEffectPlugin, PrepareClearsHistoryButKeepsSizes) {

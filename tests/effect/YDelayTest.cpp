@@ -179,3 +179,23 @@ TEST(YDelay, AbsurdLengthsAreClamped) {
     EXPECT_TRUE(line.Resize(INT_MIN));
     EXPECT_EQ(line.Length(), 1);
 }
+
+TEST(YDelay, RelayoutKeepsTheLatestHistoryInPlace) {
+    YAudioFilters::Delay<float> line;
+    line.Resize(5);
+    for (float x : {1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f}) line.PushPop(x); // holds 3 … 7
+    EXPECT_EQ(line.Back(0), 7.0f);
+    EXPECT_EQ(line.Back(4), 3.0f);
+    // Longer: the same samples the same number of calls back, silence before them.
+    line.Relayout(8);
+    EXPECT_EQ(line.Length(), 8);
+    EXPECT_EQ(line.Back(0), 7.0f);
+    std::vector<float> longer;
+    for (int i = 0; i < 8; ++i) longer.push_back(line.PushPop(10.0f + i));
+    EXPECT_EQ(longer, (std::vector<float>{0, 0, 0, 3, 4, 5, 6, 7}));
+    // Shorter: only the latest samples stay (the ring now holds 10 … 17).
+    line.Relayout(3);
+    std::vector<float> shorter;
+    for (int i = 0; i < 3; ++i) shorter.push_back(line.PushPop(0.0f));
+    EXPECT_EQ(shorter, (std::vector<float>{15, 16, 17}));
+}

@@ -1,0 +1,171 @@
+// Changes of Delay and Mode while a tone plays: the delays a listener hears glide, so the
+// output never jumps by more than the tone itself moves between two samples.
+#include "effect/VornikAudioEffectPlugin.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+using V = VornikAudioEffectPlugin;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kRate = 48000.0;
+constexpr double kToneAmplitude = 0.5;
+// The most a 1 kHz tone of that amplitude moves between two samples.
+const double kToneSlope = kToneAmplitude * 2.0 * kPi * 1000.0 / kRate;
+
+std::unique_ptr<V> MakeEffect(int32_t channels, bool sinc, YEffectFrameSettings& frame,
+                              const std::function<void(V&)>& setUp) {
+    auto effect = std::make_unique<V>();
+    frame.Sinc = sinc ? 1 : 0;
+    effect->SetFrameSettings(&frame);
+    setUp(*effect);
+    double fs = kRate;
+    YEffectArguments args;
+    args.SetInteger(0, channels);
+    args.SetPointer(1, &fs);
+    EXPECT_EQ(effect->HandleCommand(kEffectPrepare, &args), 0);
+    effect->Generator().Refresh();
+    return effect;
+}
+
+// Plays `frames` samples of the tone in blocks of `block`, calling change (then Update)
+// before the block that starts at `changeAt`; returns the left channel's output.
+std::vector<float> Play(V& effect, int32_t frames, int32_t block, int32_t changeAt,
+                        const std::function<void(V&)>& change) {
+    std::vector<float> left(static_cast<size_t>(frames)), right(left.size());
+    for (int32_t i = 0; i < frames; ++i)
+        left[i] = right[i] = static_cast<float>(kToneAmplitude * std::sin(2.0 * kPi * 1000.0 * i / kRate));
+    std::vector<float> outLeft(left.size()), outRight(left.size());
+    YProcessingContext context;
+    for (int32_t first = 0; first < frames; first += block) {
+        if (first == changeAt) {
+            change(effect);
+            effect.Update();
+        }
+        const int32_t n = std::min(block, frames - first);
+        float* in[2] = {left.data() + first, right.data() + first};
+        float* out[2] = {outLeft.data() + first, outRight.data() + first};
+        effect.Process(context, in, out, n);
+    }
+    return outLeft;
+}
+
+double LargestStep(const std::vector<float>& y, size_t from) {
+    double largest = 0.0;
+    for (size_t i = std::max<size_t>(from, 1); i < y.size(); ++i)
+        largest = std::max(largest, std::fabs(static_cast<double>(y[i]) - y[i - 1]));
+    return largest;
+}
+
+} // namespace
+
+TEST(VornikDelayGlide, ModeAndDelayChangesDoNotJumpAtAnyBlockSize) {
+    struct Case {
+        const char* what;
+        bool sinc;
+        std::function<void(V&)> before, change;
+        double paths; // 1: only the wet or only the dry path sounds; 2: both
+    };
+    const auto mode = [](int32_t m) { return [m](V& e) { e.Parameter(V::kMode).Enum.Value = m; }; };
+    const auto delay = [](double s) { return [s](V& e) { e.Parameter(V::kDelay).Float.Value = s; }; };
+    const auto both = [](std::function<void(V&)> a, std::function<void(V&)> b) {
+        return [a, b](V& e) {
+            a(e);
+            b(e);
+        };
+    };
+    // Depth 2 leaves the wet path alone, 0 the dry path alone.
+    const auto depth = [](double d) { return [d](V& e) { e.Parameter(V::kDepth).Float.Value = d; }; };
+    const auto fullRange = [](V& e) { e.Parameter(V::kRange).Float.Value = 0.01; };
+    const Case cases[] = {
+        {"default to tape", false, depth(0.0), mode(V::kModeTape), 1.0},
+        {"tape to default", false, both(depth(0.0), mode(V::kModeTape)), mode(V::kModeDefault), 1.0},
+        {"default to tape 2 at full range", false, both(depth(0.0), fullRange), mode(V::kModeTape2), 1.0},
+        {"tape 2 to default, sinc", true, both(depth(0.0), mode(V::kModeTape2)), mode(V::kModeDefault), 1.0},
+        {"delay 0 to 20 ms", false, depth(2.0), delay(0.02), 1.0},
+        {"delay 20 ms to 1 ms", false, both(depth(2.0), delay(0.02)), delay(0.001), 1.0},
+        {"delay and mode together, full mix", false, depth(1.0), both(delay(0.01), mode(V::kModeTape)), 2.0},
+    };
+    for (const Case& c : cases) {
+        for (int32_t block : {16, 512, 4096}) {
+            SCOPED_TRACE(testing::Message() << c.what << ", blocks of " << block);
+            YEffectFrameSettings frame;
+            auto effect = MakeEffect(2, c.sinc, frame, c.before);
+            // Long enough for the longest glide (960 samples at 0.01 per sample) to end.
+            const int32_t frames = 8192 + 100000;
+            const std::vector<float> y = Play(*effect, frames, block, 8192, c.change);
+            // The wet and dry paths at full mix each move at most as fast as the tone.
+            EXPECT_LT(LargestStep(y, 4096), c.paths * kToneSlope * 1.05);
+            // The glide has ended on the new lengths.
+            EXPECT_EQ(effect->PreDelayNow(), effect->PreDelayTarget());
+            EXPECT_EQ(effect->DryDelayNow(), effect->DryDelayTarget());
+            EXPECT_EQ(effect->PreDelayLine(0).Length(), static_cast<int32_t>(effect->PreDelayTarget()));
+            if (effect->DryDelayed())
+                EXPECT_EQ(effect->DryLine(0).Length(), static_cast<int32_t>(effect->DryDelayTarget()));
+            else
+                EXPECT_EQ(effect->DryDelayTarget(), 0.0);
+        }
+    }
+}
+
+TEST(VornikDelayGlide, DryPathEndsExactlyAtTheNewModesDelay) {
+    struct Case {
+        int32_t from, to;
+        bool sinc;
+        int32_t expectedDelay; // range 0.8 ms: 38.4 samples
+    };
+    const Case cases[] = {
+        {V::kModeDefault, V::kModeTape2, false, 39},
+        {V::kModeTape2, V::kModeDefault, false, 0},
+        {V::kModeDefault, V::kModeTape, true, 18 + 19},
+        {V::kModeTape, V::kModeTape2, false, 39},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << " to " << c.to << (c.sinc ? ", sinc" : ""));
+        YEffectFrameSettings frame;
+        auto effect = MakeEffect(2, c.sinc, frame, [&](V& e) {
+            e.Parameter(V::kDepth).Float.Value = 0.0; // the dry path alone
+            e.Parameter(V::kMode).Enum.Value = c.from;
+        });
+        Play(*effect, 8192, 512, 0, [&](V& e) { e.Parameter(V::kMode).Enum.Value = c.to; });
+        EXPECT_EQ(effect->DryDelayNow(), c.expectedDelay);
+        // After silence, an impulse comes out exactly that many samples later.
+        std::vector<float> in(1024, 0.0f), out(1024, 1.0f);
+        float* ins[2] = {in.data(), in.data()};
+        float* outs[2] = {out.data(), out.data()};
+        YProcessingContext context;
+        effect->Process(context, ins, outs, 1024);
+        in[10] = 1.0f;
+        effect->Process(context, ins, outs, 256);
+        for (int32_t i = 0; i < 256; ++i) EXPECT_EQ(out[i], i == 10 + c.expectedDelay ? 1.0f : 0.0f) << i;
+    }
+}
+
+TEST(VornikDelayGlide, DelayMovesOneHundredthOfASamplePerSample) {
+    YEffectFrameSettings frame;
+    auto effect = MakeEffect(1, false, frame, [](V&) {});
+    EXPECT_EQ(effect->PreDelayNow(), 1.0);
+    // 1 ms: 48 samples, 47 more than Delay 0's one sample: 4 700 samples of glide.
+    std::vector<float> x(4600, 0.25f), y(x.size());
+    float* in[1] = {x.data()};
+    float* out[1] = {y.data()};
+    YProcessingContext context;
+    effect->Parameter(V::kDelay).Float.Value = 0.001;
+    effect->Update();
+    EXPECT_EQ(effect->PreDelayTarget(), 48.0);
+    EXPECT_EQ(effect->PreDelayNow(), 1.0); // Update alone moves nothing
+    effect->Process(context, in, out, 4600);
+    EXPECT_NEAR(effect->PreDelayNow(), 47.0, 1e-6);
+    effect->Process(context, in, out, 98);
+    EXPECT_LT(effect->PreDelayNow(), 48.0);
+    effect->Process(context, in, out, 4);
+    EXPECT_EQ(effect->PreDelayNow(), 48.0);
+    EXPECT_EQ(effect->PreDelayLine(0).Length(), 48);
+}
