@@ -429,6 +429,8 @@ int32_t YAudioPluginVSTAdapter::getGetTailSize() {
 
 void YAudioPluginVSTAdapter::TellTailChange() {
     YGuard("YAudioPluginVSTAdapter::TellTailChange", [&] {
+        // A parameter that moved the effect's latency: the report also makes hosts read the tail.
+        if (m_plugin->FollowLatency()) return;
         if (m_tail.ShouldTell(m_plugin->GetTailLength())) ioChanged();
     });
 }

@@ -117,7 +117,8 @@ private:
     void PrepareProcessing();
     // Asks the host for its transport; false when it gives none.
     bool ReadHostTime(YHostTransportReading& reading);
-    // On a thread other than the audio thread: tells the host when the tail changed enough.
+    // On a thread other than the audio thread: follows a latency a parameter changed, and tells
+    // the host when the tail changed enough.
     void TellTailChange();
     void DeliverMIDIInput();
     void SendMIDIOutput();

@@ -49,6 +49,9 @@ void YAudioPluginVST3Adapter::ServiceGUIThread(bool checkTail) {
     } clear{m_servicing};
     m_outputChanges.Drain([&](Vst3::ParamID id, double value) { SendEdit(id, value); });
     if (m_componentHandler == nullptr || m_activating) return;
+    // A parameter that moved the effect's latency: processing is set up again and the host
+    // told, which also makes it read the tail.
+    if (m_plugin->FollowLatency()) return;
     const uint32_t now = YPlatformTickCount();
     if (!checkTail && now - m_lastTailCheck.load() < kTailCheckInterval) return;
     m_lastTailCheck = now;
