@@ -352,6 +352,19 @@ bool YAudioPlugin::SaveState(std::vector<uint8_t>& bytes) {
 
 bool YAudioPlugin::LoadState(const void*, size_t) { return false; }
 
+YString YAudioPlugin::StateRefusal() const {
+    YScopedLock lock(m_stateRefusalLock);
+    return m_stateRefusal;
+}
+
+void YAudioPlugin::SetStateRefusal(const YString& reason) {
+    {
+        YScopedLock lock(m_stateRefusalLock);
+        m_stateRefusal = reason;
+    }
+    if (!reason.IsEmpty()) YReportError(reason);
+}
+
 bool YAudioPlugin::CreateEditor() { return false; }
 
 bool YAudioPlugin::SetUpsampling(int32_t factor, bool highQuality) noexcept {

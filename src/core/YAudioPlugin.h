@@ -302,6 +302,9 @@ public:
     // Restores what SaveState wrote (plain XML text is accepted too). Raises on a malformed
     // state; what was read before the fault stays applied, the rest keeps its value.
     virtual bool LoadState(const void* data, size_t size);
+    // Why the last state load was refused ("The state was refused: …"), empty after a load
+    // that succeeded or before any; hosts that ask get it through their adapter.
+    YString StateRefusal() const;
     // Builds the editor window when there is none; false when the plug-in has no editor.
     virtual bool CreateEditor();
     // Which host interface drives the plug-in ("VST", "VST3"); set by the host adapter.
@@ -309,6 +312,9 @@ public:
     void SetHostInterfaceName(const YString& name) { m_hostInterfaceName = name; }
 
 protected:
+    // Keeps why a state load failed and hands the text to the error-report hook; an empty
+    // reason marks a load that succeeded.
+    void SetStateRefusal(const YString& reason);
     // The part of InitProcessing every plug-in needs; the caller holds the three locks.
     void InitProcessingCore();
     // Sizes every bypass delay line to latency samples (allocates: never on the audio thread).
@@ -344,6 +350,8 @@ private:
 
     std::atomic<YAudioPluginAdapter*> m_hostAdapter{nullptr};
     YString m_hostInterfaceName;
+    YString m_stateRefusal;
+    mutable YLock m_stateRefusalLock; // stands alone: nothing is called while it is held
     std::atomic<YGUIRequestQueue*> m_guiQueue{nullptr};
 
     YProcessingContext m_hostSync;

@@ -149,9 +149,23 @@ bool YQuenlorAudioEffectPlugin::SaveState(std::vector<uint8_t>& bytes) {
 }
 
 bool YQuenlorAudioEffectPlugin::LoadState(const void* data, size_t size) {
+    try {
+        ReadState(data, size);
+    } catch (const YException& e) {
+        // The guard around the host's call drops the exception: the reason goes to the
+        // error-report hook and stays for a host that asks.
+        SetStateRefusal(YFormat::Text("The state was refused: {0}", e.Message()));
+        throw;
+    }
+    SetStateRefusal(YString());
+    return true;
+}
+
+void YQuenlorAudioEffectPlugin::ReadState(const void* data, size_t size) {
     if (data == nullptr || size == 0) YRaise("The state is empty.");
     if (size > static_cast<size_t>(INT32_MAX)) YRaise("The state is too large.");
-    // Parsed before any lock is taken: audio keeps running while the bytes are read.
+    // Parsed before any lock is taken: audio keeps running while the bytes are read, and a
+    // document that does not parse (or is larger than the document limit) changes nothing.
     YMemoryStream stream;
     stream.Attach(data, static_cast<int32_t>(size));
     YXMLDocument document;
@@ -170,7 +184,6 @@ bool YQuenlorAudioEffectPlugin::LoadState(const void* data, size_t size) {
         }
     }
     if (GetLatency() != latency) ReportLatency();
-    return true;
 }
 
 std::unique_ptr<YXMLItem> YQuenlorAudioEffectPlugin::SlotTree(int32_t slot) const {

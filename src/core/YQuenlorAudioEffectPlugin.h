@@ -37,8 +37,10 @@ public:
 
     // Root "settings", compact UTF-8 through zlib at level 9. False (bytes empty) on failure.
     bool SaveState(std::vector<uint8_t>& bytes) override;
-    // Compressed or plain XML. Raises on a malformed state (nothing changes then); what was
-    // read before a later fault stays applied. Audio skips the blocks while the load runs.
+    // Compressed or plain XML. Raises on a malformed state or one larger than the document
+    // limit (nothing changes then; the reason goes to the error-report hook and to
+    // StateRefusal); what was read before a later fault stays applied. Audio skips the
+    // blocks while the load runs.
     bool LoadState(const void* data, size_t size) override;
 
     // Applies the default settings stored in the global configuration, when there are any. A
@@ -55,6 +57,8 @@ public:
     std::unique_ptr<YXMLItem> SlotTree(int32_t slot) const;
 
 private:
+    // LoadState's work; raises on any fault.
+    void ReadState(const void* data, size_t size);
     // Writes the state into item without the slot children (a slot's own tree).
     void StoreWithoutSlots(YXMLItem& item);
 

@@ -14,6 +14,10 @@ constexpr int32_t kDeflateInitCode = 257;
 [[noreturn]] void RaiseInvalidContent() {
     YRaise("Source compressed stream has invalid content.", kInvalidContentCode);
 }
+
+[[noreturn]] void RaiseReadLimit(int64_t limit) {
+    YRaiseFormat(YZLibStream::kReadLimitCode, "Inflated data exceeds {0} bytes.", limit);
+}
 } // namespace
 
 struct YZLibStream::State {
@@ -114,7 +118,11 @@ void YZLibStream::Terminate() {
 int32_t YZLibStream::Read(void* bytes, int32_t count) {
     if (!m_state || m_direction != kDecompress) YRaiseNotImplemented("read from stream");
     if (count < 0 || (count > 0 && !bytes)) YRaiseIndexOutOfRange();
+    // With a limit, inflate at most one byte past it: that byte is the proof of excess.
+    const int64_t room = m_readLimit - m_counter + 1;
+    if (m_readLimit >= 0 && room <= 0) RaiseReadLimit(m_readLimit);
     if (count == 0 || m_ended) return 0;
+    if (m_readLimit >= 0) count = static_cast<int32_t>(std::min<int64_t>(count, room));
     z_stream& z = m_state->z;
     z.next_out = static_cast<Bytef*>(bytes);
     z.avail_out = static_cast<uInt>(count);
@@ -142,6 +150,7 @@ int32_t YZLibStream::Read(void* bytes, int32_t count) {
     }
     int32_t produced = count - static_cast<int32_t>(z.avail_out);
     m_counter += produced;
+    if (m_readLimit >= 0 && m_counter > m_readLimit) RaiseReadLimit(m_readLimit);
     return produced;
 }
 

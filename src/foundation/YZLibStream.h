@@ -10,6 +10,8 @@
 class YZLibStream : public YStream {
 public:
     enum Direction : int { kDecompress = 0, kCompress = 1 };
+    // Error code of a read that would inflate past the limit set with SetReadLimit.
+    static constexpr int32_t kReadLimitCode = 258;
 
     YZLibStream() noexcept;
     // Attaches at once (see Attach).
@@ -25,6 +27,11 @@ public:
     void Attach(YStream& source, Direction direction, int quality = 100);
     // zlib level for a quality: (quality - 1) / 10, clamped to 0 .. 9.
     static int LevelForQuality(int quality) noexcept;
+
+    // Decompressing: a read that would take the inflated bytes past `bytes` raises
+    // "Inflated data exceeds {0} bytes." (kReadLimitCode) instead; at most one byte more
+    // than the limit is ever inflated. Negative: no limit (the default).
+    void SetReadLimit(int64_t bytes) noexcept { m_readLimit = bytes; }
 
     // Finishes the compressed data and writes the rest of it to the target.
     void Terminate();
@@ -52,6 +59,7 @@ private:
     Direction m_direction = kDecompress;
     int m_level = 9;
     int64_t m_counter = 0;
+    int64_t m_readLimit = -1;
     bool m_terminated = false;
     bool m_written = false;
     bool m_ended = false;

@@ -7,7 +7,9 @@
 #include "foundation/YException.h"
 #include "foundation/YMemoryStream.h"
 #include "foundation/YXMLDocument.h"
+#include "foundation/YZLibStream.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -380,6 +382,59 @@ TEST_F(StateTest, BadStatesRaiseAndTheInstanceKeepsWorkingWithWhatItHad) {
     // Still processing, and exactly as before the failed loads.
     plugin->InitProcessing();
     EXPECT_EQ(Render(*plugin, 2), before);
+}
+
+namespace {
+
+std::vector<std::string> g_stateReports;
+void RecordStateReport(const YString& text) { g_stateReports.push_back(text.ToUTF8()); }
+
+// A state whose text inflates to `size` bytes (one long attribute after a Depth setting).
+std::vector<uint8_t> InflatingState(int64_t size) {
+    YMemoryStream out;
+    {
+        YZLibStream deflater(out, YZLibStream::kCompress, 100);
+        const std::string head = "<settings parameterDepth=\"0.25\" pad=\"", tail = "\"/>";
+        deflater.Write(head.data(), static_cast<int32_t>(head.size()));
+        const std::string filler(1 << 20, 'x');
+        for (int64_t left = size - static_cast<int64_t>(head.size() + tail.size()); left > 0;) {
+            const int32_t piece = static_cast<int32_t>(std::min<int64_t>(left, 1 << 20));
+            deflater.Write(filler.data(), piece);
+            left -= piece;
+        }
+        deflater.Write(tail.data(), static_cast<int32_t>(tail.size()));
+        deflater.Terminate();
+    }
+    return std::vector<uint8_t>(out.GetData(), out.GetData() + out.GetSize());
+}
+
+} // namespace
+
+TEST_F(StateTest, ARefusedStateTellsTheHookWhyAndChangesNothing) {
+    Plugin plugin = NewVornik();
+    ASSERT_TRUE(plugin);
+    SetByName(*plugin, "Depth", 0.1);
+    const std::vector<uint8_t> good = Save(*plugin);
+    const YErrorReportHook previous = YSetErrorReportHook(&RecordStateReport);
+    g_stateReports.clear();
+
+    const std::vector<uint8_t> bomb = InflatingState(200 * 1000 * 1000);
+    EXPECT_THROW(plugin->LoadState(bomb.data(), bomb.size()), YException);
+    const std::string tooLarge = "The state was refused: The document is larger than 16 MiB.";
+    const std::string broken = "<settings parameterDepth=\"1\"><unclosed></settings>";
+    EXPECT_THROW(Load(*plugin, broken), YException);
+    YSetErrorReportHook(previous);
+
+    ASSERT_EQ(g_stateReports.size(), 2u);
+    EXPECT_EQ(g_stateReports[0], tooLarge);
+    EXPECT_EQ(g_stateReports[1].rfind("The state was refused: ", 0), 0u) << g_stateReports[1];
+    EXPECT_GT(g_stateReports[1].size(), std::string("The state was refused: ").size());
+    EXPECT_EQ(plugin->StateRefusal().ToUTF8(), g_stateReports[1]);
+    EXPECT_EQ(Save(*plugin), good);
+
+    // A state that loads clears the reason.
+    ASSERT_TRUE(plugin->LoadState(good.data(), good.size()));
+    EXPECT_TRUE(plugin->StateRefusal().IsEmpty());
 }
 
 TEST_F(StateTest, DefaultSettingsReachEveryNewInstance) {

@@ -4,6 +4,9 @@
 #include "foundation/YMemoryStream.h"
 #include "platform/YStdFileStream.h"
 #include "foundation/YZLibStream.h"
+#include "support/AllocationCounting.h"
+
+#include <algorithm>
 
 #include <string>
 #include <vector>
@@ -276,4 +279,85 @@ TEST(YXMLDocumentTest, FilesRoundTripThroughTheFileStream) {
     YXMLDocument loaded;
     loaded.LoadCompressed(in);
     EXPECT_EQ(Dump(loaded), Dump(original));
+}
+
+namespace {
+
+// <a b="xxx…"/> of exactly `size` bytes, deflated piece by piece so the text itself is
+// never held.
+YMemoryStream CompressedDocumentOfSize(int64_t size) {
+    YMemoryStream out;
+    YZLibStream deflater(out, YZLibStream::kCompress, 100);
+    const std::string head = "<a b=\"", tail = "\"/>";
+    deflater.Write(head.data(), static_cast<int32_t>(head.size()));
+    const std::string filler(1 << 20, 'x');
+    for (int64_t left = size - static_cast<int64_t>(head.size() + tail.size()); left > 0;) {
+        const int32_t piece = static_cast<int32_t>(std::min<int64_t>(left, static_cast<int64_t>(filler.size())));
+        deflater.Write(filler.data(), piece);
+        left -= piece;
+    }
+    deflater.Write(tail.data(), static_cast<int32_t>(tail.size()));
+    deflater.Terminate();
+    out.Seek(0, YStream::kFromStart);
+    return out;
+}
+
+// A source that counts what is taken from it.
+class CountingSource : public YStream {
+public:
+    explicit CountingSource(YMemoryStream& inner) : m_inner(inner) {}
+    int32_t Read(void* bytes, int32_t count) override {
+        const int32_t got = m_inner.Read(bytes, count);
+        taken += got;
+        return got;
+    }
+    void Seek(int64_t offset, int origin) override { m_inner.Seek(offset, origin); }
+    int64_t GetPosition() override { return m_inner.GetPosition(); }
+    int64_t GetSize() override { return m_inner.GetSize(); }
+    int64_t taken = 0;
+
+private:
+    YMemoryStream& m_inner;
+};
+
+} // namespace
+
+TEST(YXMLDocumentTest, ADocumentInflatingPastTheLimitIsRefusedUnparsed) {
+    // 200 MB of text in about 200 KB, as a hostile state would be.
+    YMemoryStream bomb = CompressedDocumentOfSize(200 * 1000 * 1000);
+    ASSERT_LT(bomb.GetSize(), 250 * 1000);
+    CountingSource source(bomb);
+    YXMLDocument doc("previous");
+    doc.SetAttribute("kept", "no");
+    const uint64_t allocationsBefore = AllocationCounting::Bytes();
+    const RaisedError e = Raised([&] { doc.LoadCompressed(source); });
+    const uint64_t allocated = AllocationCounting::Bytes() - allocationsBefore;
+    EXPECT_EQ(e.code, YXMLDocument::kTooLargeCode);
+    EXPECT_EQ(e.message, "The document is larger than 16 MiB.");
+    // Inflating stopped at the limit: a fraction of the compressed bytes was taken, and
+    // nothing near the inflated size was allocated.
+    EXPECT_LT(source.taken, bomb.GetSize() / 4);
+    EXPECT_LT(allocated, 1u << 20);
+    EXPECT_EQ(doc.GetAttributeCount(), 0);
+    EXPECT_TRUE(doc.GetName().IsEmpty());
+}
+
+TEST(YXMLDocumentTest, TheLimitIsSixteenMebibytesInflatedOrPlain) {
+    constexpr int64_t kLimit = YXMLDocument::kMaxTextBytes;
+    ASSERT_EQ(kLimit, 16 * 1024 * 1024);
+    {
+        YMemoryStream atLimit = CompressedDocumentOfSize(kLimit);
+        YXMLDocument doc;
+        doc.LoadCompressed(atLimit);
+        EXPECT_EQ(doc.GetName().ToUTF8(), "a");
+        EXPECT_EQ(doc.GetAttribute("b").Length(), kLimit - 9);
+    }
+    YMemoryStream overLimit = CompressedDocumentOfSize(kLimit + 1);
+    YXMLDocument doc;
+    EXPECT_EQ(Raised([&] { doc.LoadCompressed(overLimit); }).code, YXMLDocument::kTooLargeCode);
+
+    // Plain text is held to the same size.
+    std::string plain = "<a b=\"" + std::string(static_cast<std::size_t>(kLimit - 8), 'x') + "\"/>";
+    YMemoryStream plainStream = StreamOf(plain);
+    EXPECT_EQ(Raised([&] { doc.LoadCompressed(plainStream); }).code, YXMLDocument::kTooLargeCode);
 }

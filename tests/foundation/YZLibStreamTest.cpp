@@ -189,3 +189,42 @@ TEST(YZLibStreamTest, AnUnterminatedStreamIsReportedNeverThrownFromTheDestructor
     EXPECT_EQ(Raised([&] { closing.Close(); }).message, "ZLIB stream has not been terminated.");
     closing.Close(); // released: nothing more to say
 }
+
+TEST(YZLibStreamTest, AReadLimitStopsInflatingOneBytePastIt) {
+    const std::string plain = Sample(50000);
+    const std::string compressed = Compress(plain, 100);
+    struct Case {
+        int64_t limit;
+        int32_t piece;
+        bool refused;
+    };
+    // Exactly the size passes; one byte less is refused, whatever the read sizes.
+    const Case cases[] = {{50000, 4096, false}, {50000, 50000, false}, {80000, 65536, false},
+                          {49999, 4096, true},  {49999, 50000, true},  {49999, 1, true},
+                          {0, 7, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Cat("limit ", std::to_string(c.limit), " piece ", std::to_string(c.piece)));
+        YMemoryStream source(compressed.data(), static_cast<int32_t>(compressed.size()));
+        YZLibStream inflater(source, YZLibStream::kDecompress);
+        inflater.SetReadLimit(c.limit);
+        std::string got;
+        std::vector<char> buffer(static_cast<std::size_t>(c.piece));
+        bool refused = false;
+        try {
+            for (int32_t n; (n = inflater.Read(buffer.data(), c.piece)) > 0;)
+                got.append(buffer.data(), static_cast<std::size_t>(n));
+        } catch (const YException& e) {
+            refused = true;
+            EXPECT_EQ(e.ErrorCode(), YZLibStream::kReadLimitCode);
+            EXPECT_EQ(e.Message().ToUTF8(), Cat("Inflated data exceeds ", std::to_string(c.limit), " bytes."));
+            EXPECT_EQ(inflater.GetPosition(), c.limit + 1);
+            // Reading on raises again rather than going further.
+            EXPECT_EQ(Raised([&] { inflater.Read(buffer.data(), c.piece); }).code, YZLibStream::kReadLimitCode);
+            EXPECT_EQ(inflater.GetPosition(), c.limit + 1);
+        }
+        EXPECT_EQ(refused, c.refused);
+        if (!refused) {
+            EXPECT_EQ(got, plain);
+        }
+    }
+}

@@ -9,5 +9,7 @@ namespace AllocationCounting {
 
 // Number of operator new calls (all threads) since the program started.
 uint64_t Count() noexcept;
+// Bytes those calls asked for.
+uint64_t Bytes() noexcept;
 
 } // namespace AllocationCounting
