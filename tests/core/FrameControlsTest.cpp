@@ -4,6 +4,7 @@
 #include "core/YQuenlorAudioEffectPlugin.h"
 
 #include "FrameTestSupport.h"
+#include "StateTestSupport.h"
 #include "core/YGlobalConfiguration.h"
 #include "entry/VornikAudioEffectPluginInterface.h"
 #include "foundation/YException.h"
@@ -23,20 +24,9 @@ namespace {
 
 using Plugin = std::unique_ptr<YQuenlorAudioEffectPlugin>;
 
-class FrameControlsTest : public ::testing::Test {
+class FrameControlsTest : public OwnConfigurationTest {
 protected:
-    void SetUp() override {
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        m_folder = std::filesystem::temp_directory_path() / ("vornik-controls-" + std::to_string(stamp));
-        std::filesystem::create_directories(m_folder);
-        const std::u8string path = (m_folder / "GlobalConfiguration.xml").generic_u8string();
-        YGlobalConfiguration::Instance().UseFile(YString::FromUTF8(std::string(path.begin(), path.end())));
-    }
-    void TearDown() override {
-        YGlobalConfiguration::Instance().UseFile(YString());
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
+    FrameControlsTest() : OwnConfigurationTest("vornik-controls-") {}
 
     Plugin NewVornik() const {
         return YQuenlorAudioEffectPlugin::Create("Vornik", "Quenlor", VornikAudioEffectPluginInterface, 500, 100,
@@ -44,23 +34,8 @@ protected:
     }
 
 private:
-    std::filesystem::path m_folder;
     YEnvelopePositionCurveFactory m_curves;
 };
-
-std::vector<uint8_t> Save(YQuenlorAudioEffectPlugin& plugin) {
-    std::vector<uint8_t> bytes;
-    EXPECT_TRUE(plugin.SaveState(bytes));
-    return bytes;
-}
-
-std::unique_ptr<YXMLDocument> Decode(const std::vector<uint8_t>& bytes) {
-    YMemoryStream stream;
-    stream.Attach(bytes.data(), static_cast<int32_t>(bytes.size()));
-    auto document = std::make_unique<YXMLDocument>();
-    document->LoadCompressed(stream);
-    return document;
-}
 
 YEnvelopeComputer::PointList Square() {
     YEnvelopeComputer::PointList points = YEnvelopePositionCurve::IdentityPoints();

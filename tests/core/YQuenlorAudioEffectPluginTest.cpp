@@ -1,6 +1,7 @@
 #include "core/YQuenlorAudioEffectPlugin.h"
 
 #include "FrameTestSupport.h"
+#include "StateTestSupport.h"
 #include "core/YGlobalConfiguration.h"
 #include "effect/VornikAudioEffectPlugin.h"
 #include "entry/VornikAudioEffectPluginInterface.h"
@@ -24,27 +25,13 @@ namespace {
 using Plugin = std::unique_ptr<YQuenlorAudioEffectPlugin>;
 
 // Every instance of these tests reads its defaults from a file of its own (none at first).
-class StateTest : public ::testing::Test {
+class StateTest : public OwnConfigurationTest {
 protected:
-    void SetUp() override {
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        m_folder = std::filesystem::temp_directory_path() / ("vornik-state-" + std::to_string(stamp));
-        std::filesystem::create_directories(m_folder);
-        const std::u8string path = (m_folder / "GlobalConfiguration.xml").generic_u8string();
-        YGlobalConfiguration::Instance().UseFile(YString::FromUTF8(std::string(path.begin(), path.end())));
-    }
-    void TearDown() override {
-        YGlobalConfiguration::Instance().UseFile(YString());
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
+    StateTest() : OwnConfigurationTest("vornik-state-") {}
 
     static Plugin NewVornik() {
         return YQuenlorAudioEffectPlugin::Create("Vornik", "Quenlor", VornikAudioEffectPluginInterface, 500, 100);
     }
-
-private:
-    std::filesystem::path m_folder;
 };
 
 VornikAudioEffectPlugin& Flanger(YQuenlorAudioEffectPlugin& plugin) {
@@ -57,20 +44,6 @@ double Value(YQuenlorAudioEffectPlugin& plugin, int32_t index) {
 
 void Load(YQuenlorAudioEffectPlugin& plugin, const std::string& xml) {
     plugin.LoadState(xml.data(), xml.size());
-}
-
-std::unique_ptr<YXMLDocument> Decode(const std::vector<uint8_t>& bytes) {
-    YMemoryStream stream;
-    stream.Attach(bytes.data(), static_cast<int32_t>(bytes.size()));
-    auto document = std::make_unique<YXMLDocument>();
-    document->LoadCompressed(stream);
-    return document;
-}
-
-std::vector<uint8_t> Save(YQuenlorAudioEffectPlugin& plugin) {
-    std::vector<uint8_t> bytes;
-    EXPECT_TRUE(plugin.SaveState(bytes));
-    return bytes;
 }
 
 // Runs blocks of the same stereo signal through the plug-in and returns the output.
