@@ -8,6 +8,24 @@
 
 namespace YAudioFilters {
 
+namespace StretchDetail {
+
+// The source read linearly at position j·ratio. Past kMax the left neighbour is held at kMax
+// and the right one taken whole: float rounding must not reach beyond the run, nor in place
+// samples already rewritten.
+template <typename T> T Interpolate(const T* source, int32_t j, float ratio, int32_t kMax) {
+    const float p = static_cast<float>(j) * ratio;
+    int32_t k = static_cast<int32_t>(p);
+    float f = p - static_cast<float>(k);
+    if (k > kMax) {
+        k = kMax;
+        f = 1.0f;
+    }
+    return static_cast<T>((1.0f - f) * source[k] + f * source[k + 1]);
+}
+
+} // namespace StretchDetail
+
 // Stretches the first oldLength samples of data over newLength samples in place, with
 // linear interpolation at positions j·(oldLength − 1)/(newLength − 1). The first and the
 // last sample are kept. data must hold max(oldLength, newLength) samples. Growing from
@@ -31,30 +49,11 @@ template <typename T> void StretchInPlace(T* data, int32_t oldLength, int32_t ne
         // Descending, so that every source is read before anything overwrites it:
         // the sources of j never lie beyond j.
         data[n - 1] = data[L - 1];
-        for (int32_t j = n - 2; j >= 1; --j) {
-            const float p = static_cast<float>(j) * ratio;
-            int32_t k = static_cast<int32_t>(p);
-            float f = p - static_cast<float>(k);
-            // Float rounding on very long lines must not reach sources already rewritten.
-            const int32_t kMax = std::min(L - 2, j - 1);
-            if (k > kMax) {
-                k = kMax;
-                f = 1.0f;
-            }
-            data[j] = static_cast<T>((1.0f - f) * data[k] + f * data[k + 1]);
-        }
+        for (int32_t j = n - 2; j >= 1; --j)
+            data[j] = StretchDetail::Interpolate(data, j, ratio, std::min(L - 2, j - 1));
     } else {
         // Ascending: the sources of j never lie before j.
-        for (int32_t j = 1; j <= n - 2; ++j) {
-            const float p = static_cast<float>(j) * ratio;
-            int32_t k = static_cast<int32_t>(p);
-            float f = p - static_cast<float>(k);
-            if (k > L - 2) {
-                k = L - 2;
-                f = 1.0f;
-            }
-            data[j] = static_cast<T>((1.0f - f) * data[k] + f * data[k + 1]);
-        }
+        for (int32_t j = 1; j <= n - 2; ++j) data[j] = StretchDetail::Interpolate(data, j, ratio, L - 2);
         data[n - 1] = data[L - 1];
     }
 }
@@ -79,16 +78,7 @@ template <typename T> void Stretch(const T* source, int32_t sourceLength, T* tar
     }
     const float ratio = static_cast<float>(L - 1) / static_cast<float>(n - 1);
     target[0] = source[0];
-    for (int32_t j = 1; j <= n - 2; ++j) {
-        const float p = static_cast<float>(j) * ratio;
-        int32_t k = static_cast<int32_t>(p);
-        float f = p - static_cast<float>(k);
-        if (k > L - 2) {
-            k = L - 2;
-            f = 1.0f;
-        }
-        target[j] = static_cast<T>((1.0f - f) * source[k] + f * source[k + 1]);
-    }
+    for (int32_t j = 1; j <= n - 2; ++j) target[j] = StretchDetail::Interpolate(source, j, ratio, L - 2);
     target[n - 1] = source[L - 1];
 }
 
