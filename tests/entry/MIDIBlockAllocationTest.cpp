@@ -17,6 +17,7 @@ using namespace Vst2;
 constexpr int32_t kFrames = 512;
 constexpr int32_t kSlots = 32;
 constexpr int32_t kMessages = 128;
+constexpr int32_t kMultiParameter1 = 17; // host index
 
 int32_t g_automated = 0;
 
@@ -124,6 +125,28 @@ TEST_F(MIDIBlockAllocationTest, A128ControllerBlockWithAll32SlotsEnabledAllocate
 
     EXPECT_EQ(g_automated - automatedBefore, kMessages) << "every message wrote its slot's parameter";
     EXPECT_NE(m_effect->getParameter(m_effect, 1), before);
+}
+
+TEST_F(MIDIBlockAllocationTest, ABlockWhileASwitchRampDrivesTenTargetsAllocatesNothing) {
+    // Ten targets over the five range modes; the travel takes far longer than the test runs.
+    std::string state = "<settings><MultiParameters><MultiParameter0 Enabled=\"1\" Mode=\"Switch\" "
+                        "SwitchTime=\"1000\" Value=\"0\">";
+    for (int32_t n = 0; n < 10; ++n)
+        state += "<Parameter ParameterName=\"" + ParameterName(1 + n) + "\" Value=\"0.3\" Range=\"0.5\" "
+                 "MaxValue=\"0.9\" FullRange=\"" + std::to_string(n % 5) + "\"/>";
+    state += "</MultiParameter0></MultiParameters></settings>";
+    LoadState(state);
+    m_effect->setParameter(m_effect, kMultiParameter1, 1.0f);
+    for (int32_t b = 0; b < 4; ++b) Block(nullptr);
+    const float position = m_effect->getParameter(m_effect, kMultiParameter1);
+    const float target = m_effect->getParameter(m_effect, 1);
+
+    const uint64_t allocations = AllocationCounting::Count();
+    Block(nullptr);
+    EXPECT_EQ(AllocationCounting::Count(), allocations);
+
+    EXPECT_GT(m_effect->getParameter(m_effect, kMultiParameter1), position) << "the ramp ran in the block";
+    EXPECT_NE(m_effect->getParameter(m_effect, 1), target) << "and moved its targets";
 }
 
 } // namespace
