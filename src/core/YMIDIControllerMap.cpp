@@ -257,7 +257,8 @@ void YMIDIControllerMap::OnNote(int32_t channel, int32_t note, double velocity, 
 }
 
 void YMIDIControllerMap::OnController(int32_t channel, int32_t controller, double value) {
-    if (controller < 0 || controller > 127) return;
+    // Controller 128 is channel pressure: a VST 3 host's MIDI mapping delivers it as one.
+    if (controller < 0 || controller > YMIDIControllerAssignment::kAftertouch) return;
     ApplyController(channel, controller, value);
 }
 

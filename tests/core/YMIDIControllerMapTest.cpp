@@ -164,7 +164,8 @@ TEST_F(MIDIControllerMapTest, ChannelsOutsideSixteenSystemMessagesAndBadValuesAr
 
     map.OnController(16, 1, 1.0);
     map.OnController(-1, 1, 1.0);
-    map.OnController(0, 128, 1.0); // numbers above 127 are not controller messages
+    map.OnController(0, 129, 1.0); // numbers above 128 are not controller messages
+    map.OnController(0, 130, 1.0);
     map.OnNote(16, 60, 1.0, true, 1);
     map.OnNote(0, 200, 1.0, true, 1);
     map.OnPitchBend(99, 1.0);
@@ -273,6 +274,24 @@ TEST_F(MIDIControllerMapTest, PresetSwitchHearsTheAftertouchSource) {
     int32_t step = 0;
     ASSERT_TRUE(map.TakePresetStep(step));
     EXPECT_EQ(step, 1);
+    // Controller number 128 is the same source.
+    map.OnController(3, YMIDIControllerAssignment::kAftertouch, 0.1);
+    ASSERT_TRUE(map.TakePresetStep(step));
+    EXPECT_EQ(step, -1);
+}
+
+TEST_F(MIDIControllerMapTest, ControllerNumber128IsChannelPressure) {
+    map.ControllersEnabled = true;
+    Slot(0, "Depth", 0, YMIDIControllerAssignment::kAftertouch);
+    Slot(1, "Feedback", 2, YMIDIControllerAssignment::kAftertouch);
+    map.Resolve(params);
+    map.OnController(1, YMIDIControllerAssignment::kAftertouch, 0.25);
+    ASSERT_EQ(params.Writes().size(), 2u);
+    EXPECT_DOUBLE_EQ(params.Value(0), 0.25);
+    EXPECT_DOUBLE_EQ(params.Value(1), 0.25);
+    map.OnController(0, YMIDIControllerAssignment::kAftertouch, 0.5); // channel 1: only slot 0
+    EXPECT_DOUBLE_EQ(params.Value(0), 0.5);
+    EXPECT_DOUBLE_EQ(params.Value(1), 0.25);
 }
 
 class LearnCounter : public YMIDIControllerMap::LearnListener {
