@@ -36,6 +36,14 @@ public:
     // Sample offset, within the current block, of the event being delivered.
     int32_t EventOffset() const noexcept { return m_eventOffset; }
 
+    // Bytes of a channel message with this status, the status included; 0 for system
+    // messages and data bytes. A host that hands over a length checks it against this.
+    static constexpr uint32_t ChannelMessageLength(uint8_t status) noexcept {
+        if (status < 0x80 || status >= 0xF0) return 0;
+        const int kind = status & 0xF0;
+        return kind == 0xC0 || kind == 0xD0 ? 2u : 3u;
+    }
+
     // Data-byte normalisation shared by every path that decodes MIDI.
     static double NormalizeValue(uint8_t value) noexcept { return (value & 0x7F) / 127.0; }
     // Velocity 1 ... 127 becomes 0 ... 126/127; 0 stays 0.

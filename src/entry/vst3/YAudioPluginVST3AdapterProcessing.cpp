@@ -103,8 +103,9 @@ void YAudioPluginVST3Adapter::DeliverInputEvents(Vst3::IEventList& events) {
             // exclusive data has no receiver here.
             const Vst3::DataEvent& d = e.data;
             if (d.bytes == nullptr || d.size == 0 || d.size > 4) break;
-            const uint8_t status = d.bytes[0];
-            if (status < 0x80 || status >= 0xF0) break;
+            // A message cut short would read as another one with zero data bytes.
+            const uint32_t length = YMIDIProcessor::ChannelMessageLength(d.bytes[0]);
+            if (length == 0 || d.size < length) break;
             uint8_t bytes[4] = {};
             std::memcpy(bytes, d.bytes, d.size);
             m_plugin->ProcessMIDIEvent(e.sampleOffset, bytes);
