@@ -2,6 +2,7 @@
 
 #include "foundation/YException.h"
 #include "platform/YPlatformTime.h"
+#include "support/WaitUntil.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -13,15 +14,6 @@ namespace {
 constexpr uint32_t kShared = YSynchronizationObject::kShared;
 constexpr uint32_t kExclusive = YSynchronizationObject::kExclusive;
 constexpr uint32_t kForever = YSynchronizationObject::kWaitInfinite;
-
-template <typename F> bool WaitUntil(F&& condition, uint32_t timeoutMs = 5000) {
-    const uint32_t start = YPlatformTickCount();
-    while (!condition()) {
-        if (YPlatformTickCount() - start >= timeoutMs) return false;
-        YPlatformSleep(1);
-    }
-    return true;
-}
 
 template <typename F> bool OnOtherThread(F&& f) {
     bool result = false;

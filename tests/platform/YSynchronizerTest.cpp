@@ -2,21 +2,13 @@
 
 #include "foundation/YException.h"
 #include "platform/YPlatformTime.h"
+#include "support/RaisedMessage.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
 
 namespace {
-template <typename F> std::string RaisedMessage(F&& f) {
-    try {
-        f();
-    } catch (const YException& e) {
-        return e.Message().ToUTF8();
-    }
-    return "(nothing raised)";
-}
-
 // Counts calls and answers Lock with a preset result.
 class FakeSynchronizer : public YSynchronizer {
 public:

@@ -2,6 +2,8 @@
 
 #include "foundation/YException.h"
 #include "platform/YPlatformTime.h"
+#include "support/RaisedMessage.h"
+#include "support/WaitUntil.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -12,24 +14,6 @@
 #include <vector>
 
 namespace {
-template <typename F> bool WaitUntil(F&& condition, uint32_t timeoutMs = 5000) {
-    const uint32_t start = YPlatformTickCount();
-    while (!condition()) {
-        if (YPlatformTickCount() - start >= timeoutMs) return false;
-        YPlatformSleep(1);
-    }
-    return true;
-}
-
-template <typename F> std::string RaisedMessage(F&& f) {
-    try {
-        f();
-    } catch (const YException& e) {
-        return e.Message().ToUTF8();
-    }
-    return "(nothing raised)";
-}
-
 // Runs once and returns a preset result.
 class OnceThread : public YThread {
 public:
