@@ -160,6 +160,8 @@ void YAudioEffectPluginToAudioPluginAdapter::InitProcessingLocked() {
     m_configuredLatency = latency;
     for (LatencyLine& line : m_lines) line.Configure(latency);
     InitProcessingCore();
+    // The host reads the latency when it starts processing; later changes are told.
+    if (m_toldLatency.load(std::memory_order_relaxed) < 0) m_toldLatency = GetLatency();
     for (YMultiParameter& multi : m_multiParameters) multi.SetSampleRate(rate);
 
     for (int32_t which = 0; which < 2; ++which) m_triggerPrevious[which] = m_triggers[which].Float.Value;
@@ -190,6 +192,11 @@ int32_t YAudioEffectPluginToAudioPluginAdapter::GetLatency() {
     return EffectLatency() / std::max(UpsamplingFactor(), 1) + UpsamplingLatency();
 }
 
+void YAudioEffectPluginToAudioPluginAdapter::TellLatency() {
+    m_toldLatency = GetLatency();
+    ReportLatency();
+}
+
 bool YAudioEffectPluginToAudioPluginAdapter::FollowLatency() {
     return YGuard("YAudioEffectPluginToAudioPluginAdapter::FollowLatency", false, [&] {
         int32_t wanted = 0;
@@ -198,9 +205,18 @@ bool YAudioEffectPluginToAudioPluginAdapter::FollowLatency() {
             YScopedLock parameters(ParameterLock());
             wanted = EffectLatency();
         }
-        if (wanted == m_configuredLatency.load(std::memory_order_relaxed)) return false;
-        InitProcessing();
-        ReportLatency();
+        if (wanted != m_configuredLatency.load(std::memory_order_relaxed)) {
+            // Only the frame's own delays follow: the effect keeps playing (its lines glide to
+            // the new delay), where a full re-initialisation would clear it and click.
+            const YConfigurationLock locks(*this);
+            const int32_t latency = EffectLatency();
+            m_configuredLatency = latency;
+            for (LatencyLine& line : m_lines) line.Configure(latency);
+            SizeBypassDelayLines(GetLatency());
+        }
+        // A state load sets processing up itself, but the host still has to hear of it.
+        if (GetLatency() == m_toldLatency.load(std::memory_order_relaxed)) return false;
+        TellLatency();
         return true;
     });
 }
@@ -275,10 +291,14 @@ void YAudioEffectPluginToAudioPluginAdapter::SetNoteControllersEnabled(bool on) 
 }
 
 void YAudioEffectPluginToAudioPluginAdapter::SetSincInterpolation(bool on) {
-    const YConfigurationLock locks(*this);
-    m_frameSettings.Sinc = on ? 1 : 0;
-    // The effect chooses its interpolation in its update.
-    if (YAudioEffectPlugin* effect = m_host.Effect()) effect->SetNeedsUpdate();
+    {
+        const YConfigurationLock locks(*this);
+        m_frameSettings.Sinc = on ? 1 : 0;
+        // The effect chooses its interpolation in its update.
+        if (YAudioEffectPlugin* effect = m_host.Effect()) effect->SetNeedsUpdate();
+    }
+    // The interpolation decides how long the effect's dry path waits.
+    FollowLatency();
 }
 
 bool YAudioEffectPluginToAudioPluginAdapter::IsMidSideMode() const noexcept {
@@ -307,7 +327,7 @@ bool YAudioEffectPluginToAudioPluginAdapter::SetUpsamplingFactor(int32_t factor,
             changed = true;
         }
     }
-    if (changed) ReportLatency();
+    if (changed) TellLatency();
     return true;
 }
 
@@ -332,6 +352,6 @@ void YAudioEffectPluginToAudioPluginAdapter::Panic() {
             m_midiMap.ResetPlayingState();
         }
         InitProcessing();
-        ReportLatency();
+        TellLatency();
     });
 }

@@ -341,6 +341,8 @@ private:
     void PreProcessChannels(float** inputs, float** outputs, int32_t frames, bool hasInputs);
     // The sub-block cap while a multiparameter moves, 0 when none does.
     int32_t FineStepLength() const noexcept;
+    // Reports the latency to the host and remembers what it was told.
+    void TellLatency();
     void PostProcessChannels(float** inputs, float** outputs, int32_t frames);
     void CombineDry(float** inputs, float** outputs, int32_t frames);
     static void FeedPeaks(std::atomic<float>* peaks, float* const* channels, int32_t count, int32_t frames) noexcept;
@@ -375,6 +377,8 @@ private:
     ProcessingConfiguration m_initialised; // what the last InitProcessing saw
     // The effect latency the lines were sized for; read by FollowLatency without the locks.
     std::atomic<int32_t> m_configuredLatency{0};
+    // The latency the host last heard of (-1 before processing was first set up).
+    std::atomic<int32_t> m_toldLatency{-1};
 
     // The block's pointer arrays as the effect sees them, and bus 0 as the block gave it.
     float* m_effectInputs[kMaxSlots] = {};

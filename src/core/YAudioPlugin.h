@@ -264,7 +264,7 @@ public:
     virtual void InitProcessing();
     virtual int32_t GetLatency();
     // GUI side: when the delay the plug-in needs differs from the one processing was set up
-    // for (a parameter changed it), sets processing up again and tells the host. Returns
+    // for (a parameter changed it), resizes its own latency delays and tells the host. Returns
     // whether it did; the host then reads the latency and the tail again.
     virtual bool FollowLatency();
     // Host samples the output keeps sounding after the input falls silent; -1 for never.

@@ -171,7 +171,6 @@ void YQuenlorAudioEffectPlugin::ReadState(const void* data, size_t size) {
     YXMLDocument document;
     document.LoadCompressed(stream);
 
-    const int32_t latency = GetLatency();
     {
         const YConfigurationLock locks(*this);
         YStorer storer{false, &document};
@@ -183,7 +182,8 @@ void YQuenlorAudioEffectPlugin::ReadState(const void* data, size_t size) {
             throw;
         }
     }
-    if (GetLatency() != latency) ReportLatency();
+    // Tells the host when the loaded settings need another latency than it last heard of.
+    FollowLatency();
 }
 
 std::unique_ptr<YXMLItem> YQuenlorAudioEffectPlugin::SlotTree(int32_t slot) const {

@@ -108,7 +108,8 @@ void VornikAudioEffectPlugin::ReserveLines(int32_t channel) {
     };
     // The longest delays plus the neighbours a read between samples needs while gliding.
     constexpr int32_t kGlideNeighbours = 4;
-    grow(m_preDelay[channel], static_cast<int32_t>(fs * 0.02) + 1 + kGlideNeighbours);
+    grow(m_preDelay[channel],
+         static_cast<int32_t>(fs * 0.02) + 1 + static_cast<int32_t>(m_maximumRange) + kGlideNeighbours);
     grow(m_dryLine[channel], kSincDryDelay + static_cast<int32_t>(m_maximumRange) + kGlideNeighbours);
     grow(m_modulated[channel], 2 * reserve + YAudioFilters::Vibrato<float>::kSincMargin);
 }
@@ -156,29 +157,26 @@ void VornikAudioEffectPlugin::Update() {
         m_rangeStep = std::clamp(target - m_currentRange, -kRangeGlideStep, kRangeGlideStep);
     }
 
-    switch (m_parameters[kMode].Enum.Value) {
-    case kModeTape:
-        m_tapeDelay = static_cast<int32_t>(m_currentRange * 0.5);
-        break;
-    case kModeTape2:
-        m_tapeDelay = static_cast<int32_t>(m_currentRange);
-        break;
-    default:
-        m_tapeDelay = 0;
-        break;
-    }
-
+    const int32_t mode = m_parameters[kMode].Enum.Value;
+    m_tapeDelay = TapeDelayFor(mode, m_currentRange);
     const YEffectFrameSettings* settings = FrameSettings();
     m_sinc = settings != nullptr && settings->Sinc != 0;
-    const bool dryDelay = m_tapeDelay >= 1 || m_sinc;
+
+    // The dry path always waits the reported latency, the most these settings could ever need
+    // whatever the range; the wet path waits the rest, so the two keep the distance the range
+    // gives them and hosts need not re-align while the range moves.
+    const int32_t latency = LatencyFor(mode, m_sinc);
+    const int32_t ownDry = m_tapeDelay >= 1 || m_sinc ? DryCompensation(m_sinc) + m_tapeDelay : 0;
+    const int32_t extra = std::max(0, latency - ownDry);
+    const bool dryDelay = latency >= 1;
 
     double delaySamples = fs * m_parameters[kDelay].EffectiveFloat();
     if (!(delaySamples >= 1.0)) delaySamples = 1.0;
-    const int32_t preLength = static_cast<int32_t>(std::min(delaySamples, fs * 0.02 + 1.0));
+    const int32_t preLength = static_cast<int32_t>(std::min(delaySamples, fs * 0.02 + 1.0)) + extra;
     const double reserve = std::trunc(m_maximumRange) + 1.0;
     const int32_t margin =
         m_sinc ? YAudioFilters::Vibrato<float>::kSincMargin : YAudioFilters::Vibrato<float>::kCubicMargin;
-    const int32_t dryLength = (m_sinc ? kSincDryDelay : kCubicDryDelay) + m_tapeDelay;
+    const int32_t dryLength = latency;
     const int32_t n = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
     for (int32_t c = 0; c < n; ++c) m_modulated[c].Configure(reserve, margin, m_sinc);
 
@@ -201,6 +199,30 @@ void VornikAudioEffectPlugin::Update() {
         m_snapLines = false;
     }
     m_configured = true;
+}
+
+int32_t VornikAudioEffectPlugin::TapeDelayFor(int32_t mode, double range) noexcept {
+    switch (mode) {
+    case kModeTape:
+        return static_cast<int32_t>(range * 0.5);
+    case kModeTape2:
+        return static_cast<int32_t>(range);
+    default:
+        return 0;
+    }
+}
+
+int32_t VornikAudioEffectPlugin::DryCompensation(bool sinc) noexcept { return sinc ? kSincDryDelay : kCubicDryDelay; }
+
+int32_t VornikAudioEffectPlugin::LatencyFor(int32_t mode, bool sinc) const noexcept {
+    const int32_t tape = TapeDelayFor(mode, m_maximumRange);
+    return tape >= 1 || sinc ? DryCompensation(sinc) + tape : 0;
+}
+
+int32_t VornikAudioEffectPlugin::GetLatency() {
+    if (!(m_sampleRate > 0.0)) return 0;
+    const YEffectFrameSettings* settings = FrameSettings();
+    return LatencyFor(m_parameters[kMode].Enum.Value, settings != nullptr && settings->Sinc != 0);
 }
 
 void VornikAudioEffectPlugin::Load(YXMLItem& item) {

@@ -50,6 +50,9 @@ public:
     void Process(const YProcessingContext& context, float* const* inputs, float* const* outputs,
                  int32_t frames) override;
     bool TailSilent() override;
+    // Samples the dry path is delayed by: fixed per Mode, interpolation and sample rate (the
+    // tape modes count the largest range), so that the range can move without hosts re-aligning.
+    int32_t GetLatency() override;
     // Samples until the current settings' ringing falls below -120 dB, -1 for never
     // (VornikTailLength.cpp).
     int32_t GetTailLength() override;
@@ -169,6 +172,9 @@ private:
     bool m_snapLines = true;
     bool m_sinc = false;
     int32_t m_tapeDelay = 0;
+    static int32_t TapeDelayFor(int32_t mode, double range) noexcept;
+    static int32_t DryCompensation(bool sinc) noexcept;
+    int32_t LatencyFor(int32_t mode, bool sinc) const noexcept;
     // Lines are sized by Update; until then Process passes its input through.
     bool m_configured = false;
     bool m_generalOnly = false;

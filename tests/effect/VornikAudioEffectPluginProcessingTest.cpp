@@ -89,17 +89,18 @@ TEST(VornikAudioEffectPlugin, ChannelPhaseOffsetsStartFromTheLowestChannel) {
     EXPECT_GT(maxDifference(zero[1], quarter[1]), 1e-2);
 }
 
-TEST(VornikAudioEffectPlugin, DryPathDelayFollowsModeAndInterpolation) {
+TEST(VornikAudioEffectPlugin, DryPathWaitsTheReportedLatencyWhateverTheRange) {
     struct Case {
         int mode;
         bool sinc;
         double range;
-        int expectedDelay;
+        int expectedDelay; // at 48 kHz the largest range is 480 samples
     };
     const Case cases[] = {
-        {V::kModeDefault, false, 0.0008, 0},   {V::kModeDefault, true, 0.0008, 18},
-        {V::kModeTape2, false, 0.0008, 39},    {V::kModeTape, false, 0.0008, 20},
-        {V::kModeTape2, true, 0.002, 18 + 96}, {V::kModeTape, false, 0.0, 0},
+        {V::kModeDefault, false, 0.0008, 0},    {V::kModeDefault, true, 0.0008, 18},
+        {V::kModeTape2, false, 0.0008, 481},    {V::kModeTape2, false, 0.01, 481},
+        {V::kModeTape, false, 0.0008, 241},     {V::kModeTape, false, 0.0, 241},
+        {V::kModeTape2, true, 0.002, 18 + 480}, {V::kModeTape, true, 0.01, 18 + 240},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << " sinc " << c.sinc);
@@ -110,10 +111,11 @@ TEST(VornikAudioEffectPlugin, DryPathDelayFollowsModeAndInterpolation) {
         YEffectFrameSettings frame;
         frame.Sinc = c.sinc ? 1 : 0;
         auto effect = MakeEffect(s, 1, 48000.0, &frame);
-        Channels in(1, std::vector<float>(256, 0.0f)), out = in;
+        EXPECT_EQ(effect->GetLatency(), c.expectedDelay);
+        Channels in(1, std::vector<float>(1024, 0.0f)), out = in;
         in[0][10] = 1.0f;
-        ProcessBlock(*effect, in, out, 0, 256);
-        for (int i = 0; i < 256; ++i) EXPECT_EQ(out[0][i], i == 10 + c.expectedDelay ? 1.0f : 0.0f) << i;
+        ProcessBlock(*effect, in, out, 0, 1024);
+        for (int i = 0; i < 1024; ++i) EXPECT_EQ(out[0][i], i == 10 + c.expectedDelay ? 1.0f : 0.0f) << i;
     }
 }
 
@@ -271,7 +273,9 @@ TEST(VornikAudioEffectPlugin, UpdateAfterPrepareAllocatesNothing) {
     frame.Sinc = 1;
     effect->Update();
     EXPECT_EQ(AllocationCounting::Count(), before);
-    EXPECT_EQ(effect->PreDelayTarget(), 960.0);
+    // The tape delay follows the range where the glide starts (38.4 samples): the wet path
+    // waits the rest of the 481 samples the dry path does.
+    EXPECT_EQ(effect->PreDelayTarget(), 960.0 + (480 - 38));
     EXPECT_EQ(effect->ModulatedLine(7).Length(), 2 * 481 + 39);
     // The lines glide there while processing, still without allocating (beyond the LFO
     // scratch, which the first block may grow).

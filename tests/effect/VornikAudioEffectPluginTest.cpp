@@ -220,12 +220,14 @@ TEST(VornikAudioEffectPlugin, UpdateDerivesRangeFiltersAndLineSizes) {
         {48000.0, Settings{}, true, 38.4, 0, 1, 1001, 18},
         // Range 0 still sweeps one sample; Delay 0 still delays by one.
         {48000.0, with([](Settings& s) { s.range = 0.0; }), false, 1.0, 0, 1, 967, 1},
+        // Tape modes: the dry path waits the latency of the largest range (441 samples at
+        // 44.1 kHz), the pre-delay what the present range leaves of it.
         {44100.0, with([](Settings& s) { s.range = 0.01, s.mode = V::kModeTape2; }), false, 441.0, 441, 1,
          889, 442},
-        {44100.0, with([](Settings& s) { s.range = 0.001, s.mode = V::kModeTape; }), false, 44.1, 22, 1, 889,
-         23},
+        {44100.0, with([](Settings& s) { s.range = 0.001, s.mode = V::kModeTape; }), false, 44.1, 22,
+         1 + (220 - 22), 889, 221},
         {48000.0, with([](Settings& s) { s.range = 0.001, s.mode = V::kModeTape, s.delay = 0.02; }), true,
-         48.0, 24, 960, 1001, 42},
+         48.0, 24, 960 + (240 - 24), 1001, 18 + 240},
         {96000.0, with([](Settings& s) { s.delay = 0.0031; }), false, 76.8, 0, 297, 1927, 1},
     };
     for (const Case& c : cases) {

@@ -119,13 +119,13 @@ TEST(VornikDelayGlide, DryPathEndsExactlyAtTheNewModesDelay) {
     struct Case {
         int32_t from, to;
         bool sinc;
-        int32_t expectedDelay; // range 0.8 ms: 38.4 samples
+        int32_t expectedDelay; // the new mode's latency: tape modes count the largest range
     };
     const Case cases[] = {
-        {V::kModeDefault, V::kModeTape2, false, 39},
+        {V::kModeDefault, V::kModeTape2, false, 481},
         {V::kModeTape2, V::kModeDefault, false, 0},
-        {V::kModeDefault, V::kModeTape, true, 18 + 19},
-        {V::kModeTape, V::kModeTape2, false, 39},
+        {V::kModeDefault, V::kModeTape, true, 18 + 240},
+        {V::kModeTape, V::kModeTape2, false, 481},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.from << " to " << c.to << (c.sinc ? ", sinc" : ""));
@@ -134,7 +134,7 @@ TEST(VornikDelayGlide, DryPathEndsExactlyAtTheNewModesDelay) {
             e.Parameter(V::kDepth).Float.Value = 0.0; // the dry path alone
             e.Parameter(V::kMode).Enum.Value = c.from;
         });
-        Play(*effect, 8192, 512, 0, [&](V& e) { e.Parameter(V::kMode).Enum.Value = c.to; });
+        Play(*effect, 49152, 512, 0, [&](V& e) { e.Parameter(V::kMode).Enum.Value = c.to; });
         EXPECT_EQ(effect->DryDelayNow(), c.expectedDelay);
         // After silence, an impulse comes out exactly that many samples later.
         std::vector<float> in(1024, 0.0f), out(1024, 1.0f);
@@ -143,8 +143,8 @@ TEST(VornikDelayGlide, DryPathEndsExactlyAtTheNewModesDelay) {
         YProcessingContext context;
         effect->Process(context, ins, outs, 1024);
         in[10] = 1.0f;
-        effect->Process(context, ins, outs, 256);
-        for (int32_t i = 0; i < 256; ++i) EXPECT_EQ(out[i], i == 10 + c.expectedDelay ? 1.0f : 0.0f) << i;
+        effect->Process(context, ins, outs, 1024);
+        for (int32_t i = 0; i < 1024; ++i) EXPECT_EQ(out[i], i == 10 + c.expectedDelay ? 1.0f : 0.0f) << i;
     }
 }
 

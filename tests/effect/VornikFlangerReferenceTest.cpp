@@ -34,10 +34,17 @@ public:
         } else {
             m_step = std::clamp(target - m_current, -0.01, 0.01);
         }
-        int tape = 0;
-        if (s.mode == V::kModeTape) tape = static_cast<int>(m_current * 0.5);
-        if (s.mode == V::kModeTape2) tape = static_cast<int>(m_current);
-        m_dryDelay = tape >= 1 || m_sinc;
+        // The dry path waits the latency of the largest range; the wet path the rest of it.
+        const auto tapeFor = [&](double range) {
+            if (s.mode == V::kModeTape) return static_cast<int>(range * 0.5);
+            if (s.mode == V::kModeTape2) return static_cast<int>(range);
+            return 0;
+        };
+        const int compensation = m_sinc ? 18 : 1;
+        const int tape = tapeFor(m_current);
+        const int latency = tapeFor(m_maxRange) >= 1 || m_sinc ? compensation + tapeFor(m_maxRange) : 0;
+        const int extra = latency - (tape >= 1 || m_sinc ? compensation + tape : 0);
+        m_dryDelay = latency >= 1;
         if (m_state.empty()) {
             // Preparation lets the first block start from the values without ramping.
             m_depthCopy = s.depth;
@@ -48,9 +55,9 @@ public:
             m_M = m_sinc ? 39 : 5;
             m_state.resize(m_channels);
             for (Channel& ch : m_state) {
-                ch.pre.assign(std::max(1, static_cast<int>(m_fs * s.delay)), 0.0f);
+                ch.pre.assign(std::max(1, static_cast<int>(m_fs * s.delay)) + extra, 0.0f);
                 ch.line.assign(static_cast<size_t>(2.0 * m_R + m_M), 0.0f);
-                ch.dry.assign((m_sinc ? 18 : 1) + tape, 0.0f);
+                ch.dry.assign(std::max(1, latency), 0.0f);
             }
         }
         m_increment = std::pow(10.0, s.rate) / m_fs;
