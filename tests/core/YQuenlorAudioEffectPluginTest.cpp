@@ -8,7 +8,7 @@
 #include "foundation/YException.h"
 #include "foundation/YMemoryStream.h"
 #include "foundation/YXMLDocument.h"
-#include "foundation/YZLibStream.h"
+#include "support/InflatingState.h"
 
 #include <algorithm>
 #include <chrono>
@@ -362,25 +362,6 @@ namespace {
 std::vector<std::string> g_stateReports;
 void RecordStateReport(const YString& text) { g_stateReports.push_back(text.ToUTF8()); }
 
-// A state whose text inflates to `size` bytes (one long attribute after a Depth setting).
-std::vector<uint8_t> InflatingState(int64_t size) {
-    YMemoryStream out;
-    {
-        YZLibStream deflater(out, YZLibStream::kCompress, 100);
-        const std::string head = "<settings parameterDepth=\"0.25\" pad=\"", tail = "\"/>";
-        deflater.Write(head.data(), static_cast<int32_t>(head.size()));
-        const std::string filler(1 << 20, 'x');
-        for (int64_t left = size - static_cast<int64_t>(head.size() + tail.size()); left > 0;) {
-            const int32_t piece = static_cast<int32_t>(std::min<int64_t>(left, 1 << 20));
-            deflater.Write(filler.data(), piece);
-            left -= piece;
-        }
-        deflater.Write(tail.data(), static_cast<int32_t>(tail.size()));
-        deflater.Terminate();
-    }
-    return std::vector<uint8_t>(out.GetData(), out.GetData() + out.GetSize());
-}
-
 } // namespace
 
 TEST_F(StateTest, ARefusedStateTellsTheHookWhyAndChangesNothing) {
@@ -391,7 +372,7 @@ TEST_F(StateTest, ARefusedStateTellsTheHookWhyAndChangesNothing) {
     const YErrorReportHook previous = YSetErrorReportHook(&RecordStateReport);
     g_stateReports.clear();
 
-    const std::vector<uint8_t> bomb = InflatingState(200 * 1000 * 1000);
+    const std::vector<uint8_t> bomb = InflatingState::Make(200 * 1000 * 1000, "<settings parameterDepth=\"0.25\" pad=\"");
     EXPECT_THROW(plugin->LoadState(bomb.data(), bomb.size()), YException);
     const std::string tooLarge = "The state was refused: The document is larger than 16 MiB.";
     const std::string broken = "<settings parameterDepth=\"1\"><unclosed></settings>";

@@ -4,6 +4,7 @@
 #include "VstTestHost.h"
 
 #include "entry/vst3/Vst3Abi.h"
+#include "support/InflatingState.h"
 
 #include <cmath>
 #include <cstring>
@@ -101,6 +102,34 @@ TEST_F(Vst3HostTest, StateMovesBetweenInstances) {
     state.position = 0;
     ASSERT_EQ(second.component->setState(&state), Vst3::kResultOk);
     EXPECT_NEAR(second.controller->getParamNormalized(depth), 0.2, 1e-6);
+}
+
+TEST_F(Vst3HostTest, AStateThatInflatesTooFarIsRefusedAndSaysWhy) {
+    Vst3Instance instance(*factory);
+    ASSERT_TRUE(instance.Ok());
+    const Vst3::ParamID depth = instance.Find("Depth");
+    ASSERT_NE(depth, kNoParameter);
+    const double before = instance.controller->getParamNormalized(depth);
+
+    Vst3::IVornikStateReport* report = nullptr;
+    ASSERT_EQ(instance.component->queryInterface(Vst3::IVornikStateReport::iid.bytes, reinterpret_cast<void**>(&report)),
+              Vst3::kResultOk);
+    ASSERT_NE(report, nullptr);
+    char text[512] = "?";
+    EXPECT_EQ(report->getStateRefusal(text, sizeof text), 0);
+    EXPECT_STREQ(text, "");
+
+    // 194 KB that would inflate to 200 MB; the Depth it names must not be applied.
+    const std::vector<uint8_t> bomb = InflatingState::Make(200 * 1000 * 1000, "<settings parameterDepth=\"0.1\" pad=\"");
+    MemoryStream state;
+    state.data.assign(bomb.begin(), bomb.end());
+    EXPECT_EQ(instance.component->setState(&state), Vst3::kResultFalse);
+    EXPECT_EQ(instance.controller->getParamNormalized(depth), before);
+    const std::string expected = "The state was refused: The document is larger than 16 MiB.";
+    EXPECT_EQ(report->getStateRefusal(text, sizeof text), static_cast<Vst3::int32>(expected.size()));
+    EXPECT_EQ(std::string(text), expected);
+    EXPECT_EQ(report->getStateRefusal(nullptr, 10), 0);
+    report->release();
 }
 
 } // namespace

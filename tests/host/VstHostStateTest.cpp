@@ -1,7 +1,12 @@
 // The host's chunk: save, restore into another instance, and survive broken data.
 #include "VstTestHost.h"
+#include "support/InflatingState.h"
 
+#include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <string>
 
 namespace {
 
@@ -98,6 +103,41 @@ TEST_F(VstHostStateTest, BrokenChunksLeaveAWorkingInstance) {
     // The good state still loads afterwards.
     EXPECT_EQ(instance.LoadChunk(good), 1);
     EXPECT_NEAR(instance.Get(depth), 0.8f, 1e-6f);
+}
+
+std::string Refusal(Instance& instance) {
+    char text[512];
+    std::fill(std::begin(text), std::end(text), '?');
+    const intptr_t length = instance.Dispatch(effVendorSpecific, kVendorStateRefusal, sizeof text, text);
+    EXPECT_EQ(length, static_cast<intptr_t>(std::strlen(text)));
+    return text;
+}
+
+TEST_F(VstHostStateTest, AChunkThatInflatesTooFarIsRefusedAndSaysWhy) {
+    Instance instance;
+    instance.Start();
+    const int32_t depth = instance.FindParameter("Depth");
+    ASSERT_GE(depth, 0);
+    instance.Set(depth, 0.8f);
+    const std::vector<float> before = Parameters(instance);
+    EXPECT_EQ(Refusal(instance), "");
+
+    // 194 KB that would inflate to 200 MB; the Depth it names must not be applied.
+    const std::vector<uint8_t> bomb = InflatingState::Make(200 * 1000 * 1000, "<settings parameterDepth=\"0.1\" pad=\"");
+    ASSERT_LT(bomb.size(), 200u * 1000u);
+    EXPECT_EQ(instance.LoadChunk(bomb), 0);
+    EXPECT_EQ(Parameters(instance), before);
+    EXPECT_EQ(Refusal(instance), "The state was refused: The document is larger than 16 MiB.");
+    // A host with a small buffer gets the start of the text, terminated.
+    char small[12];
+    EXPECT_EQ(instance.Dispatch(effVendorSpecific, kVendorStateRefusal, sizeof small, small), 11);
+    EXPECT_STREQ(small, "The state w");
+    // Other vendor requests are not answered.
+    EXPECT_EQ(instance.Dispatch(effVendorSpecific, 1234, sizeof small, small), 0);
+
+    const std::vector<uint8_t> good = instance.Chunk();
+    EXPECT_EQ(instance.LoadChunk(good), 1);
+    EXPECT_EQ(Refusal(instance), "");
 }
 
 } // namespace

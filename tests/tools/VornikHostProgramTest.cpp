@@ -3,10 +3,14 @@
 #include "DemoSignal.h"
 #include "HostProgram.h"
 #include "ScratchDirectory.h"
+#include "support/InflatingState.h"
 
 #include <cmath>
+#include <cstdint>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 using HostProgram::Contains;
@@ -108,6 +112,28 @@ TEST(VornikHostProgramTest, FailuresExitWithTheirCodeAndReason) {
 }
 
 #ifdef VORNIK_PLUGIN_BINARY
+TEST(VornikHostProgramTest, ARefusedStateStopsTheHostWithTheReason) {
+    ScratchDirectory scratch;
+    const std::string bomb = scratch.Path("bomb.state"), broken = scratch.Path("broken.state");
+    {
+        const std::vector<uint8_t> bytes = InflatingState::Make(200 * 1000 * 1000);
+        std::ofstream(bomb, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(broken, std::ios::binary) << "<settings><unclosed></settings>";
+    }
+    const std::string plugins[] = {std::string("'") + VORNIK_PLUGIN_BINARY + "'",
+                                   std::string("--api vst3 '") + VORNIK_PLUGIN_BUNDLE + "'"};
+    for (const std::string& plugin : plugins) {
+        const Outcome large = RunHost(plugin + " --load-state '" + bomb + "' --list");
+        EXPECT_EQ(large.exitCode, 1) << large.output;
+        EXPECT_TRUE(Contains(large.output, "vornik-host: The state was refused: The document is larger than 16 MiB.\n"))
+            << large.output;
+        const Outcome malformed = RunHost(plugin + " --load-state '" + broken + "' --list");
+        EXPECT_EQ(malformed.exitCode, 1) << malformed.output;
+        EXPECT_TRUE(Contains(malformed.output, "vornik-host: The state was refused: ")) << malformed.output;
+    }
+}
+
 TEST(VornikHostProgramTest, RendersTheDemoThroughTheBuiltPlugin) {
     ScratchDirectory scratch;
     const std::string out = scratch.Path("vornik.wav");

@@ -478,7 +478,22 @@ void Vst3PluginHost::LoadState(const std::vector<uint8_t>& bytes) {
     FlushChanges();
     MemoryStream stream;
     stream.bytes = bytes;
-    if (m_component->setState(&stream) != Vst3::kResultOk) throw HostError("The plug-in refused the state");
+    if (m_component->setState(&stream) != Vst3::kResultOk) {
+        // A plug-in that knows the request says why; others keep their reason.
+        std::string why = "The plug-in refused the state";
+        Vst3::IVornikStateReport* report = nullptr;
+        if (m_component->queryInterface(Vst3::IVornikStateReport::iid.bytes, reinterpret_cast<void**>(&report)) ==
+                Vst3::kResultOk &&
+            report != nullptr) {
+            char reason[1024] = {};
+            if (report->getStateRefusal(reason, sizeof reason) > 0) {
+                reason[sizeof reason - 1] = 0;
+                why = reason;
+            }
+            report->release();
+        }
+        throw HostError(why);
+    }
     stream.position = 0;
     m_controller->setComponentState(&stream);
 }

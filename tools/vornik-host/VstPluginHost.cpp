@@ -178,8 +178,13 @@ void VstPluginHost::LoadState(const std::vector<uint8_t>& bytes) {
     if (!HasChunks()) throw HostError("The plug-in keeps no state chunks");
     if (bytes.empty()) throw HostError("The state is empty");
     std::vector<uint8_t> copy = bytes; // the plug-in may keep reading while we hold it
-    if (Dispatch(Vst2::effSetChunk, 0, static_cast<intptr_t>(copy.size()), copy.data()) == 0)
-        throw HostError("The plug-in refused the state");
+    if (Dispatch(Vst2::effSetChunk, 0, static_cast<intptr_t>(copy.size()), copy.data()) == 0) {
+        // A plug-in that knows the request says why; others leave the text empty.
+        char reason[1024] = {};
+        Dispatch(Vst2::effVendorSpecific, Vst2::kVendorStateRefusal, sizeof reason, reason);
+        reason[sizeof reason - 1] = 0;
+        throw HostError(reason[0] != 0 ? std::string(reason) : "The plug-in refused the state");
+    }
 }
 
 void VstPluginHost::QueueParameterPoint(int32_t index, int32_t frame, double value) {

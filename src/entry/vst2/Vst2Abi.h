@@ -31,6 +31,11 @@ constexpr int32_t FourCC(char a, char b, char c, char d) noexcept {
 }
 
 constexpr int32_t kEffectMagic = FourCC('V', 's', 't', 'P');
+// Vornik's own effVendorSpecific request, passed as the index: copies why the last
+// effSetChunk was refused into ptr (at most value bytes with the terminating zero, in the
+// encoding of the plug-in's other texts) and returns the bytes before the zero; 0 and an
+// empty text when the last load succeeded.
+constexpr int32_t kVendorStateRefusal = FourCC('V', 'r', 'n', 'R');
 // The interface version a 2.4 plug-in reports (effGetVstVersion) and a 2.4 host answers.
 constexpr int32_t kVstVersion = 2400;
 

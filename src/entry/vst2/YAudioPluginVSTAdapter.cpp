@@ -435,6 +435,14 @@ void YAudioPluginVSTAdapter::TellTailChange() {
     });
 }
 
+intptr_t YAudioPluginVSTAdapter::vendorSpecific(int32_t index, intptr_t value, void* ptr, float) {
+    return YGuard("YAudioPluginVSTAdapter::vendorSpecific", intptr_t{0}, [&]() -> intptr_t {
+        if (index != kVendorStateRefusal || ptr == nullptr || value <= 0) return 0;
+        const int32_t size = static_cast<int32_t>(std::min<intptr_t>(value, INT32_MAX));
+        return YCopyHostText(static_cast<char*>(ptr), m_plugin->StateRefusal(), size - 1);
+    });
+}
+
 int32_t YAudioPluginVSTAdapter::canDo(char* text) {
     return YGuard("YAudioPluginVSTAdapter::canDo", 0, [&] {
         if (text == nullptr) return 0;

@@ -84,6 +84,8 @@ public:
     bool getVendorString(char* text) override;
     int32_t getVendorVersion() override;
     int32_t canDo(char* text) override;
+    // Answers kVendorStateRefusal; other requests get 0.
+    intptr_t vendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) override;
     int32_t getGetTailSize() override;
 
     // --- YAudioPluginAdapter ---

@@ -685,6 +685,20 @@ protected:
     ~IMidiMapping() = default;
 };
 
+// Vornik's own interface, not part of VST 3: a host that knows it asks the component why its
+// last setState was refused.
+class IVornikStateReport : public FUnknown {
+public:
+    // Copies the reason into text (at most size bytes with the terminating zero, in the
+    // encoding of the plug-in's other 8-bit texts) and returns the bytes before the zero;
+    // 0 and an empty text when the last load succeeded.
+    virtual int32 Y_VST3_CALL getStateRefusal(char8* text, int32 size) = 0;
+    static constexpr FUID iid = FUID::FromWords(0x5A3C91E2, 0x7B04481D, 0x9E6F2C58, 0xD1A7430B);
+
+protected:
+    ~IVornikStateReport() = default;
+};
+
 struct UnitInfo {
     UnitID id;
     UnitID parentUnitId;

@@ -80,6 +80,8 @@ Vst3::tresult Y_VST3_CALL YAudioPluginVST3Adapter::queryInterface(const Vst3::TU
             found = static_cast<Vst3::IUnitInfo*>(this);
         else if (Vst3::IMidiMapping::iid.Matches(iid))
             found = static_cast<Vst3::IMidiMapping*>(this);
+        else if (Vst3::IVornikStateReport::iid.Matches(iid))
+            found = static_cast<Vst3::IVornikStateReport*>(this);
         *obj = found;
         if (found == nullptr) return Vst3::kNoInterface;
         addRef();

@@ -32,6 +32,7 @@ class YAudioPluginVST3Adapter final : public Vst3::IComponent,
                                       public Vst3::IEditController2,
                                       public Vst3::IUnitInfo,
                                       public Vst3::IMidiMapping,
+                                      public Vst3::IVornikStateReport,
                                       public YAudioPluginAdapter {
 public:
     class YEditor;
@@ -156,6 +157,9 @@ public:
     Vst3::tresult Y_VST3_CALL getMidiControllerAssignment(Vst3::int32 busIndex, Vst3::int16 channel,
                                                           Vst3::CtrlNumber midiControllerNumber,
                                                           Vst3::ParamID& id) override;
+
+    // IVornikStateReport
+    Vst3::int32 Y_VST3_CALL getStateRefusal(Vst3::char8* text, Vst3::int32 size) override;
 
     // YAudioPluginAdapter
     void AutomateParameter(int32_t hostIndex, double value) override;

@@ -1,10 +1,18 @@
 // YAudioPluginVST3Adapter: component and controller state, one document for both.
 #include "entry/vst3/YAudioPluginVST3Adapter.h"
 
+#include "entry/YHostText.h"
 #include "foundation/YException.h"
 
 #include <algorithm>
 #include <vector>
+
+Vst3::int32 Y_VST3_CALL YAudioPluginVST3Adapter::getStateRefusal(Vst3::char8* text, Vst3::int32 size) {
+    return YGuard("YAudioPluginVST3Adapter::getStateRefusal", Vst3::int32{0}, [&]() -> Vst3::int32 {
+        if (text == nullptr || size <= 0) return 0;
+        return YCopyHostText(text, m_plugin->StateRefusal(), size - 1);
+    });
+}
 
 Vst3::tresult Y_VST3_CALL YAudioPluginVST3Adapter::setState(Vst3::IBStream* state) {
     return YGuard("YAudioPluginVST3Adapter::setState", Vst3::kResultFalse, [&] {
