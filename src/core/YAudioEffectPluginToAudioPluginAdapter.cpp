@@ -223,17 +223,28 @@ bool YAudioEffectPluginToAudioPluginAdapter::FollowLatency() {
 
 int32_t YAudioEffectPluginToAudioPluginAdapter::GetTailLength() {
     return YGuard("YAudioEffectPluginToAudioPluginAdapter::GetTailLength", 0, [&] {
+        // The effect reads parameter values that host threads write under this lock. Hosts ask
+        // from any thread, so the lock is tried once: while another thread (the GUI) holds it,
+        // the answer is the one computed last.
+        YLock& parameters = ParameterLock();
+        if (parameters.Lock(0) != 0) return m_lastTail.load(std::memory_order_relaxed);
         int64_t tail = 0;
         {
-            // The effect reads parameter values that host threads write under this lock.
-            YScopedLock parameters(ParameterLock());
+            struct Release {
+                YLock& lock;
+                ~Release() { lock.Unlock(); }
+            } release{parameters};
             tail = m_host.Call(kEffectTailLength);
         }
-        if (tail < 0) return -1; // the effect never falls silent
-        // The effect counts at the processing rate; the output lags the input by the latency.
-        const int64_t factor = std::max(UpsamplingFactor(), 1);
-        const int64_t host = (tail + factor - 1) / factor + GetLatency();
-        return static_cast<int32_t>(std::min<int64_t>(host, INT32_MAX));
+        int32_t answer = -1; // the effect never falls silent
+        if (tail >= 0) {
+            // The effect counts at the processing rate; the output lags the input by the latency.
+            const int64_t factor = std::max(UpsamplingFactor(), 1);
+            const int64_t host = (tail + factor - 1) / factor + GetLatency();
+            answer = static_cast<int32_t>(std::min<int64_t>(host, INT32_MAX));
+        }
+        m_lastTail.store(answer, std::memory_order_relaxed);
+        return answer;
     });
 }
 

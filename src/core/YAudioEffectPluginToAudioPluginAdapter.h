@@ -84,7 +84,8 @@ public:
     // Effect latency / up-sampling factor + the up-sampler's own latency, at the host rate.
     int32_t GetLatency() override;
     bool FollowLatency() override;
-    // The effect's tail at the host rate plus the latency; -1 when it never ends.
+    // The effect's tail at the host rate plus the latency; -1 when it never ends. Never waits
+    // for the parameter lock: while another thread holds it, the last answer is given again.
     int32_t GetTailLength() override;
     bool AddsToOutput() override;
     bool NeedsSeparateInputs() override;
@@ -379,6 +380,8 @@ private:
     std::atomic<int32_t> m_configuredLatency{0};
     // The latency the host last heard of (-1 before processing was first set up).
     std::atomic<int32_t> m_toldLatency{-1};
+    // What GetTailLength answered last: its answer while another thread holds the parameter lock.
+    std::atomic<int32_t> m_lastTail{0};
 
     // The block's pointer arrays as the effect sees them, and bus 0 as the block gave it.
     float* m_effectInputs[kMaxSlots] = {};
