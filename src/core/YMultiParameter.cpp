@@ -348,7 +348,8 @@ void YMultiParameter::Store(const YStorer& storer) {
     EnumName(storer, "Mode", Mode, kModeNames, kModeCount, kMultiParameterNormal);
     EnumName(storer, "ValueMode", ValueMode, kValueModeNames, kValueModeCount, kMultiParameterPercents);
     DoubleOmitted(storer, "SwitchTime", SwitchTime, 1.0);
-    if (reading && !(SwitchTime >= 0.0)) SwitchTime = 1.0;
+    // An endless travel would never end its movement and keep asking for fine sub-blocks.
+    if (reading && !(SwitchTime >= 0.0 && std::isfinite(SwitchTime))) SwitchTime = 1.0;
     storer.DoubleIfPresent("Value", m_value);
     m_value = Fraction01(m_value);
     Fraction(storer, "DefaultValue", DefaultValue, 0.5);

@@ -318,6 +318,16 @@ TEST_F(MultiParameterTest, BadBankTextRaisesTheFormatError) {
               (std::vector<float>{1.0f, 0.0f}));
 }
 
+TEST_F(MultiParameterTest, ASwitchTimeThatIsNegativeOrEndlessReadsAsTheDefault) {
+    for (const char* text : {"-2", "inf", "-inf", "nan", "1e400"}) {
+        YXMLItem item("MultiParameter0");
+        item.SetAttribute("SwitchTime", YString::FromUTF8(text));
+        multi.SwitchTime = 0.25;
+        multi.Store(YStorer{false, &item});
+        EXPECT_EQ(multi.SwitchTime, 1.0) << text;
+    }
+}
+
 TEST_F(MultiParameterTest, BadStoredInputIsLimitedAndNothingElseIsLost) {
     YXMLItem item("MultiParameter0");
     item.SetAttribute("Name", "Wide");
