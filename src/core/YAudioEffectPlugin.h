@@ -131,6 +131,9 @@ struct YAudioEffectInformation {
 struct YEffectFrameSettings {
     uint8_t Sinc = 0;              // high-quality sinc interpolation
     uint8_t ModulationDeclick = 1; // fade out LFO jumps after shape changes
+    // Smooth the effect's per-block parameters over the intervals at which the host sets
+    // them (the frame turns it on); 0 ramps each Process call straight to the new value.
+    uint8_t SmoothAutomation = 0;
 };
 
 class YAudioEffectPlugin : public YPlugin, public YParameterOwner {

@@ -66,6 +66,8 @@ void YAudioEffectPluginToAudioPluginAdapter::Initialize(const YString& name, con
         SetUsesHostTime((information.Flags & kEffectFlagUsesHostTime) != 0);
         SetAcceptsMIDI((information.FlagsB & kEffectFlagBAcceptsMIDI) != 0);
         SetProducesMIDI((information.FlagsB & kEffectFlagBProducesMIDI) != 0);
+        // Hosts set parameters once per block; the effect turns the steps into curves.
+        m_frameSettings.SmoothAutomation = 1;
         effect.SetFrameSettings(&m_frameSettings);
         CreateParameterAdapters();
         CreateControlAdapters();

@@ -276,6 +276,7 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
 
     const int32_t channels = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
     if (!m_configured) {
+        m_smoothersSet = false;
         // Nothing is sized before the first update: pass the signal through untouched.
         for (int32_t c = 0; c < channels; ++c)
             if (inputs[c] != nullptr && outputs[c] != nullptr && inputs[c] != outputs[c])
@@ -283,12 +284,78 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
         return;
     }
 
-    BlockSettings block;
-    TakeRamp(m_parameters[kDepth], frames, block.Depth, block.DepthStep);
-    TakeRamp(m_parameters[kFeedback], frames, block.Feedback, block.FeedbackStep);
+    const YEffectFrameSettings* frame = FrameSettings();
+    if (frame == nullptr || frame->SmoothAutomation == 0) {
+        m_smoothersSet = false;
+        BlockSettings block;
+        TakeRamp(m_parameters[kDepth], frames, block.Depth, block.DepthStep);
+        TakeRamp(m_parameters[kFeedback], frames, block.Feedback, block.FeedbackStep);
+        TakeRamp(m_parameters[kJet], frames, block.Jet, block.JetStep);
+        TakeRamp(m_parameters[kJetPhase], frames, block.JetPhase, block.JetPhaseStep);
+        ProcessPiece(block, inputs, outputs, frames);
+        return;
+    }
+
+    // The frame asks for smoothed automation: the ramped parameters follow their smoothers,
+    // the block cut where a smoother's segment ends and into pieces short enough that a
+    // straight ramp per piece stays on the curve.
+    constexpr int32_t kRampIndex[kSmoothedCount] = {kDepth, kFeedback, kJet, kJetPhase};
+    if (!m_smoothersSet) {
+        for (int32_t k = 0; k < kSmoothedCount; ++k)
+            m_smoothers[k].Reset(m_parameters[kRampIndex[k]].Float.Processing);
+        m_smoothersSet = true;
+    }
+    for (int32_t k = 0; k < kSmoothedCount; ++k) {
+        PluginParameter& record = m_parameters[kRampIndex[k]];
+        m_smoothers[k].Take(record.Float.Value);
+        record.Float.Processing = record.Float.Value;
+    }
+    float* in[kMaxChannels];
+    float* out[kMaxChannels];
+    for (int32_t c = 0; c < channels; ++c) {
+        in[c] = inputs[c];
+        out[c] = outputs[c];
+    }
+    for (int32_t done = 0; done < frames;) {
+        int32_t n = frames - done;
+        bool moving = false;
+        for (const VornikAutomationSmoother& smoother : m_smoothers) {
+            if (!smoother.Moving()) continue;
+            moving = true;
+            n = std::min(n, smoother.SegmentLeft());
+        }
+        if (moving) n = std::min(n, kSmoothPiece);
+        double start[kSmoothedCount], step[kSmoothedCount];
+        for (int32_t k = 0; k < kSmoothedCount; ++k) {
+            start[k] = m_smoothers[k].Value();
+            m_smoothers[k].Advance(n);
+            const double end = m_smoothers[k].Value();
+            step[k] = end != start[k] ? (end - start[k]) / n : 0.0;
+        }
+        BlockSettings block;
+        block.Depth = start[0];
+        block.DepthStep = step[0];
+        block.Feedback = start[1];
+        block.FeedbackStep = step[1];
+        block.Jet = start[2];
+        block.JetStep = step[2];
+        block.JetPhase = start[3];
+        block.JetPhaseStep = step[3];
+        ProcessPiece(block, in, out, n);
+        // The generator's change arms the declickers once, at the block's start.
+        m_generatorChanged = 0;
+        done += n;
+        for (int32_t c = 0; c < channels; ++c) {
+            if (in[c] != nullptr) in[c] += n;
+            if (out[c] != nullptr) out[c] += n;
+        }
+    }
+}
+
+void VornikAudioEffectPlugin::ProcessPiece(BlockSettings& block, float* const* inputs, float* const* outputs,
+                                           int32_t frames) {
+    const int32_t channels = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
     VornikLoopGain::MapRamp(block.Feedback, block.FeedbackStep, frames);
-    TakeRamp(m_parameters[kJet], frames, block.Jet, block.JetStep);
-    TakeRamp(m_parameters[kJetPhase], frames, block.JetPhase, block.JetPhaseStep);
     const double phaseDifference = m_parameters[kPhaseDifference].EffectiveFloat();
     m_saturationAmount = m_parameters[kSaturation].EffectiveFloat();
     m_saturationComplement = 1.0 - m_saturationAmount;

@@ -5,6 +5,7 @@
 
 #include "effect/YBiquadFilter.h"
 #include "effect/YDelay.h"
+#include "effect/VornikAutomationSmoother.h"
 #include "effect/VornikTailLength.h"
 #include "effect/YModulationPluginBase.h"
 #include "effect/YSaturationCurve.h"
@@ -118,6 +119,8 @@ private:
     // The block is cut into chunks of this many samples for the fast path's buffers.
     static constexpr int32_t kChunk = 256;
 
+    // Everything after the ramps are known, for one block or one piece of a smoothed block.
+    void ProcessPiece(BlockSettings& block, float* const* inputs, float* const* outputs, int32_t frames);
     void ProcessGeneral(const BlockSettings& settings, float* const* inputs, float* const* outputs,
                         int32_t frames);
     void ProcessFast(const BlockSettings& settings, float* const* inputs, float* const* outputs,
@@ -133,6 +136,12 @@ private:
     void LeaveGlideLayout(int32_t channels) noexcept;
 
     PluginParameter m_parameters[kParameterCount];
+    // Depth, Feedback, Jet and Jet phase when the frame smooths automation; a block where one
+    // moves runs in pieces of at most kSmoothPiece samples.
+    static constexpr int32_t kSmoothedCount = 4;
+    static constexpr int32_t kSmoothPiece = 32;
+    VornikAutomationSmoother m_smoothers[kSmoothedCount];
+    bool m_smoothersSet = false;
     PluginParameter m_shape;
 
     ModulatedLineT m_modulated[kMaxChannels];

@@ -169,3 +169,43 @@ TEST(VornikDelayGlide, DelayMovesOneHundredthOfASamplePerSample) {
     EXPECT_EQ(effect->PreDelayNow(), 48.0);
     EXPECT_EQ(effect->PreDelayLine(0).Length(), 48);
 }
+
+TEST(VornikAutomationSmoothing, DepthFollowsBlockValuesWithoutSlopeSteps) {
+    // Depth between 1 and 2 scales only the dry path, by 2 − Depth; on a constant input the
+    // wet path's high-pass leaves nothing, so the output draws the Depth curve itself.
+    const double input = 0.5;
+    const auto depthAt = [](int32_t sample) { return 1.5 + 0.4 * std::sin(2.0 * kPi * 2.0 * sample / kRate); };
+    for (int32_t smooth : {0, 1}) {
+        for (int32_t block : {512, 2048}) {
+            SCOPED_TRACE(testing::Message() << "smoothing " << smooth << ", blocks of " << block);
+            YEffectFrameSettings frame;
+            auto effect = MakeEffect(1, false, frame, [](V& e) { e.Parameter(V::kDepth).Float.Value = 1.5; });
+            frame.SmoothAutomation = static_cast<uint8_t>(smooth);
+            const int32_t frames = 24 * 2048; // whole blocks of either size
+            std::vector<float> x(frames, static_cast<float>(input)), y(frames);
+            YProcessingContext context;
+            for (int32_t first = 0; first < frames; first += block) {
+                // A 2 Hz sweep, one value per block; it stops half way.
+                effect->Parameter(V::kDepth).Float.Value = depthAt(std::min(first, frames / 2));
+                // The host's blocks arrive cut into the frame's sub-blocks of 256.
+                for (int32_t sub = first; sub < first + block; sub += 256) {
+                    float* in[1] = {x.data() + sub};
+                    float* out[1] = {y.data() + sub};
+                    effect->Process(context, in, out, 256);
+                }
+            }
+            double bend = 0.0;
+            for (int32_t i = 4800; i < frames; ++i)
+                bend = std::max(bend, std::fabs(double(y[i]) - 2.0 * y[i - 1] + y[i - 2]));
+            // Straight ramps per call bend by 1e-4 at block starts; the smoothed curve, drawn
+            // in straight pieces of 32 samples, bends ten times less even where it stops.
+            if (smooth != 0) {
+                EXPECT_LT(bend, 1e-5);
+                // It settles on the last value.
+                EXPECT_NEAR(y.back(), input * (2.0 - depthAt(frames / 2)), 1e-6);
+            } else {
+                EXPECT_GT(bend, 5e-5);
+            }
+        }
+    }
+}
