@@ -204,6 +204,27 @@ void BM_FlangerRangeGliding(benchmark::State& state) {
 }
 BENCHMARK(BM_FlangerRangeGliding);
 
+// Automation as a host plays it: Depth, Feedback and Range take a new value every block (a
+// 2 Hz sweep) and the frame's smoothing is on, so all three move through every block. Compare
+// with BM_FlangerDefault, a static block.
+void BM_FlangerDepthFeedbackRangeAutomated(benchmark::State& state) {
+    Rig rig(false);
+    rig.frame.SmoothAutomation = 1;
+    rig.effect.Parameter(V::kFeedback).Float.Value = 0.5;
+    rig.Prepare();
+    int64_t block = 0;
+    TimeBlocks(state, [&] {
+        const double sweep = std::sin(2.0 * 3.141592653589793 * 2.0 * static_cast<double>(block++) * kFrames /
+                                      kSampleRate);
+        rig.effect.Parameter(V::kDepth).Float.Value = 0.6 + 0.3 * sweep;
+        rig.effect.Parameter(V::kFeedback).Float.Value = 0.5 + 0.2 * sweep;
+        rig.effect.Parameter(V::kRange).Float.Value = 0.002 + 0.0005 * sweep;
+        rig.effect.Update();
+        rig.Block();
+    });
+}
+BENCHMARK(BM_FlangerDepthFeedbackRangeAutomated);
+
 } // namespace
 
 namespace {
