@@ -37,7 +37,7 @@ void Check(const YXMLItem& root) {
 void YPresetExport::Export(const YXMLItem& folder, const YString& fileName) {
     YXMLDocument document(YString::Literal(kRootName));
     for (const YXMLItem& child : folder.Children()) YPresetContent::CopyTree(child, document.AddChild(child.GetName()));
-    YPresetFileWriter::Write(document, fileName, false);
+    YPresetFileWriter::Write(document, fileName, YPresetFileWriter::Previous::kDiscard);
 }
 
 void YPresetExport::Import(YXMLItem& folder, const YString& fileName) {

@@ -46,22 +46,25 @@ void YPresetFileWriter::Copy(const YString& source, const YString& target) {
     MoveOver(temporary, target);
 }
 
-void YPresetFileWriter::Write(const YXMLDocument& document, const YString& path, bool keepBackup) {
+YString YPresetFileWriter::Write(const YXMLDocument& document, const YString& path, Previous previous) {
+    YString asideName;
     try {
         const YString temporary = path + YString::Literal(kTemporarySuffix);
         WriteTemporary(temporary, [&](YStdFileStream& stream) { document.Save(stream, "utf-8", false); });
-        if (keepBackup && YPlatformFile::Exists(path)) {
-            try {
+        try {
+            if (previous == Previous::kKeepBackup && YPlatformFile::Exists(path))
                 Copy(path, path + YString::Literal(kBackupSuffix));
-            } catch (...) {
-                YPlatformFile::Remove(temporary);
-                throw;
-            }
+            else if (previous == Previous::kSetAside && YPlatformFile::Exists(path))
+                asideName = SetAside(path);
+        } catch (...) {
+            YPlatformFile::Remove(temporary);
+            throw;
         }
         MoveOver(temporary, path);
     } catch (const YException& error) {
         YRaiseFormat(YException::kGeneral, "Could not save \"{0}\". {1}", path, error.Message());
     }
+    return asideName;
 }
 
 YString YPresetFileWriter::SetAside(const YString& path) {

@@ -13,10 +13,18 @@ public:
     static constexpr const char* kBackupSuffix = ".bak";
     static constexpr const char* kUnreadableSuffix = ".unreadable";
 
-    // Writes document (indented, "utf-8") over path. With keepBackup the file it replaces is
-    // kept as path + ".bak" first. Raises "Could not save \"{path}\". {reason}" when any step
-    // fails; the file at path is then the one that was there before.
-    static void Write(const YXMLDocument& document, const YString& path, bool keepBackup);
+    // What becomes of the file being replaced.
+    enum class Previous {
+        kDiscard,    // replaced
+        kKeepBackup, // copied to path + ".bak" first
+        kSetAside,   // could not be read: moved aside (see SetAside), never written over
+    };
+
+    // Writes document (indented, "utf-8") over path. The document is written to path + ".tmp"
+    // before anything happens to the previous file. Raises "Could not save \"{path}\".
+    // {reason}" when any step fails; the file at path is then the one that was there before.
+    // Returns the name the previous file was set aside under (empty when none was).
+    static YString Write(const YXMLDocument& document, const YString& path, Previous previous);
 
     // Moves a file that could not be read out of the way, to path + ".unreadable" (or
     // ".unreadable2", ".unreadable3"... so an earlier one is never replaced). Returns the

@@ -47,14 +47,13 @@ YPresetLibrary::LoadResult YPresetLibrary::Load() {
 }
 
 YString YPresetLibrary::Save() {
-    YString notice;
-    if (m_unreadable && YPlatformFile::Exists(m_fileName)) {
-        // Never written over: the user's presets in it may still be recoverable by hand.
-        const YString asideName = YPresetFileWriter::SetAside(m_fileName);
-        notice = YFormat::Text("The preset file \"{0}\" could not be read; it has been kept as \"{1}\".", m_fileName,
-                               asideName);
-    }
+    // An unreadable file is never written over: the user's presets in it may still be
+    // recoverable by hand.
+    const YString asideName = YPresetFileWriter::Write(
+        m_tree.Document(), m_fileName,
+        m_unreadable ? YPresetFileWriter::Previous::kSetAside : YPresetFileWriter::Previous::kKeepBackup);
     m_unreadable = false;
-    YPresetFileWriter::Write(m_tree.Document(), m_fileName, true);
-    return notice;
+    if (asideName.IsEmpty()) return YString();
+    return YFormat::Text("The preset file \"{0}\" could not be read; it has been kept as \"{1}\".", m_fileName,
+                         asideName);
 }
