@@ -129,6 +129,22 @@ TEST_F(Vst3HostTest, AStateThatInflatesTooFarIsRefusedAndSaysWhy) {
     EXPECT_EQ(report->getStateRefusal(text, sizeof text), static_cast<Vst3::int32>(expected.size()));
     EXPECT_EQ(std::string(text), expected);
     EXPECT_EQ(report->getStateRefusal(nullptr, 10), 0);
+
+    // A host stream that never ends is read only a little past the limit, then refused.
+    struct EndlessStream : MemoryStream {
+        Vst3::tresult Y_VST3_CALL read(void* buffer, Vst3::int32 numBytes, Vst3::int32* numBytesRead) override {
+            std::memset(buffer, ' ', static_cast<size_t>(std::max(numBytes, 0)));
+            served += std::max(numBytes, 0);
+            if (numBytesRead != nullptr) *numBytesRead = std::max(numBytes, 0);
+            return Vst3::kResultOk;
+        }
+        int64_t served = 0;
+    } endless;
+    EXPECT_EQ(instance.component->setState(&endless), Vst3::kResultFalse);
+    EXPECT_LE(endless.served, 17 * 1024 * 1024);
+    EXPECT_GT(report->getStateRefusal(text, sizeof text), 0);
+    EXPECT_NE(std::string(text).find("16 MiB"), std::string::npos) << text;
+    EXPECT_EQ(instance.controller->getParamNormalized(depth), before);
     report->release();
 }
 

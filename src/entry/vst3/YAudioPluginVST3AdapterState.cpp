@@ -3,6 +3,7 @@
 
 #include "entry/YHostText.h"
 #include "foundation/YException.h"
+#include "foundation/YXMLDocument.h"
 
 #include <algorithm>
 #include <vector>
@@ -23,6 +24,9 @@ Vst3::tresult Y_VST3_CALL YAudioPluginVST3Adapter::setState(Vst3::IBStream* stat
             Vst3::int32 read = 0;
             if (state->read(piece, kStateReadChunk, &read) != Vst3::kResultOk || read <= 0) break;
             bytes.insert(bytes.end(), piece, piece + std::min(read, kStateReadChunk));
+            // No state the plug-in accepts is longer than its text limit, compressed or not:
+            // past it the load below refuses, and an endless host stream is not read on.
+            if (bytes.size() > static_cast<size_t>(YXMLDocument::kMaxTextBytes)) break;
         }
         if (!m_plugin->LoadState(bytes.data(), bytes.size())) return Vst3::kResultFalse;
         // Every parameter may have moved: the controller reads them from the plug-in again.
