@@ -186,6 +186,9 @@ YAudioEffectPluginToAudioPluginAdapter::CurrentConfiguration() const noexcept {
 
 int32_t YAudioEffectPluginToAudioPluginAdapter::EffectLatency() {
     return YGuard("YAudioEffectPluginToAudioPluginAdapter::GetLatency", 0, [&] {
+        // The effect reads its Mode and the frame's settings, which other threads write under
+        // this lock (held only for a parameter change, and re-entrant for the audio thread).
+        YScopedLock parameters(ParameterLock());
         return static_cast<int32_t>(std::clamp<int64_t>(m_host.Call(kEffectLatency), 0, kMaxFrames));
     });
 }
@@ -231,18 +234,20 @@ int32_t YAudioEffectPluginToAudioPluginAdapter::GetTailLength() {
         YLock& parameters = ParameterLock();
         if (parameters.Lock(0) != 0) return m_lastTail.load(std::memory_order_relaxed);
         int64_t tail = 0;
+        int32_t latency = 0;
         {
             struct Release {
                 YLock& lock;
                 ~Release() { lock.Unlock(); }
             } release{parameters};
             tail = m_host.Call(kEffectTailLength);
+            latency = GetLatency(); // reads the effect under the lock held here
         }
         int32_t answer = -1; // the effect never falls silent
         if (tail >= 0) {
             // The effect counts at the processing rate; the output lags the input by the latency.
             const int64_t factor = std::max(UpsamplingFactor(), 1);
-            const int64_t host = (tail + factor - 1) / factor + GetLatency();
+            const int64_t host = (tail + factor - 1) / factor + latency;
             answer = static_cast<int32_t>(std::min<int64_t>(host, INT32_MAX));
         }
         m_lastTail.store(answer, std::memory_order_relaxed);
