@@ -2,6 +2,7 @@
 
 #include "core/YSPS.h"
 #include "foundation/YException.h"
+#include "foundation/YXMLCopy.h"
 #include "platform/YStdFileStream.h"
 #include "platform/YPlatformFile.h"
 
@@ -15,21 +16,6 @@ constexpr const char* kTabletMode = "TabletMode";
 constexpr const char* kDefaultSettingsItem = "DefaultSettings";
 constexpr const char* kSettingsRoot = "Settings";
 
-// Copies attributes, text and children of source into target (whose name stays). Walks
-// with its own stack so that deep trees cannot exhaust the thread's stack.
-void CopyTree(const YXMLItem& source, YXMLItem& target) {
-    std::vector<std::pair<const YXMLItem*, YXMLItem*>> pending{{&source, &target}};
-    while (!pending.empty()) {
-        auto [from, to] = pending.back();
-        pending.pop_back();
-        to->SetText(from->GetText());
-        for (int32_t i = 0; i < from->GetAttributeCount(); ++i) {
-            const YXMLAttribute& attribute = from->GetAttributeAt(i);
-            to->SetAttribute(attribute.name, attribute.value);
-        }
-        for (const YXMLItem& child : from->Children()) pending.emplace_back(&child, &to->AddChild(child.GetName()));
-    }
-}
 } // namespace
 
 YGlobalConfiguration& YGlobalConfiguration::Instance() {
@@ -50,7 +36,7 @@ void YGlobalConfiguration::LoadFrom(const YString& path) const {
         YStdFileStream stream(path, YStdFileStream::kRead);
         YXMLDocument loaded;
         loaded.Load(stream);
-        CopyTree(loaded, m_document);
+        YXMLCopyTree(loaded, m_document);
     } catch (const YException&) {
         // An unreadable file counts as an empty one; it is kept aside when first rewritten.
         m_document.Clear();
@@ -119,7 +105,7 @@ std::unique_ptr<YXMLItem> YGlobalConfiguration::DefaultSettings() const {
     const YXMLItem* settings = item ? item->FindChild(YString::Literal(kSettingsRoot)) : nullptr;
     if (!settings) return nullptr;
     auto copy = std::make_unique<YXMLItem>(YString::Literal(kSettingsRoot));
-    CopyTree(*settings, *copy);
+    YXMLCopyTree(*settings, *copy);
     return copy;
 }
 
@@ -128,7 +114,7 @@ void YGlobalConfiguration::SetDefaultSettings(const YXMLItem& settings) {
     EnsureLoaded();
     YXMLItem& item = m_document.GetOrCreateChild(YString::Literal(kDefaultSettingsItem));
     item.Clear();
-    CopyTree(settings, item.AddChild(YString::Literal(kSettingsRoot)));
+    YXMLCopyTree(settings, item.AddChild(YString::Literal(kSettingsRoot)));
     Save();
 }
 

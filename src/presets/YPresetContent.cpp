@@ -2,6 +2,7 @@
 
 #include "foundation/YException.h"
 #include "foundation/YMemoryStream.h"
+#include "foundation/YXMLCopy.h"
 
 #include <utility>
 
@@ -64,19 +65,7 @@ std::unique_ptr<YXMLDocument> YPresetContent::Decode(const YString& text) {
     return document;
 }
 
-void YPresetContent::CopyTree(const YXMLItem& source, YXMLItem& target) {
-    std::vector<std::pair<const YXMLItem*, YXMLItem*>> pending{{&source, &target}};
-    while (!pending.empty()) {
-        auto [from, to] = pending.back();
-        pending.pop_back();
-        to->SetText(from->GetText());
-        for (int32_t i = 0; i < from->GetAttributeCount(); ++i) {
-            const YXMLAttribute& attribute = from->GetAttributeAt(i);
-            to->SetAttribute(attribute.name, attribute.value);
-        }
-        for (const YXMLItem& child : from->Children()) pending.emplace_back(&child, &to->AddChild(child.GetName()));
-    }
-}
+void YPresetContent::CopyTree(const YXMLItem& source, YXMLItem& target) { YXMLCopyTree(source, target); }
 
 bool YPresetContent::IsInline(const YXMLItem& preset) {
     return preset.FindAttribute(YString::Literal(kCompressedAttribute)) == nullptr;

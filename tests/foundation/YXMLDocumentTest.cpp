@@ -1,4 +1,5 @@
 #include "foundation/YXMLDocument.h"
+#include "support/InflatingState.h"
 
 #include "StreamTestSupport.h"
 #include "foundation/YMemoryStream.h"
@@ -286,18 +287,9 @@ namespace {
 // <a b="xxx…"/> of exactly `size` bytes, deflated piece by piece so the text itself is
 // never held.
 YMemoryStream CompressedDocumentOfSize(int64_t size) {
+    const std::vector<uint8_t> bytes = InflatingState::Make(size, "<a b=\"");
     YMemoryStream out;
-    YZLibStream deflater(out, YZLibStream::kCompress, 100);
-    const std::string head = "<a b=\"", tail = "\"/>";
-    deflater.Write(head.data(), static_cast<int32_t>(head.size()));
-    const std::string filler(1 << 20, 'x');
-    for (int64_t left = size - static_cast<int64_t>(head.size() + tail.size()); left > 0;) {
-        const int32_t piece = static_cast<int32_t>(std::min<int64_t>(left, static_cast<int64_t>(filler.size())));
-        deflater.Write(filler.data(), piece);
-        left -= piece;
-    }
-    deflater.Write(tail.data(), static_cast<int32_t>(tail.size()));
-    deflater.Terminate();
+    out.Write(bytes.data(), static_cast<int32_t>(bytes.size()));
     out.Seek(0, YStream::kFromStart);
     return out;
 }
