@@ -30,10 +30,12 @@ fi
 kissfft=$(tools/kissfft-sources.sh "$build")
 
 failures=()
+timings=()
 step() {  # step NAME COMMAND...
-  local name=$1; shift
+  local name=$1 started=$SECONDS; shift
   echo "== $name"
   if ! "$@"; then failures+=("$name"); echo "== $name FAILED"; fi
+  timings+=("$(printf '%5d s  %s' $((SECONDS - started)) "$name")")
 }
 
 configure_build_test() {  # NAME BUILD_DIR CTEST_ARGS -- CMAKE_ARGS...
@@ -62,6 +64,9 @@ step "windows x86-64 under wine" configure_build_test windows "$build/windows" "
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft"
 
+echo "== stage durations"
+printf '%s\n' "${timings[@]}"
+printf '%5d s  whole run\n' "$SECONDS"
 if [ ${#failures[@]} -gt 0 ]; then
   echo "== failed: ${failures[*]}"
   exit 1
