@@ -7,6 +7,21 @@
 
 class YString;
 
+// What tells one version of a file from the next without reading it: whether it exists, its
+// size, its last modification time at the finest resolution the system keeps, and the
+// file's identity on its volume (inode or file index), which changes whenever a new file is
+// moved over the old one. Two writes within one tick of the system's clock that leave the
+// same size in the same file look alike; whoever needs certainty adds a counter of its own.
+struct YPlatformFileStamp {
+    bool exists = false;
+    int64_t size = 0;
+    int64_t modified = 0; // nanoseconds (posix) or 100-nanosecond units (Windows) since an epoch
+    uint64_t identity = 0;
+    uint64_t volume = 0;
+
+    bool operator==(const YPlatformFileStamp&) const = default;
+};
+
 class YPlatformFile {
 public:
     // Opens path with a C-runtime mode ("rb", "r+b", "w+b"); nullptr on failure.
@@ -29,6 +44,8 @@ public:
     static bool Remove(const YString& path);
     // Whether path names an existing regular file.
     static bool Exists(const YString& path);
+    // The stamp of the file at path; exists is false when there is no regular file there.
+    static YPlatformFileStamp Stamp(const YString& path);
 
     // 64-bit seek (origin SEEK_SET, SEEK_CUR or SEEK_END); true on success.
     static bool Seek(std::FILE* file, int64_t offset, int origin);

@@ -65,6 +65,18 @@ bool YPlatformFile::Exists(const YString& path) {
     return !path.IsEmpty() && stat(path.ToUTF8().c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+YPlatformFileStamp YPlatformFile::Stamp(const YString& path) {
+    YPlatformFileStamp stamp;
+    struct stat info {};
+    if (path.IsEmpty() || stat(path.ToUTF8().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return stamp;
+    stamp.exists = true;
+    stamp.size = static_cast<int64_t>(info.st_size);
+    stamp.modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.identity = static_cast<uint64_t>(info.st_ino);
+    stamp.volume = static_cast<uint64_t>(info.st_dev);
+    return stamp;
+}
+
 bool YPlatformFile::Seek(std::FILE* file, int64_t offset, int origin) {
     return file && fseeko(file, static_cast<off_t>(offset), origin) == 0;
 }

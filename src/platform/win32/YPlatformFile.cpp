@@ -78,6 +78,26 @@ bool YPlatformFile::Exists(const YString& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+YPlatformFileStamp YPlatformFile::Stamp(const YString& path) {
+    YPlatformFileStamp stamp;
+    if (path.IsEmpty()) return stamp;
+    // Opened without access rights: allowed even while another program writes the file.
+    HANDLE file = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return stamp;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(file, &info) != FALSE;
+    CloseHandle(file);
+    if (!known || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return stamp;
+    stamp.exists = true;
+    stamp.size = static_cast<int64_t>(static_cast<uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow);
+    stamp.modified = static_cast<int64_t>(static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 |
+                                          info.ftLastWriteTime.dwLowDateTime);
+    stamp.identity = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    stamp.volume = info.dwVolumeSerialNumber;
+    return stamp;
+}
+
 bool YPlatformFile::Seek(std::FILE* file, int64_t offset, int origin) {
     return file && _fseeki64(file, offset, origin) == 0;
 }
