@@ -4,9 +4,16 @@
 #include "platform/YPlatformFile.h"
 #include "platform/YStdFileStream.h"
 
+#include <atomic>
 #include <vector>
 
 namespace {
+std::atomic<YPresetFileWriter::StepHook> g_stepHook{nullptr};
+
+void Hook(YPresetFileWriter::Step step, const YString& path) {
+    if (const YPresetFileWriter::StepHook hook = g_stepHook.load(std::memory_order_acquire)) hook(step, path);
+}
+
 // Writes through a temporary file that is removed when anything fails.
 template <typename Fill> void WriteTemporary(const YString& temporary, Fill fill) {
     try {
@@ -50,12 +57,16 @@ YString YPresetFileWriter::Write(const YXMLDocument& document, const YString& pa
     YString asideName;
     try {
         const YString temporary = path + YString::Literal(kTemporarySuffix);
-        WriteTemporary(temporary, [&](YStdFileStream& stream) { document.Save(stream, "utf-8", false); });
+        WriteTemporary(temporary, [&](YStdFileStream& stream) {
+            document.Save(stream, "utf-8", false);
+            Hook(Step::kWritten, path);
+        });
         try {
             if (previous == Previous::kKeepBackup && YPlatformFile::Exists(path))
                 Copy(path, path + YString::Literal(kBackupSuffix));
             else if (previous == Previous::kSetAside && YPlatformFile::Exists(path))
                 asideName = SetAside(path);
+            Hook(Step::kBeforeReplace, path);
         } catch (...) {
             YPlatformFile::Remove(temporary);
             throw;
@@ -65,6 +76,10 @@ YString YPresetFileWriter::Write(const YXMLDocument& document, const YString& pa
         YRaiseFormat(YException::kGeneral, "Could not save \"{0}\". {1}", path, error.Message());
     }
     return asideName;
+}
+
+YPresetFileWriter::StepHook YPresetFileWriter::SetStepHook(StepHook hook) noexcept {
+    return g_stepHook.exchange(hook, std::memory_order_acq_rel);
 }
 
 YString YPresetFileWriter::SetAside(const YString& path) {

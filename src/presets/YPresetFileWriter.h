@@ -31,6 +31,17 @@ public:
     // new name; raises when the file cannot be moved.
     static YString SetAside(const YString& path);
 
+    // Points of a write where tests step in to simulate what the system does rarely: a hook
+    // that raises at kWritten fails the write as a full disk does; one that ends the process
+    // at kBeforeReplace is a crash between writing and renaming.
+    enum class Step {
+        kWritten,       // the document is in the temporary file, not yet flushed
+        kBeforeReplace, // the temporary file is complete and the backup made
+    };
+    using StepHook = void (*)(Step step, const YString& path);
+    // Installs a hook for every later write (nullptr removes it); returns the previous one.
+    static StepHook SetStepHook(StepHook hook) noexcept;
+
 private:
     static void Copy(const YString& source, const YString& target);
 };

@@ -114,7 +114,7 @@ TEST_F(Fixture, SavingKeepsThePreviousVersionAsABackup) {
     library.Save();
     EXPECT_EQ(ReadAll(file + ".bak"), first);
     EXPECT_NE(ReadAll(file), first);
-    EXPECT_EQ(scratch.Listing(), "Vornikpresets.xml;Vornikpresets.xml.bak;");
+    EXPECT_EQ(scratch.Listing(), "Vornikpresets.xml;Vornikpresets.xml.bak;Vornikpresets.xml.lock;");
 }
 
 TEST_F(Fixture, AnUnreadableFileIsReportedKeptAndSetAsideBeforeTheNextSave) {
@@ -138,13 +138,13 @@ TEST_F(Fixture, AnUnreadableFileIsReportedKeptAndSetAsideBeforeTheNextSave) {
         }
         EXPECT_TRUE(library.HasUnreadableFile());
         EXPECT_EQ(ReadAll(path), text);
-        EXPECT_EQ(folder.Listing(), "Vornikpresets.xml;");
+        EXPECT_EQ(folder.Listing(), "Vornikpresets.xml;Vornikpresets.xml.lock;");
 
         YPresetTree::StorePreset(library.Tree().TopFolder(), "fresh", *SampleSettings());
         const std::string notice = library.Save().ToUTF8();
         EXPECT_NE(notice.find("Vornikpresets.xml.unreadable"), std::string::npos) << notice;
         EXPECT_EQ(ReadAll(path + ".unreadable"), text);
-        EXPECT_EQ(folder.Listing(), "Vornikpresets.xml;Vornikpresets.xml.unreadable;");
+        EXPECT_EQ(folder.Listing(), "Vornikpresets.xml;Vornikpresets.xml.lock;Vornikpresets.xml.unreadable;");
     }
 }
 
@@ -156,7 +156,7 @@ TEST_F(Fixture, AnUnreadableFileStaysInPlaceWhenTheSaveFails) {
     YPresetTree::StorePreset(library.Tree().TopFolder(), "fresh", *SampleSettings());
     EXPECT_THROW(library.Save(), YException);
     EXPECT_EQ(ReadAll(file), "broken <");
-    EXPECT_EQ(scratch.Listing(), "Vornikpresets.xml;Vornikpresets.xml.tmp;");
+    EXPECT_EQ(scratch.Listing(), "Vornikpresets.xml;Vornikpresets.xml.lock;Vornikpresets.xml.tmp;");
 }
 
 TEST_F(Fixture, AnEarlierSetAsideFileIsNeverReplaced) {
@@ -218,7 +218,7 @@ TEST_F(Fixture, ACrashBetweenWriteAndRenameLeavesTheLibraryReadable) {
     YPresetTree::StorePreset(library.Tree().TopFolder(), "after", *SampleSettings());
     library.Save();
     EXPECT_EQ(LoadedTree(), Compact(library.Tree().Document()));
-    EXPECT_EQ(scratch.Listing(), "Vornikpresets.xml;Vornikpresets.xml.bak;");
+    EXPECT_EQ(scratch.Listing(), "Vornikpresets.xml;Vornikpresets.xml.bak;Vornikpresets.xml.lock;");
 }
 
 TEST_F(Fixture, AConversionThatCannotBeWrittenStillLoads) {
