@@ -50,3 +50,11 @@ struct YRect {
     }
     friend bool operator==(const YRect&, const YRect&) = default;
 };
+
+// A point with fractional coordinates, for anti-aliased shapes: the pixel (x, y) covers the
+// square from (x, y) to (x + 1, y + 1), so its centre is (x + 0.5, y + 0.5).
+struct YPointF {
+    float x = 0.0f;
+    float y = 0.0f;
+    friend bool operator==(const YPointF&, const YPointF&) = default;
+};
