@@ -216,6 +216,10 @@ protected:
         bool operator==(const ProcessingConfiguration&) const = default;
     };
     ProcessingConfiguration CurrentConfiguration() const noexcept;
+    // Reads only the children the effect stores of its own (the LFO shape, MIDI reset ...) from
+    // source and updates the effect; its parameters and the frame's settings stay as they are.
+    // The caller holds the three locks.
+    void ReadEffectExtras(const YXMLItem& source);
 
 private:
     // A ring that delays a channel by the effect's latency (channels the effect skips).

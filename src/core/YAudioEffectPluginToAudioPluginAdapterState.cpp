@@ -3,6 +3,7 @@
 #include "core/YAudioEffectPluginToAudioPluginAdapter.h"
 #include "core/YStoreFields.h"
 #include "foundation/YException.h"
+#include "foundation/YXMLCopy.h"
 #include "foundation/YXMLItem.h"
 
 #include <algorithm>
@@ -147,4 +148,28 @@ void YAudioEffectPluginToAudioPluginAdapter::AfterLoading(bool reinitialise) {
     m_midiMap.ResetPlayingState();
     for (const YMultiParameter& multi : m_multiParameters)
         if (!multi.LoadProblem().IsEmpty()) YReportError(multi.LoadProblem());
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::ReadEffectExtras(const YXMLItem& source) {
+    if (!m_host.HasEffect()) return;
+    // The effect names its own children when it writes itself; only those are taken over.
+    YXMLItem probe("settings");
+    YStorer writer{true, &probe};
+    YEffectArguments write;
+    write.SetPointer(0, &writer);
+    m_host.Call(kEffectStore, &write);
+    YXMLItem extras("settings");
+    for (const YXMLItem& child : probe.Children())
+        if (const YXMLItem* stored = source.FindChild(child.GetName()))
+            YXMLCopyTree(*stored, extras.AddChild(child.GetName()));
+    if (extras.GetChildCount() == 0) return;
+    // Without parameter attributes the effect's parameters keep their values.
+    YStorer reader{false, &extras};
+    YEffectArguments read;
+    read.SetPointer(0, &reader);
+    m_host.Call(kEffectStore, &read);
+    m_host.Effect()->TakeNeedsUpdate();
+    m_host.Call(kEffectUpdate);
+    for (int32_t number = 0; number < AutomationAdapterCount(); ++number)
+        NeedUpdateEditor(GetAutomationAdapter(number));
 }

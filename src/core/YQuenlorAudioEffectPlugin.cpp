@@ -72,14 +72,17 @@ bool YQuenlorAudioEffectPlugin::Initialize(const YString& name, const YString& v
                                            int32_t editorHeight) {
     return YGuard("YQuenlorAudioEffectPlugin::Initialize", false, [&] {
         YAudioEffectPluginToAudioPluginAdapter::Initialize(name, vendor, function, editorWidth, editorHeight);
+        AddMorphParameters();
         LoadDefaultSettings();
         // Every slot starts as a copy of the settings the instance starts with.
+        const YConfigurationLock locks(*this);
         YXMLItem first("settings");
         StoreWithoutSlots(first);
         for (std::unique_ptr<YXMLItem>& slot : m_slots) {
             slot = std::make_unique<YXMLItem>("settings");
             CopyContent(*slot, first, true);
         }
+        AfterStateReadLocked();
         return true;
     });
 }
@@ -101,19 +104,23 @@ void YQuenlorAudioEffectPlugin::Store(YStorer& storer) {
     if (storer.Item == nullptr) return;
     YXMLItem& item = *storer.Item;
 
-    int32_t upsampling = UpsamplingMode();
-    storer.IntegerIfPresent("upsampling", upsampling);
-    SetUpsamplingMode(std::clamp(upsampling, 0, 4));
-    bool highQuality = HighQualityUpsamplingSetting();
-    storer.Bool("hqupsampling", highQuality, true);
-    SetHighQualityUpsamplingSetting(highQuality);
-    int32_t agc = AGCMode();
-    storer.IntegerIfPresent("AGC", agc);
-    SetAGCMode(agc);
-    storer.IntegerIfPresent("PresetIndex", m_activeSlot);
-    m_activeSlot = std::clamp(m_activeSlot, 0, kSlotCount - 1);
+    // Settings alone (a slot applied, a paste) leave the instance-wide attributes as they are.
+    if (!m_settingsOnly) {
+        int32_t upsampling = UpsamplingMode();
+        storer.IntegerIfPresent("upsampling", upsampling);
+        SetUpsamplingMode(std::clamp(upsampling, 0, 4));
+        bool highQuality = HighQualityUpsamplingSetting();
+        storer.Bool("hqupsampling", highQuality, true);
+        SetHighQualityUpsamplingSetting(highQuality);
+        int32_t agc = AGCMode();
+        storer.IntegerIfPresent("AGC", agc);
+        SetAGCMode(agc);
+        storer.IntegerIfPresent("PresetIndex", m_activeSlot);
+        m_activeSlot = std::clamp(m_activeSlot, 0, kSlotCount - 1);
+        StoreMorph(storer);
+    }
 
-    if (!m_skipSlots) {
+    if (!m_skipSlots && !m_settingsOnly) {
         for (int32_t slot = 0; slot < kSlotCount; ++slot) {
             if (slot == m_activeSlot) continue;
             const YString name = SlotName(slot);
@@ -125,6 +132,7 @@ void YQuenlorAudioEffectPlugin::Store(YStorer& storer) {
                 m_slots[slot] = std::move(tree);
             }
         }
+        StoreMorphCorner(storer);
     }
 
     YAudioEffectPluginToAudioPluginAdapter::Store(storer);
@@ -178,9 +186,13 @@ void YQuenlorAudioEffectPlugin::ReadState(const void* data, size_t size) {
             Store(storer);
         } catch (...) {
             // Whatever was read must still reach the effect as one consistent update.
-            YGuard("YQuenlorAudioEffectPlugin::LoadState", [&] { AfterLoading(true); });
+            YGuard("YQuenlorAudioEffectPlugin::LoadState", [&] {
+                AfterLoading(true);
+                AfterStateReadLocked();
+            });
             throw;
         }
+        AfterStateReadLocked();
     }
     // Tells the host when the loaded settings need another latency than it last heard of.
     FollowLatency();
@@ -202,9 +214,13 @@ void YQuenlorAudioEffectPlugin::LoadDefaultSettings() {
         try {
             Store(storer);
         } catch (...) {
-            YGuard("YQuenlorAudioEffectPlugin::LoadDefaultSettings", [&] { AfterLoading(true); });
+            YGuard("YQuenlorAudioEffectPlugin::LoadDefaultSettings", [&] {
+                AfterLoading(true);
+                AfterStateReadLocked();
+            });
             throw;
         }
+        AfterStateReadLocked();
     });
 }
 

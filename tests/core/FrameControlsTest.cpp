@@ -240,7 +240,7 @@ TEST_F(FrameControlsTest, TheMultiparametersAndTriggersAreHostParametersAfterThe
     ASSERT_TRUE(plugin);
     const int32_t depth = FindParameter(*plugin, "Depth");
     ASSERT_GE(depth, 0);
-    ASSERT_EQ(plugin->GetParameterCount(), 23);
+    ASSERT_EQ(plugin->GetParameterCount(), 25);
     EXPECT_EQ(FindParameter(*plugin, "Multiparameter 1"), 17);
     EXPECT_EQ(FindParameter(*plugin, "Multiparameter 4"), 20);
     EXPECT_EQ(FindParameter(*plugin, "Preset trigger - previous"), 21);

@@ -78,8 +78,9 @@ TEST_F(StateTest, CreateGivesAReadyInstanceOrNull) {
     EXPECT_TRUE(plugin->VendorName() == YString("Quenlor"));
     EXPECT_EQ(plugin->EditorWidth(), 500);
     EXPECT_EQ(plugin->EditorHeight(), 100);
-    // The table and the "Shape" special record, then four multiparameters and two preset triggers.
-    EXPECT_EQ(plugin->GetParameterCount(), 23);
+    // The table and the "Shape" special record, four multiparameters, two preset triggers and
+    // the two morph coordinates.
+    EXPECT_EQ(plugin->GetParameterCount(), 25);
     EXPECT_TRUE(plugin->GetParameterName(1) == YString("Depth"));
     EXPECT_EQ(plugin->Version(), YAudioEffectPluginToAudioPluginAdapter::kCurrentVersion);
     EXPECT_EQ(YQuenlorAudioEffectPlugin::Create("X", "Y", &FailingInterface, 1, 1), nullptr);

@@ -87,9 +87,11 @@ TEST_F(Vst3ConformanceTest, MultiparametersAndPresetTriggersTakeTheIDsAfterTheEf
     Vst3Instance plugin(*factory);
     ASSERT_TRUE(plugin.Ok());
     EXPECT_EQ(plugin.Find("Depth"), 1u);
+    // Each addition goes at the end, so saved projects keep finding what they automated.
     const char* const titles[] = {"Multiparameter 1", "Multiparameter 2",          "Multiparameter 3",
-                                  "Multiparameter 4", "Preset trigger - previous", "Preset trigger - next"};
-    for (Vst3::int32 i = 0; i < 6; ++i) {
+                                  "Multiparameter 4", "Preset trigger - previous", "Preset trigger - next",
+                                  "Morph X",          "Morph Y"};
+    for (Vst3::int32 i = 0; i < 8; ++i) {
         Vst3::ParameterInfo info{};
         ASSERT_EQ(plugin.controller->getParameterInfo(17 + i, info), Vst3::kResultOk);
         EXPECT_EQ(info.id, static_cast<Vst3::ParamID>(17 + i));
@@ -97,7 +99,7 @@ TEST_F(Vst3ConformanceTest, MultiparametersAndPresetTriggersTakeTheIDsAfterTheEf
         EXPECT_NE(info.flags & Vst3::ParameterInfo::kCanAutomate, 0);
     }
     Vst3::ParameterInfo next{};
-    ASSERT_EQ(plugin.controller->getParameterInfo(23, next), Vst3::kResultOk);
+    ASSERT_EQ(plugin.controller->getParameterInfo(25, next), Vst3::kResultOk);
     EXPECT_NE(next.flags & Vst3::ParameterInfo::kIsBypass, 0);
 }
 

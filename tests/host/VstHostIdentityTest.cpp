@@ -152,11 +152,13 @@ TEST_F(VstHostIdentityTest, HostVersion2200GetsStereoPlusSideChain) {
 
 // The frame's controls follow the effect's 17 parameters, which keep their indices.
 TEST_F(VstHostIdentityTest, MultiparametersAndPresetTriggersComeAfterTheEffectsParameters) {
-    ASSERT_EQ(Record().numParams, 23);
+    ASSERT_EQ(Record().numParams, 25);
     EXPECT_EQ(Plugin().FindParameter("Depth"), 1);
+    // Each addition goes at the end, so saved projects keep finding what they automated.
     const char* const names[] = {"Multiparameter 1", "Multiparameter 2",         "Multiparameter 3",
-                                 "Multiparameter 4", "Preset trigger - previou", "Preset trigger - next"};
-    for (int32_t i = 0; i < 6; ++i) {
+                                 "Multiparameter 4", "Preset trigger - previou", "Preset trigger - next",
+                                 "Morph X",          "Morph Y"};
+    for (int32_t i = 0; i < 8; ++i) {
         EXPECT_EQ(Plugin().Text(effGetParamName, 17 + i), names[i]) << i;
         EXPECT_EQ(Plugin().Dispatch(effCanBeAutomated, 17 + i, 0, nullptr), 1) << i;
     }
