@@ -26,12 +26,13 @@ function(vornik_layer_target layer out)
   set(${out} vornik_${name} PARENT_SCOPE)
 endfunction()
 
-# vornik_add_layer(layer [SOURCES file...]): the library of one layer, linked PUBLIC to the
-# layer directly below it. Without SOURCES every .cpp under the layer's folder is taken. A
+# vornik_add_layer(layer [EXPLICIT] [SOURCES file...]): the library of one layer, linked PUBLIC
+# to the layer directly below it. Without SOURCES every .cpp under the layer's folder is taken,
+# unless EXPLICIT says the (possibly empty) list is the whole choice. A
 # layer without sources yet is an INTERFACE target over the one below, so the chain stays
 # whole while folders fill up.
 function(vornik_add_layer layer)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "EXPLICIT" "" "SOURCES")
   vornik_layer_target(${layer} target)
   list(FIND VORNIK_LAYERS ${layer} index)
   if(index LESS 0)
@@ -46,7 +47,7 @@ function(vornik_add_layer layer)
       message(FATAL_ERROR "${layer}: add ${below_layer} first")
     endif()
   endif()
-  if(arg_SOURCES)
+  if(arg_SOURCES OR arg_EXPLICIT)
     set(sources ${arg_SOURCES})
   else()
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${layer}/*.cpp)

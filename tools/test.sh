@@ -13,7 +13,7 @@ export CCACHE_BASEDIR=$root
 packages=(build-essential cmake ninja-build ccache pkg-config googletest libgtest-dev
           libbenchmark-dev zlib1g-dev libpugixml-dev libsndfile1-dev
           clang libclang-rt-dev dpkg-dev g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-          wine wine64 file binutils)
+          wine wine64 file binutils libx11-dev libxext-dev libxtst-dev xvfb)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

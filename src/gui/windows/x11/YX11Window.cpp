@@ -1,0 +1,661 @@
+// The X11 native window: a window on a connection of its own, a child of the host's window
+// once embedded. The connection is used on the GUI thread only; other threads leave their
+// requests and dirty rectangles under a lock and write one byte into a wake-up pipe, which the
+// host watches (VST 3 run loop) or which the next idle call empties (VST 2.4).
+#include "gui/windows/YNativeWindow.h"
+#include "gui/windows/x11/YX11Keys.h"
+
+#include "foundation/YException.h"
+#include "platform/YPlatformTime.h"
+#include "platform/YSynchronizer.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+namespace {
+
+// Windows' defaults: two clicks within 500 ms and a 4 × 4 pixel square make a double-click.
+constexpr uint32_t kDoubleClickMs = 500;
+constexpr int32_t kDoubleClickDistance = 2;
+constexpr int32_t kWheelDelta = 120;
+// How long a clipboard read waits for the owner's answer.
+constexpr uint32_t kClipboardWaitMs = 500;
+
+// Errors of our own connection (a host that destroyed its window before closing the editor)
+// must not end the host: while our calls run, an error handler that only counts is installed.
+int g_trappedErrors = 0;
+int CountError(Display*, XErrorEvent*) {
+    ++g_trappedErrors;
+    return 0;
+}
+
+class ErrorTrap {
+public:
+    ErrorTrap() noexcept : m_previous(XSetErrorHandler(&CountError)) {}
+    ~ErrorTrap() { XSetErrorHandler(m_previous); }
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+
+private:
+    int (*m_previous)(Display*, XErrorEvent*);
+};
+
+unsigned ShapeOf(YCursorKind kind) noexcept {
+    switch (kind) {
+    case YCursorKind::Hand: return XC_hand2;
+    case YCursorKind::IBeam: return XC_xterm;
+    case YCursorKind::SizeWE: return XC_sb_h_double_arrow;
+    case YCursorKind::SizeNS: return XC_sb_v_double_arrow;
+    case YCursorKind::Move: return XC_fleur;
+    case YCursorKind::Wait: return XC_watch;
+    case YCursorKind::Cross: return XC_crosshair;
+    case YCursorKind::Arrow: break;
+    }
+    return XC_left_ptr;
+}
+
+uint32_t ModifierFlags(unsigned state) noexcept {
+    uint32_t flags = 0;
+    if (state & Button1Mask) flags |= YMouseFlags::kLeft;
+    if (state & Button2Mask) flags |= YMouseFlags::kMiddle;
+    if (state & Button3Mask) flags |= YMouseFlags::kRight;
+    if (state & ControlMask) flags |= YMouseFlags::kCtrl;
+    if (state & Mod1Mask) flags |= YMouseFlags::kAlt;
+    if (state & ShiftMask) flags |= YMouseFlags::kShift;
+    return flags;
+}
+
+uint32_t ButtonFlag(unsigned button) noexcept {
+    switch (button) {
+    case Button1: return YMouseFlags::kLeft;
+    case Button2: return YMouseFlags::kMiddle;
+    case Button3: return YMouseFlags::kRight;
+    default: return 0;
+    }
+}
+
+std::string ToUtf8(const std::u32string& text) {
+    std::string out;
+    for (char32_t c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u32string FromUtf8(const unsigned char* bytes, size_t size) {
+    std::u32string out;
+    for (size_t i = 0; i < size;) {
+        const unsigned char b = bytes[i];
+        const int length = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+        if (length == 0 || i + static_cast<size_t>(length) > size) {
+            out += U'\xFFFD';
+            ++i;
+            continue;
+        }
+        char32_t c = length == 1 ? b : static_cast<char32_t>(b & (0x7F >> length));
+        for (int k = 1; k < length; ++k) c = (c << 6) | (bytes[i + static_cast<size_t>(k)] & 0x3F);
+        out += c;
+        i += static_cast<size_t>(length);
+    }
+    return out;
+}
+
+class YX11Window final : public YNativeWindow {
+public:
+    YX11Window(YNativeWindowListener& listener, int32_t width, int32_t height);
+    ~YX11Window() override;
+
+    void* Handle() const noexcept override { return reinterpret_cast<void*>(static_cast<uintptr_t>(m_window)); }
+    void Reparent(void* parent) override;
+    bool IsChild() const noexcept override { return m_parent != 0; }
+    void SetTitle(const std::u32string& title) override;
+    YSize ClientSize() const noexcept override { return {m_width, m_height}; }
+    void SetClientSize(int32_t width, int32_t height) override;
+    void Show(bool visible) override;
+    bool IsVisible() const override { return m_mapped; }
+    void Focus() override;
+    void Invalidate(const YRect& rect) override;
+    void InvalidateFromAnyThread(const YRect& rect) override;
+    void Update() override;
+    void SetCapture(bool on) override;
+    bool HasCapture() const noexcept override { return m_captured; }
+    void TrackMouseLeave() override { m_trackLeave = true; }
+    YPoint CursorPosition() const override;
+    void SetCursor(YCursorKind kind) override;
+    void SetTimer(uintptr_t id, int32_t interval) override;
+    void SetClipboardText(const std::u32string& text) override;
+    std::u32string ClipboardText() override;
+    void PostRequest(YWindowRequest request) override;
+    bool ProcessEvents() override;
+    int ConnectionDescriptor() const noexcept override { return m_display != nullptr ? ConnectionNumber(m_display) : -1; }
+    int WakeDescriptor() const noexcept override { return m_wakeRead; }
+
+private:
+    struct Timer {
+        uint32_t interval = 0;
+        uint32_t due = 0;
+    };
+
+    void Dispatch(XEvent& event);
+    void DispatchButton(const XButtonEvent& event, bool press);
+    void DispatchKey(XKeyEvent& event, bool press);
+    void AnswerSelectionRequest(const XSelectionRequestEvent& request);
+    void ResizeBitmap(int32_t width, int32_t height);
+    void Paint(const YRect& rect);
+    void RunDueTimers();
+    void Wake() noexcept;
+    void DrainWakePipe() noexcept;
+
+    YNativeWindowListener& m_listener;
+    Display* m_display = nullptr;
+    Window m_window = 0;
+    Window m_parent = 0;
+    GC m_gc = nullptr;
+    Visual* m_visual = nullptr;
+    int m_depth = 0;
+    XImage* m_image = nullptr;
+    std::vector<uint32_t> m_pixels;
+    int32_t m_width = 0;
+    int32_t m_height = 0;
+    bool m_mapped = false;
+    bool m_gone = false; // the server destroyed the window (its parent went away)
+    bool m_captured = false;
+    bool m_trackLeave = false;
+    YRect m_dirty;
+    std::map<uintptr_t, Timer> m_timers;
+    std::map<YCursorKind, Cursor> m_cursors;
+
+    Atom m_wmProtocols = 0;
+    Atom m_wmDelete = 0;
+    Atom m_clipboard = 0;
+    Atom m_utf8 = 0;
+    Atom m_targets = 0;
+    Atom m_clipboardProperty = 0;
+    Atom m_xembedInfo = 0;
+    std::string m_clipboardText; // what we offer while we own the clipboard
+    bool m_ownsClipboard = false;
+
+    // Double-click detection.
+    unsigned m_lastButton = 0;
+    Time m_lastPressTime = 0;
+    YPoint m_lastPressPoint;
+
+    // Shared with other threads.
+    int m_wakeRead = -1;
+    int m_wakeWrite = -1;
+    YLock m_requestLock;
+    YRect m_foreignDirty;
+    std::vector<YWindowRequest> m_requests;
+};
+
+YX11Window::YX11Window(YNativeWindowListener& listener, int32_t width, int32_t height) : m_listener(listener) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) YRaise("Could not create the window's wake-up pipe.");
+    m_wakeRead = fds[0];
+    m_wakeWrite = fds[1];
+    m_display = XOpenDisplay(nullptr);
+    if (m_display == nullptr) {
+        close(m_wakeRead);
+        close(m_wakeWrite);
+        YRaise("Could not open the X display.");
+    }
+    ErrorTrap trap;
+    const int screen = DefaultScreen(m_display);
+    m_visual = DefaultVisual(m_display, screen);
+    m_depth = DefaultDepth(m_display, screen);
+    if ((m_depth != 24 && m_depth != 32) || m_visual->red_mask != 0xFF0000UL || m_visual->blue_mask != 0xFFUL) {
+        XCloseDisplay(m_display);
+        close(m_wakeRead);
+        close(m_wakeWrite);
+        YRaise("The X display has no 32-bit true-colour visual.");
+    }
+    m_width = std::max(width, 1);
+    m_height = std::max(height, 1);
+    XSetWindowAttributes attributes{};
+    attributes.background_pixmap = None; // the bitmap covers the whole area: no flicker
+    attributes.border_pixel = 0;
+    attributes.colormap = DefaultColormap(m_display, screen);
+    attributes.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
+                            PointerMotionMask | KeyPressMask | KeyReleaseMask | FocusChangeMask |
+                            LeaveWindowMask | EnterWindowMask;
+    m_window = XCreateWindow(m_display, DefaultRootWindow(m_display), 0, 0, static_cast<unsigned>(m_width),
+                             static_cast<unsigned>(m_height), 0, m_depth, InputOutput, m_visual,
+                             CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);
+    m_gc = XCreateGC(m_display, m_window, 0, nullptr);
+    m_wmProtocols = XInternAtom(m_display, "WM_PROTOCOLS", False);
+    m_wmDelete = XInternAtom(m_display, "WM_DELETE_WINDOW", False);
+    m_clipboard = XInternAtom(m_display, "CLIPBOARD", False);
+    m_utf8 = XInternAtom(m_display, "UTF8_STRING", False);
+    m_targets = XInternAtom(m_display, "TARGETS", False);
+    m_clipboardProperty = XInternAtom(m_display, "YCLIPBOARD", False);
+    m_xembedInfo = XInternAtom(m_display, "_XEMBED_INFO", False);
+    XSetWMProtocols(m_display, m_window, &m_wmDelete, 1);
+    // Embedders that follow the XEmbed convention map the window themselves when asked to.
+    const unsigned long embedInfo[2] = {0, 1};
+    XChangeProperty(m_display, m_window, m_xembedInfo, m_xembedInfo, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(embedInfo), 2);
+    ResizeBitmap(m_width, m_height);
+    XFlush(m_display);
+}
+
+YX11Window::~YX11Window() {
+    {
+        ErrorTrap trap;
+        if (m_image != nullptr) {
+            m_image->data = nullptr; // the pixels are ours
+            XDestroyImage(m_image);
+        }
+        for (auto& [kind, cursor] : m_cursors) XFreeCursor(m_display, cursor);
+        if (m_captured) XUngrabPointer(m_display, CurrentTime);
+        XFreeGC(m_display, m_gc);
+        if (!m_gone) XDestroyWindow(m_display, m_window);
+        // Errors of the calls above arrive here, inside the trap.
+        XSync(m_display, True);
+        XCloseDisplay(m_display);
+    }
+    close(m_wakeRead);
+    close(m_wakeWrite);
+}
+
+void YX11Window::Reparent(void* parent) {
+    ErrorTrap trap;
+    m_parent = static_cast<Window>(reinterpret_cast<uintptr_t>(parent));
+    XReparentWindow(m_display, m_window, m_parent != 0 ? m_parent : DefaultRootWindow(m_display), 0, 0);
+    XSync(m_display, False);
+}
+
+void YX11Window::SetTitle(const std::u32string& title) {
+    ErrorTrap trap;
+    const std::string text = ToUtf8(title);
+    XChangeProperty(m_display, m_window, XInternAtom(m_display, "_NET_WM_NAME", False), m_utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+    XFlush(m_display);
+}
+
+void YX11Window::SetClientSize(int32_t width, int32_t height) {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    if (width == m_width && height == m_height) return;
+    ErrorTrap trap;
+    XResizeWindow(m_display, m_window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFlush(m_display);
+    // The ConfigureNotify that follows finds the size already taken.
+    ResizeBitmap(width, height);
+    m_listener.OnNativeSize(width, height);
+}
+
+void YX11Window::Show(bool visible) {
+    if (visible == m_mapped) return;
+    ErrorTrap trap;
+    if (visible) XMapWindow(m_display, m_window);
+    else XUnmapWindow(m_display, m_window);
+    m_mapped = visible;
+    XFlush(m_display);
+}
+
+void YX11Window::Focus() {
+    ErrorTrap trap;
+    // Focusing a window that is not viewable is an error of the server.
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(m_display, m_window, &attributes) != 0 && attributes.map_state == IsViewable)
+        XSetInputFocus(m_display, m_window, RevertToParent, CurrentTime);
+    if (m_captured) SetCapture(false);
+    XFlush(m_display);
+}
+
+void YX11Window::Invalidate(const YRect& rect) {
+    const YRect clipped = rect.Intersect(YRect::FromSize(0, 0, m_width, m_height));
+    if (!clipped.IsEmpty()) m_dirty = m_dirty.Union(clipped);
+}
+
+void YX11Window::InvalidateFromAnyThread(const YRect& rect) {
+    if (rect.IsEmpty()) return;
+    {
+        YScopedLock lock(m_requestLock);
+        m_foreignDirty = m_foreignDirty.Union(rect);
+    }
+    Wake();
+}
+
+void YX11Window::Update() {
+    if (m_dirty.IsEmpty()) return;
+    const YRect dirty = m_dirty;
+    m_dirty = YRect::Empty();
+    Paint(dirty);
+}
+
+void YX11Window::SetCapture(bool on) {
+    if (on == m_captured) return;
+    ErrorTrap trap;
+    if (on) {
+        const int status = XGrabPointer(m_display, m_window, False,
+                                        ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
+                                        GrabModeAsync, None, None, CurrentTime);
+        m_captured = status == GrabSuccess;
+    } else {
+        XUngrabPointer(m_display, CurrentTime);
+        m_captured = false;
+        m_listener.OnNativeCaptureLost();
+    }
+    XFlush(m_display);
+}
+
+YPoint YX11Window::CursorPosition() const {
+    ErrorTrap trap;
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned mask = 0;
+    if (!XQueryPointer(m_display, m_window, &root, &child, &rootX, &rootY, &x, &y, &mask)) return {-1, -1};
+    return {x, y};
+}
+
+void YX11Window::SetCursor(YCursorKind kind) {
+    ErrorTrap trap;
+    auto found = m_cursors.find(kind);
+    if (found == m_cursors.end()) found = m_cursors.emplace(kind, XCreateFontCursor(m_display, ShapeOf(kind))).first;
+    XDefineCursor(m_display, m_window, found->second);
+    XFlush(m_display);
+}
+
+void YX11Window::SetTimer(uintptr_t id, int32_t interval) {
+    if (interval < 1) {
+        m_timers.erase(id);
+        return;
+    }
+    const uint32_t ms = static_cast<uint32_t>(interval);
+    m_timers[id] = Timer{ms, YPlatformTickCount() + ms};
+}
+
+void YX11Window::SetClipboardText(const std::u32string& text) {
+    ErrorTrap trap;
+    m_clipboardText = ToUtf8(text);
+    XSetSelectionOwner(m_display, m_clipboard, m_window, CurrentTime);
+    m_ownsClipboard = XGetSelectionOwner(m_display, m_clipboard) == m_window;
+    XFlush(m_display);
+}
+
+std::u32string YX11Window::ClipboardText() {
+    ErrorTrap trap;
+    const Window owner = XGetSelectionOwner(m_display, m_clipboard);
+    if (owner == None) return {};
+    if (owner == m_window) {
+        return FromUtf8(reinterpret_cast<const unsigned char*>(m_clipboardText.data()), m_clipboardText.size());
+    }
+    XDeleteProperty(m_display, m_window, m_clipboardProperty);
+    XConvertSelection(m_display, m_clipboard, m_utf8, m_clipboardProperty, m_window, CurrentTime);
+    XFlush(m_display);
+    // The owner answers with a SelectionNotify; other events wait in the queue meanwhile.
+    const uint32_t start = YPlatformTickCount();
+    XEvent event{};
+    bool answered = false;
+    while (YPlatformTickCount() - start < kClipboardWaitMs) {
+        if (XCheckTypedWindowEvent(m_display, m_window, SelectionNotify, &event)) {
+            answered = true;
+            break;
+        }
+        YPlatformSleep(1);
+    }
+    if (!answered || event.xselection.property == None) return {};
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::u32string text;
+    if (XGetWindowProperty(m_display, m_window, m_clipboardProperty, 0, 1 << 20, True, AnyPropertyType, &type,
+                           &format, &count, &after, &data) == Success &&
+        data != nullptr) {
+        if (format == 8) text = FromUtf8(data, count);
+        XFree(data);
+    }
+    return text;
+}
+
+void YX11Window::AnswerSelectionRequest(const XSelectionRequestEvent& request) {
+    XSelectionEvent answer{};
+    answer.type = SelectionNotify;
+    answer.display = request.display;
+    answer.requestor = request.requestor;
+    answer.selection = request.selection;
+    answer.target = request.target;
+    answer.time = request.time;
+    answer.property = None;
+    const Atom property = request.property != None ? request.property : request.target;
+    if (m_ownsClipboard && request.selection == m_clipboard) {
+        if (request.target == m_targets) {
+            const Atom offered[3] = {m_targets, m_utf8, XA_STRING};
+            XChangeProperty(m_display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(offered), 3);
+            answer.property = property;
+        } else if (request.target == m_utf8 || request.target == XA_STRING) {
+            XChangeProperty(m_display, request.requestor, property, request.target, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(m_clipboardText.data()),
+                            static_cast<int>(m_clipboardText.size()));
+            answer.property = property;
+        }
+    }
+    XEvent event{};
+    event.xselection = answer;
+    XSendEvent(m_display, request.requestor, False, 0, &event);
+}
+
+void YX11Window::PostRequest(YWindowRequest request) {
+    {
+        YScopedLock lock(m_requestLock);
+        m_requests.push_back(request);
+    }
+    Wake();
+}
+
+void YX11Window::Wake() noexcept {
+    const char byte = 1;
+    // A full pipe already wakes the GUI thread.
+    [[maybe_unused]] const ssize_t written = write(m_wakeWrite, &byte, 1);
+}
+
+void YX11Window::DrainWakePipe() noexcept {
+    char buffer[64];
+    while (read(m_wakeRead, buffer, sizeof buffer) > 0) {
+    }
+}
+
+bool YX11Window::ProcessEvents() {
+    if (m_gone) return false;
+    ErrorTrap trap;
+    DrainWakePipe();
+    std::vector<YWindowRequest> requests;
+    {
+        YScopedLock lock(m_requestLock);
+        requests.swap(m_requests);
+        Invalidate(m_foreignDirty);
+        m_foreignDirty = YRect::Empty();
+    }
+    for (YWindowRequest request : requests) {
+        if (request == YWindowRequest::Close) m_listener.OnNativeClose();
+        else m_listener.OnNativeRequest(request);
+    }
+    while (!m_gone && XPending(m_display) > 0) {
+        XEvent event{};
+        XNextEvent(m_display, &event);
+        Dispatch(event);
+    }
+    if (m_gone) return false;
+    RunDueTimers();
+    Update();
+    XFlush(m_display);
+    return !m_gone;
+}
+
+void YX11Window::RunDueTimers() {
+    const uint32_t now = YPlatformTickCount();
+    std::vector<uintptr_t> due;
+    for (auto& [id, timer] : m_timers) {
+        if (static_cast<int32_t>(now - timer.due) < 0) continue;
+        due.push_back(id);
+        // Late timers do not catch up: one call, then the next interval from now.
+        timer.due = now + timer.interval;
+    }
+    for (uintptr_t id : due)
+        if (m_timers.count(id) != 0) m_listener.OnNativeTimer(id);
+}
+
+void YX11Window::Dispatch(XEvent& event) {
+    if (event.xany.window != m_window) return;
+    switch (event.type) {
+    case Expose:
+        Invalidate(YRect::FromSize(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height));
+        break;
+    case ConfigureNotify:
+        if (event.xconfigure.width != m_width || event.xconfigure.height != m_height) {
+            ResizeBitmap(event.xconfigure.width, event.xconfigure.height);
+            m_listener.OnNativeSize(m_width, m_height);
+        }
+        break;
+    case MapNotify: m_mapped = true; break;
+    case UnmapNotify: m_mapped = false; break;
+    case DestroyNotify: m_gone = true; break;
+    case ButtonPress: DispatchButton(event.xbutton, true); break;
+    case ButtonRelease: DispatchButton(event.xbutton, false); break;
+    case MotionNotify: {
+        YNativeMouseEvent mouse{YMouseCode::Move, {event.xmotion.x, event.xmotion.y}, ModifierFlags(event.xmotion.state), 0};
+        m_listener.OnNativeMouse(mouse);
+        break;
+    }
+    case LeaveNotify:
+        // A grab's start and end move the pointer "out" without it leaving.
+        if (event.xcrossing.mode == NotifyNormal && m_trackLeave) {
+            m_trackLeave = false;
+            YNativeMouseEvent mouse{YMouseCode::Leave, {event.xcrossing.x, event.xcrossing.y},
+                                    ModifierFlags(event.xcrossing.state), 0};
+            m_listener.OnNativeMouse(mouse);
+        }
+        break;
+    case KeyPress: DispatchKey(event.xkey, true); break;
+    case KeyRelease: DispatchKey(event.xkey, false); break;
+    case FocusIn: m_listener.OnNativeFocus(true); break;
+    case FocusOut: m_listener.OnNativeFocus(false); break;
+    case ClientMessage:
+        if (event.xclient.message_type == m_wmProtocols && static_cast<Atom>(event.xclient.data.l[0]) == m_wmDelete)
+            m_listener.OnNativeClose();
+        break;
+    case SelectionRequest: AnswerSelectionRequest(event.xselectionrequest); break;
+    case SelectionClear: m_ownsClipboard = false; break;
+    default: break;
+    }
+}
+
+void YX11Window::DispatchButton(const XButtonEvent& event, bool press) {
+    const YPoint point{event.x, event.y};
+    // X reports the state before the event; Win32 reports it after.
+    uint32_t flags = ModifierFlags(event.state);
+    if (press) flags |= ButtonFlag(event.button);
+    else flags &= ~ButtonFlag(event.button);
+    if (event.button == Button4 || event.button == Button5) {
+        if (press) m_listener.OnNativeMouse({YMouseCode::Wheel, point, flags, event.button == Button4 ? kWheelDelta : -kWheelDelta});
+        return;
+    }
+    YMouseCode down, up, twice;
+    switch (event.button) {
+    case Button1: down = YMouseCode::LeftDown; up = YMouseCode::LeftUp; twice = YMouseCode::LeftDouble; break;
+    case Button2: down = YMouseCode::MiddleDown; up = YMouseCode::MiddleUp; twice = YMouseCode::MiddleDouble; break;
+    case Button3: down = YMouseCode::RightDown; up = YMouseCode::RightUp; twice = YMouseCode::RightDouble; break;
+    default: return;
+    }
+    if (!press) {
+        m_listener.OnNativeMouse({up, point, flags, 0});
+        return;
+    }
+    const bool isDouble = event.button == m_lastButton && event.time - m_lastPressTime <= kDoubleClickMs &&
+                          std::abs(point.x - m_lastPressPoint.x) <= kDoubleClickDistance &&
+                          std::abs(point.y - m_lastPressPoint.y) <= kDoubleClickDistance;
+    if (isDouble) {
+        // A third click starts a new pair.
+        m_lastButton = 0;
+        if (!m_listener.OnNativeMouse({twice, point, flags, 0}))
+            m_listener.OnNativeMouse({down, point, flags | YMouseFlags::kDouble, 0});
+        return;
+    }
+    m_lastButton = event.button;
+    m_lastPressTime = event.time;
+    m_lastPressPoint = point;
+    m_listener.OnNativeMouse({down, point, flags, 0});
+}
+
+void YX11Window::DispatchKey(XKeyEvent& event, bool press) {
+    // Auto-repeat sends a release and a press at the same time: the release is dropped.
+    if (!press && XEventsQueued(m_display, QueuedAfterReading) > 0) {
+        XEvent next{};
+        XPeekEvent(m_display, &next);
+        if (next.type == KeyPress && next.xkey.time == event.time && next.xkey.keycode == event.keycode) return;
+    }
+    const uint32_t flags = ModifierFlags(event.state) & (YMouseFlags::kCtrl | YMouseFlags::kAlt | YMouseFlags::kShift);
+    const KeySym plain = XLookupKeysym(&event, 0);
+    const uint32_t virtualKey = YX11KeySymToVirtualKey(plain);
+    if (virtualKey != 0)
+        m_listener.OnNativeKey({press ? YKeyKind::Down : YKeyKind::Up, virtualKey, 0, flags});
+    if (!press) return;
+    // The typed character follows its key, as Win32 sends WM_CHAR after WM_KEYDOWN.
+    char bytes[8];
+    KeySym typed = NoSymbol;
+    XLookupString(&event, bytes, sizeof bytes, &typed, nullptr);
+    const char32_t character = YX11KeySymToCharacter(typed);
+    if (character != 0 && (flags & (YMouseFlags::kCtrl | YMouseFlags::kAlt)) == 0)
+        m_listener.OnNativeKey({YKeyKind::Character, virtualKey, character, flags});
+}
+
+void YX11Window::ResizeBitmap(int32_t width, int32_t height) {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    if (m_image != nullptr && width == m_width && height == m_height) return;
+    if (m_image != nullptr) {
+        m_image->data = nullptr;
+        XDestroyImage(m_image);
+        m_image = nullptr;
+    }
+    m_width = width;
+    m_height = height;
+    m_pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFF000000u);
+    m_image = XCreateImage(m_display, m_visual, static_cast<unsigned>(m_depth), ZPixmap, 0,
+                           reinterpret_cast<char*>(m_pixels.data()), static_cast<unsigned>(width),
+                           static_cast<unsigned>(height), 32, width * 4);
+    if (m_image == nullptr) YRaise("Could not create system bitmap with direct access.");
+    m_dirty = YRect::FromSize(0, 0, width, height);
+}
+
+void YX11Window::Paint(const YRect& rect) {
+    const YRect dirty = rect.Intersect(YRect::FromSize(0, 0, m_width, m_height));
+    if (dirty.IsEmpty() || m_image == nullptr) return;
+    m_listener.OnNativePaint(dirty, m_pixels.data(), m_width, m_height);
+    if (m_gone) return;
+    XPutImage(m_display, m_window, m_gc, m_image, dirty.left, dirty.top, dirty.left, dirty.top,
+              static_cast<unsigned>(dirty.Width()), static_cast<unsigned>(dirty.Height()));
+}
+
+} // namespace
+
+std::unique_ptr<YNativeWindow> YNativeWindow::Create(YNativeWindowListener& listener, int32_t width, int32_t height) {
+    return std::make_unique<YX11Window>(listener, width, height);
+}

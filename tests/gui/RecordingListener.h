@@ -1,0 +1,61 @@
+// A window listener that paints a fixed pattern (left half one colour, right half another) and
+// records what the window system tells it, for the native window tests of both systems.
+#pragma once
+
+#include "gui/windows/YNativeWindow.h"
+
+#include <atomic>
+#include <vector>
+
+class RecordingListener : public YNativeWindowListener {
+public:
+    static constexpr uint32_t kLeftColour = 0xFFC02010u;  // alpha, red, green, blue from the top byte
+    static constexpr uint32_t kRightColour = 0xFF1040E0u;
+
+    void OnNativePaint(const YRect& dirty, uint32_t* pixels, int32_t width, int32_t height) override {
+        ++paints;
+        lastDirty = dirty;
+        paintedSize = {width, height};
+        for (int32_t y = dirty.top; y <= dirty.bottom; ++y)
+            for (int32_t x = dirty.left; x <= dirty.right; ++x)
+                pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
+                    x < width / 2 ? kLeftColour : kRightColour;
+    }
+    void OnNativeSize(int32_t width, int32_t height) override { sizes.push_back({width, height}); }
+    bool OnNativeMouse(const YNativeMouseEvent& event) override {
+        if (event.code != YMouseCode::Move) mouse.push_back(event);
+        const bool isDouble = event.code == YMouseCode::LeftDouble || event.code == YMouseCode::RightDouble ||
+                              event.code == YMouseCode::MiddleDouble;
+        return isDouble ? takeDoubleClicks : true;
+    }
+    bool OnNativeKey(const YNativeKeyEvent& event) override {
+        keys.push_back(event);
+        return true;
+    }
+    void OnNativeFocus(bool gained) override { focus.push_back(gained); }
+    void OnNativeTimer(uintptr_t id) override { timers.push_back(id); }
+    void OnNativeCaptureLost() override { ++captureLost; }
+    void OnNativeClose() override { ++closes; }
+    void OnNativeRequest(YWindowRequest request) override { requests.push_back(request); }
+
+    // Mouse events without moves, of one code.
+    std::vector<YNativeMouseEvent> Mouse(YMouseCode code) const {
+        std::vector<YNativeMouseEvent> found;
+        for (const YNativeMouseEvent& event : mouse)
+            if (event.code == code) found.push_back(event);
+        return found;
+    }
+
+    bool takeDoubleClicks = true;
+    int paints = 0;
+    YRect lastDirty;
+    YSize paintedSize;
+    std::vector<YSize> sizes;
+    std::vector<YNativeMouseEvent> mouse;
+    std::vector<YNativeKeyEvent> keys;
+    std::vector<bool> focus;
+    std::vector<uintptr_t> timers;
+    int captureLost = 0;
+    int closes = 0;
+    std::vector<YWindowRequest> requests;
+};
