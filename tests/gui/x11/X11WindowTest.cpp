@@ -52,6 +52,12 @@ protected:
         m_window->Reparent(reinterpret_cast<void*>(static_cast<uintptr_t>(m_parent)));
         m_window->Show(true);
         ASSERT_TRUE(Pump([&] { return m_listener.paints > 0 && m_window->IsVisible(); }));
+        // The exposure of the mapping may still be on its way: wait until painting rests.
+        int paints = -1;
+        while (paints != m_listener.paints) {
+            paints = m_listener.paints;
+            Pump([] { return false; }, 30);
+        }
     }
 
     template <typename F> bool Pump(F&& condition, uint32_t timeoutMs = 3000) {
