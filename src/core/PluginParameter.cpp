@@ -33,6 +33,8 @@ double YSharedRandom::Next() noexcept {
 
 bool YSharedRandom::NextBit() noexcept { return ((Step() >> 16) & 1u) != 0; }
 
+uint32_t YSharedRandom::NextState() noexcept { return Step(); }
+
 // ---------------------------------------------------------------------------------------------
 // Shapes
 

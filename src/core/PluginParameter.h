@@ -42,6 +42,8 @@ public:
     static double Next() noexcept;
     // Steps the state and returns bit 16 of the new state.
     static bool NextBit() noexcept;
+    // Steps the state and returns the whole new state.
+    static uint32_t NextState() noexcept;
 };
 
 struct PluginParameter {

@@ -39,6 +39,7 @@ YAudioEffectPluginToAudioPluginAdapter::YAudioEffectPluginToAudioPluginAdapter()
 }
 
 YAudioEffectPluginToAudioPluginAdapter::~YAudioEffectPluginToAudioPluginAdapter() {
+    ReleasePresetNavigation();
     YGuard("YAudioEffectPluginToAudioPluginAdapter::~YAudioEffectPluginToAudioPluginAdapter", [&] {
         RemoveMIDIListener(&m_midiForwarder);
         RemoveMIDIListener(&m_midiControlRelay);

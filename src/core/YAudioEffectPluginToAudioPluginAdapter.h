@@ -16,6 +16,7 @@
 #include "core/YMIDIControllerMap.h"
 #include "core/YMultiParameter.h"
 #include "core/YParameterAccess.h"
+#include "core/YPresetNavigation.h"
 #include "core/YStorer.h"
 
 #include <array>
@@ -139,7 +140,15 @@ public:
     // 1: after each block the previous value takes the current one.
     void SetTriggerUpdateMode(int32_t which, int32_t mode);
     // Takes the oldest queued step (-1 previous, +1 next) for the GUI thread; false when none.
+    // One consumer at a time.
     bool TakePresetStep(int32_t& step) noexcept;
+    // Who carries the queued steps out (owned; woken from the audio thread when a block queued
+    // steps). Set it before processing starts; the product class releases it first thing in
+    // its destructor, so that no step runs on a plug-in that is half gone.
+    void SetPresetNavigation(std::unique_ptr<YPresetNavigation> navigation) noexcept;
+    YPresetNavigation* PresetNavigation() const noexcept { return m_presetNavigation.get(); }
+    // Stops and destroys the navigation object, if any.
+    void ReleasePresetNavigation() noexcept;
 
     // --- Level meters (audio thread writes, editor reads) ---
 
@@ -196,11 +205,17 @@ public:
     // The host-parameter space as the control models see it.
     YParameterLookup& ParameterLookup() noexcept { return m_parameterAccess; }
     YParameterSetter& ParameterSetter() noexcept { return m_parameterAccess; }
+    // Which preset of the preset tree (counted in tree order) the settings came from; stored
+    // with the state. Written by the preset manager under the parameter lock.
     int32_t CurrentPresetIndex() const noexcept { return m_currentPresetIndex; }
+    void SetCurrentPresetIndex(int32_t index) noexcept { m_currentPresetIndex = index; }
     bool SincInterpolation() const noexcept { return m_frameSettings.Sinc != 0; }
     void SetSincInterpolation(bool on);
     bool ActivePresetEdit() const noexcept { return m_activePresetEdit; }
     int32_t CurrentActivePreset() const noexcept { return m_currentActivePreset; }
+    // The active-preset editor: which active preset is in use and whether it edits it.
+    void SetActivePresetEdit(bool edit) noexcept { m_activePresetEdit = edit; }
+    void SetCurrentActivePreset(int32_t index) noexcept { m_currentActivePreset = index; }
 
 protected:
     // After a state was read: re-initialise what changed and update the effect. The caller
@@ -401,6 +416,9 @@ private:
     int8_t m_presetSteps[kPresetStepQueueSize] = {};
     std::atomic<uint32_t> m_presetStepHead{0}; // next to take (GUI thread)
     std::atomic<uint32_t> m_presetStepTail{0}; // next to fill (audio thread)
+    std::unique_ptr<YPresetNavigation> m_presetNavigation;
+    // The same object for the audio thread's wake-up.
+    std::atomic<YPresetNavigation*> m_presetNavigationSignal{nullptr};
 
     // Meters.
     std::atomic<bool> m_metersActive{false};

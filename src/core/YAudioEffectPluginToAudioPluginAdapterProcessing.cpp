@@ -5,6 +5,7 @@
 #include "foundation/YException.h"
 
 #include <algorithm>
+#include <utility>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -81,6 +82,19 @@ void YAudioEffectPluginToAudioPluginAdapter::PushPresetStep(int32_t step) noexce
     m_presetStepTail.store(tail + 1u, std::memory_order_release);
 }
 
+void YAudioEffectPluginToAudioPluginAdapter::SetPresetNavigation(std::unique_ptr<YPresetNavigation> navigation) noexcept {
+    ReleasePresetNavigation();
+    m_presetNavigation = std::move(navigation);
+    m_presetNavigationSignal.store(m_presetNavigation.get(), std::memory_order_release);
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::ReleasePresetNavigation() noexcept {
+    m_presetNavigationSignal.store(nullptr, std::memory_order_release);
+    // Its destructor stops whatever works on this plug-in.
+    std::unique_ptr<YPresetNavigation> navigation = std::move(m_presetNavigation);
+    navigation.reset();
+}
+
 bool YAudioEffectPluginToAudioPluginAdapter::TakePresetStep(int32_t& step) noexcept {
     const uint32_t head = m_presetStepHead.load(std::memory_order_relaxed);
     const uint32_t tail = m_presetStepTail.load(std::memory_order_acquire);
@@ -129,8 +143,12 @@ void YAudioEffectPluginToAudioPluginAdapter::PrepareForProcessingOnce(float**, f
 
 void YAudioEffectPluginToAudioPluginAdapter::ProcessSubBlocks(float** inputs, float** outputs,
                                                               int32_t frames) {
+    const uint32_t queuedBefore = m_presetStepTail.load(std::memory_order_relaxed) + m_midiMap.PresetStepsQueued();
     ApplyMIDIControl();
     PrepareForProcessingOnce(inputs, outputs, frames);
+    if (m_presetStepTail.load(std::memory_order_relaxed) + m_midiMap.PresetStepsQueued() != queuedBefore)
+        if (YPresetNavigation* navigation = m_presetNavigationSignal.load(std::memory_order_acquire))
+            navigation->PresetStepQueued();
     const int32_t fine = FineStepLength();
     if (!m_host.HasEffect()) {
         RunSubBlocks(inputs, outputs, frames, fine);

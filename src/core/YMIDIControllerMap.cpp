@@ -206,10 +206,11 @@ void YMIDIControllerMap::CheckPresetSwitch(int32_t channel, int32_t source, doub
     constexpr double kLow = 1.0 / 3.0;
     constexpr double kHigh = 2.0 / 3.0;
     const double previous = sw.LastValue;
-    if (previous >= kLow && value < kLow)
-        m_presetSteps.Push(-1);
-    else if (previous < kHigh && value >= kHigh)
-        m_presetSteps.Push(1);
+    if (previous >= kLow && value < kLow) {
+        if (m_presetSteps.Push(-1)) ++m_presetStepsQueued;
+    } else if (previous < kHigh && value >= kHigh) {
+        if (m_presetSteps.Push(1)) ++m_presetStepsQueued;
+    }
     sw.LastValue = value;
 }
 

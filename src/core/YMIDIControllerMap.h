@@ -146,6 +146,8 @@ public:
     // Entries a full ring had to drop since creation.
     uint32_t DroppedLearned() const noexcept { return m_learned.Dropped(); }
     uint32_t DroppedPresetSteps() const noexcept { return m_presetSteps.Dropped(); }
+    // Steps queued since creation (processing thread), to see whether a block queued any.
+    uint32_t PresetStepsQueued() const noexcept { return m_presetStepsQueued; }
 
     // --- Events (processing thread); channels 0..15, others are ignored ---
 
@@ -181,4 +183,5 @@ private:
     std::atomic<bool> m_learning{false};
     YSPSCQueue<Learned, kLearnQueueSize> m_learned;
     YSPSCQueue<int8_t, kPresetStepQueueSize> m_presetSteps;
+    uint32_t m_presetStepsQueued = 0;
 };

@@ -52,7 +52,10 @@ void CopyContent(YXMLItem& target, const YXMLItem& source, bool skipSlots) {
 
 YQuenlorAudioEffectPlugin::YQuenlorAudioEffectPlugin() = default;
 
-YQuenlorAudioEffectPlugin::~YQuenlorAudioEffectPlugin() = default;
+YQuenlorAudioEffectPlugin::~YQuenlorAudioEffectPlugin() {
+    // Preset steps run on another thread through this class's Store: they end while it is whole.
+    ReleasePresetNavigation();
+}
 
 std::unique_ptr<YQuenlorAudioEffectPlugin>
 YQuenlorAudioEffectPlugin::Create(const YString& name, const YString& vendor,
@@ -178,10 +181,13 @@ void YQuenlorAudioEffectPlugin::ReadState(const void* data, size_t size) {
     stream.Attach(data, static_cast<int32_t>(size));
     YXMLDocument document;
     document.LoadCompressed(stream);
+    ApplySettings(document);
+}
 
+void YQuenlorAudioEffectPlugin::ApplySettings(YXMLItem& settings) {
     {
         const YConfigurationLock locks(*this);
-        YStorer storer{false, &document};
+        YStorer storer{false, &settings};
         try {
             Store(storer);
         } catch (...) {

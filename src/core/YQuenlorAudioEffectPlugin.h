@@ -50,6 +50,10 @@ public:
     // StateRefusal); what was read before a later fault stays applied. Audio skips the
     // blocks while the load runs.
     bool LoadState(const void* data, size_t size) override;
+    // The locked part of a load, for a settings tree already parsed (presets): reads it under
+    // the three locks, re-initialises what changed, updates the effect and tells the host a
+    // new latency. Raises on a fault; what was read before it stays applied.
+    void ApplySettings(YXMLItem& settings);
 
     // Applies the default settings stored in the global configuration, when there are any. A
     // broken stored tree changes what it could be read for and nothing else; never raises.

@@ -373,6 +373,58 @@ TEST(YAudioEffectPluginToAudioPluginAdapterTriggers, ATriggerFiresOnceWhenItCros
     EXPECT_EQ(taken, YAudioEffectPluginToAudioPluginAdapter::kPresetStepQueueSize);
 }
 
+namespace {
+// Counts its wake-ups and says when it is destroyed.
+class CountingNavigation : public YPresetNavigation {
+public:
+    CountingNavigation(int& wakes, bool& destroyed) : m_wakes(wakes), m_destroyed(destroyed) {}
+    ~CountingNavigation() override { m_destroyed = true; }
+    void PresetStepQueued() noexcept override { ++m_wakes; }
+
+private:
+    int& m_wakes;
+    bool& m_destroyed;
+};
+} // namespace
+
+TEST(YAudioEffectPluginToAudioPluginAdapterTriggers, ABlockThatQueuesStepsWakesTheNavigationOnce) {
+    auto plugin = CreateProbePlugin(2, 0);
+    ASSERT_TRUE(plugin);
+    int wakes = 0;
+    bool destroyed = false;
+    plugin->SetPresetNavigation(std::make_unique<CountingNavigation>(wakes, destroyed));
+    Buffers block(2, 64);
+    block.Process(*plugin);
+    EXPECT_EQ(wakes, 0);
+
+    plugin->PresetTrigger(0).Float.Value = 0.9;
+    plugin->PresetTrigger(1).Float.Value = 0.9;
+    block.Process(*plugin); // two steps, one wake-up
+    EXPECT_EQ(wakes, 1);
+    block.Process(*plugin);
+    EXPECT_EQ(wakes, 1);
+
+    // The MIDI preset switch wakes it the same way.
+    plugin->PreviousNextPresetController().Enabled = true;
+    plugin->PreviousNextPresetController().Controller = 7;
+    const uint8_t down[4] = {0xB0, 7, 10, 0};
+    plugin->ProcessMIDIEvent(0, down);
+    block.Process(*plugin);
+    EXPECT_EQ(wakes, 2);
+    plugin->ProcessMIDIEvent(0, down); // no new crossing
+    block.Process(*plugin);
+    EXPECT_EQ(wakes, 2);
+
+    // Every step waits in the queue for whoever was woken.
+    int32_t step = 0;
+    int taken = 0;
+    while (plugin->TakePresetStep(step)) ++taken;
+    EXPECT_EQ(taken, 3);
+
+    plugin.reset();
+    EXPECT_TRUE(destroyed);
+}
+
 TEST(YAudioEffectPluginToAudioPluginAdapterMeters, PeaksOfTheEffectsChannelsWhileActive) {
     auto plugin = CreateProbePlugin(2, 0);
     ASSERT_TRUE(plugin);

@@ -1,0 +1,264 @@
+#include "presets/YPresetManagerBase.h"
+
+#include "core/PluginParameter.h"
+#include "core/YConfigurationLock.h"
+#include "core/YGlobalConfiguration.h"
+#include "core/YUserQuestions.h"
+#include "foundation/YException.h"
+#include "presets/YPresetContent.h"
+#include "presets/YPresetExport.h"
+#include "presets/YSmartRandomizer.h"
+
+#include <algorithm>
+
+YPresetManagerBase::YPresetManagerBase(const YString& folder, const YString& productName)
+    : m_library(folder, productName) {}
+
+YPresetManagerBase::~YPresetManagerBase() = default;
+
+void YPresetManagerBase::SetQuestions(YUserQuestions* questions) noexcept {
+    YScopedLock lock(m_lock);
+    m_questions = questions;
+}
+
+YPresetLibrary& YPresetManagerBase::Library() {
+    YScopedLock lock(m_lock);
+    if (!m_loaded) {
+        // A file that cannot be read raises here, every time, until it is mended or a save
+        // sets it aside: nothing is built on a tree that is not the user's.
+        const YPresetLibrary::LoadResult result = m_library.Load();
+        m_loaded = true;
+        if (!result.notice.IsEmpty() && m_questions) m_questions->Tell(result.notice);
+    }
+    return m_library;
+}
+
+void YPresetManagerBase::ForgetTree() {
+    YScopedLock lock(m_lock);
+    m_loaded = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading and stepping
+
+void YPresetManagerBase::LoadPreset(const YXMLItem& preset) {
+    YScopedLock lock(m_lock);
+    if (!YPresetTree::IsPreset(preset)) YRaise("Index out of range.");
+    // Decoded, inflated and parsed here, so that the plug-in's locks cover the reading only.
+    std::unique_ptr<YXMLDocument> settings = YPresetContent::Settings(preset);
+    int32_t index = -1;
+    if (m_loaded) {
+        const std::vector<YXMLItem*> presets = m_library.Tree().Presets();
+        const auto found = std::find(presets.begin(), presets.end(), &preset);
+        if (found != presets.end()) index = static_cast<int32_t>(found - presets.begin());
+    }
+    // A preset carries the index that was current when it was stored; it means nothing now.
+    const int32_t current = CurrentIndex();
+    try {
+        ApplySettings(*settings);
+    } catch (...) {
+        SetCurrentIndex(current);
+        throw;
+    }
+    SetCurrentIndex(index >= 0 ? index : current);
+}
+
+void YPresetManagerBase::LoadPresetAt(int32_t index) {
+    YScopedLock lock(m_lock);
+    const std::vector<YXMLItem*> presets = Library().Tree().Presets();
+    if (index < 0 || index >= static_cast<int32_t>(presets.size())) YRaise("Index out of range.");
+    LoadPreset(*presets[static_cast<size_t>(index)]);
+}
+
+int32_t YPresetManagerBase::WrapIndex(int32_t current, int32_t step, int32_t count) noexcept {
+    if (count <= 0) return 0;
+    int64_t sum = static_cast<int64_t>(current) + step;
+    // A sum below zero is lifted by a multiple of the count first.
+    if (sum < 0) sum += 100 * static_cast<int64_t>(count);
+    int64_t index = sum % count;
+    if (index < 0) index += count; // an index far below zero stored in an old state
+    return static_cast<int32_t>(index);
+}
+
+bool YPresetManagerBase::StepPreset(int32_t step) {
+    YScopedLock lock(m_lock);
+    const int32_t count = PresetCount();
+    if (count == 0) return false;
+    LoadPresetAt(WrapIndex(CurrentIndex(), step, count));
+    return true;
+}
+
+bool YPresetManagerBase::LoadRandomPreset() {
+    YScopedLock lock(m_lock);
+    const int32_t count = PresetCount();
+    if (count == 0) return false;
+    LoadPresetAt(YSmartRandomizer::Draw(count));
+    return true;
+}
+
+int32_t YPresetManagerBase::PresetCount() {
+    YScopedLock lock(m_lock);
+    return static_cast<int32_t>(Library().Tree().Presets().size());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Addresses, questions, saving
+
+YXMLItem& YPresetManagerBase::ItemAt(const Address& address) {
+    YScopedLock lock(m_lock);
+    YXMLItem* item = &Library().Tree().TopFolder();
+    for (const int32_t index : address) {
+        if (!YPresetTree::IsFolder(*item) || index < 0 || index >= item->GetChildCount()) YRaise("Index out of range.");
+        item = &item->GetChildAt(index);
+        if (!YPresetTree::IsFolder(*item) && !YPresetTree::IsPreset(*item)) YRaise("Index out of range.");
+    }
+    return *item;
+}
+
+YXMLItem& YPresetManagerBase::FolderAt(const Address& address) {
+    YXMLItem& item = ItemAt(address);
+    if (!YPresetTree::IsFolder(item)) YRaise("Index out of range.");
+    return item;
+}
+
+YXMLItem& YPresetManagerBase::PresetAt(const Address& address) {
+    YXMLItem& item = ItemAt(address);
+    if (!YPresetTree::IsPreset(item)) YRaise("Index out of range.");
+    return item;
+}
+
+bool YPresetManagerBase::Ask(const char* question) {
+    if (!YGlobalConfiguration::Instance().ConfirmationEnabled()) return true;
+    return m_questions != nullptr && m_questions->Confirm(YString::Literal(question));
+}
+
+void YPresetManagerBase::Save() {
+    const YString notice = m_library.Save();
+    if (!notice.IsEmpty() && m_questions) m_questions->Tell(notice);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Folder commands
+
+bool YPresetManagerBase::AddFolder(const Address& parent, Address* added) {
+    YScopedLock lock(m_lock);
+    YXMLItem& folder = FolderAt(parent);
+    int32_t number = 1;
+    while (YPresetTree::FindFolder(folder, YString::Literal(kNewFolderProposal) + YString::FromInteger(number)))
+        ++number;
+    YString name;
+    if (!m_questions || !m_questions->AskText(YString::Literal(kNewFolderPrompt),
+                                              YString::Literal(kNewFolderProposal) + YString::FromInteger(number), name))
+        return false;
+    YPresetTree::AddFolder(folder, name);
+    if (added) {
+        *added = parent;
+        added->push_back(folder.GetChildCount() - 1);
+    }
+    Save();
+    return true;
+}
+
+bool YPresetManagerBase::RenameFolder(const Address& address) {
+    YScopedLock lock(m_lock);
+    if (address.empty()) YRaise("Index out of range.");
+    YXMLItem& folder = FolderAt(address);
+    YString name;
+    if (!m_questions ||
+        !m_questions->AskText(YString::Literal(kRenameFolderPrompt), YPresetTree::ItemName(folder), name))
+        return false;
+    folder.SetAttribute(YString::Literal(YPresetTree::kFolderNameAttribute), name);
+    Save();
+    return true;
+}
+
+bool YPresetManagerBase::DeleteFolder(const Address& address) {
+    YScopedLock lock(m_lock);
+    // The top folder holds the tree; it is not the user's to delete.
+    if (address.empty()) YRaise("Index out of range.");
+    YXMLItem& folder = FolderAt(address);
+    if (!Ask(kDeleteFolderQuestion)) return false;
+    folder.GetParent()->RemoveChild(folder);
+    Save();
+    return true;
+}
+
+void YPresetManagerBase::ExportFolder(const Address& address, const YString& fileName) {
+    YScopedLock lock(m_lock);
+    YPresetExport::Export(FolderAt(address), fileName);
+}
+
+bool YPresetManagerBase::ImportFolder(const Address& address, const YString& fileName) {
+    YScopedLock lock(m_lock);
+    YXMLItem& folder = FolderAt(address);
+    if (!Ask(kImportQuestion)) return false;
+    YPresetExport::Import(folder, fileName);
+    Save();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Preset commands
+
+void YPresetManagerBase::LoadPresetCommand(const Address& address) {
+    YScopedLock lock(m_lock);
+    LoadPreset(PresetAt(address));
+}
+
+bool YPresetManagerBase::AddPreset(const Address& address) {
+    YScopedLock lock(m_lock);
+    YXMLItem& folder = FolderAt(address);
+    int32_t number = 1;
+    while (YPresetTree::FindPreset(folder, YString::Literal(kNewPresetProposal) + YString::FromInteger(number)))
+        ++number;
+    YString name;
+    if (!m_questions || !m_questions->AskText(YString::Literal(kNewPresetPrompt),
+                                              YString::Literal(kNewPresetProposal) + YString::FromInteger(number), name))
+        return false;
+    StoreCurrentSettings(folder, name);
+    Save();
+    return true;
+}
+
+bool YPresetManagerBase::ReplacePreset(const Address& address) {
+    YScopedLock lock(m_lock);
+    YXMLItem& preset = PresetAt(address);
+    if (!Ask(kReplacePresetQuestion)) return false;
+    StoreCurrentSettings(*preset.GetParent(), YPresetTree::ItemName(preset));
+    Save();
+    return true;
+}
+
+bool YPresetManagerBase::DeletePreset(const Address& address) {
+    YScopedLock lock(m_lock);
+    YXMLItem& preset = PresetAt(address);
+    if (!Ask(kDeletePresetQuestion)) return false;
+    preset.GetParent()->RemoveChild(preset);
+    Save();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Smart randomiser
+
+bool YPresetManagerBase::GenerateRandomSettingsSmart() {
+    YScopedLock lock(m_lock);
+    YPresetTree& tree = Library().Tree();
+    const std::unique_ptr<YConfigurationLock> locks = LockPlugin();
+    const YSmartRandomizer::Source source = YSmartRandomizer::FindSource(tree);
+    if (source.folder == nullptr) {
+        RandomizeParameters();
+        return true;
+    }
+    const std::vector<YXMLItem*> found = YPresetTree::PresetsIn(*source.folder);
+    const std::vector<const YXMLItem*> presets(found.begin(), found.end());
+    std::unique_ptr<YXMLDocument> result = YSmartRandomizer::Generate(presets, source.multi);
+    if (!result) return false;
+    // The active-preset editor stays in the mode it is in.
+    result->GetOrCreateChild("ActivePreset").SetAttribute("Edit", ActivePresetEdit() ? "1" : "0");
+    const int32_t current = CurrentIndex();
+    ApplySettings(*result);
+    // Bred settings belong to no preset of the tree; the index keeps its place for stepping.
+    SetCurrentIndex(current);
+    return true;
+}
