@@ -77,6 +77,7 @@ void YAudioEffectPluginToAudioPluginAdapter::Initialize(const YString& name, con
         AddMIDIListener(&m_midiControlRelay);
         AddMIDIListener(&m_midiForwarder);
         InitProcessing();
+        LoadActivePresets();
     } catch (...) {
         RemoveMIDIListener(&m_midiForwarder);
         RemoveMIDIListener(&m_midiControlRelay);

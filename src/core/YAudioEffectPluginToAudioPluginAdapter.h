@@ -10,6 +10,7 @@
 // it is skipped rather than half-configured.
 #pragma once
 
+#include "core/YActivePresetCatalog.h"
 #include "core/YAudioEffectPluginHost.h"
 #include "core/YAudioPlugin.h"
 #include "core/YEventTarget.h"
@@ -216,6 +217,18 @@ public:
     // The active-preset editor: which active preset is in use and whether it edits it.
     void SetActivePresetEdit(bool edit) noexcept { m_activePresetEdit = edit; }
     void SetCurrentActivePreset(int32_t index) noexcept { m_currentActivePreset = index; }
+
+    // --- Active presets ---
+
+    // Where the product's active presets come from (not owned): the layer that creates the
+    // plug-in sets it before Initialize, which reads them. Without one there are none.
+    void SetActivePresetLoader(const YActivePresetLoader* loader) noexcept { m_activePresetLoader = loader; }
+    // Reads the active presets through the loader (GUI side). A file that cannot be read is
+    // reported through the error-report hook and the plug-in goes on without active presets;
+    // never raises.
+    void LoadActivePresets() noexcept;
+    // What the last LoadActivePresets found; null when there are none.
+    const YActivePresetCatalog* ActivePresets() const noexcept { return m_activePresets.get(); }
 
 protected:
     // After a state was read: re-initialise what changed and update the effect. The caller
@@ -439,4 +452,6 @@ private:
     int32_t m_currentPresetIndex = 0;
     bool m_activePresetEdit = false;
     int32_t m_currentActivePreset = 0;
+    const YActivePresetLoader* m_activePresetLoader = nullptr;
+    std::unique_ptr<YActivePresetCatalog> m_activePresets;
 };

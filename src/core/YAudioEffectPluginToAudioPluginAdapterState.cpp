@@ -129,6 +129,19 @@ void YAudioEffectPluginToAudioPluginAdapter::StoreActivePresets(YStorer& storer)
     IntegerOmitted(active, "CurrentActivePreset", m_currentActivePreset, 0);
 }
 
+void YAudioEffectPluginToAudioPluginAdapter::LoadActivePresets() noexcept {
+    if (m_activePresetLoader == nullptr) return;
+    YGuard("YAudioEffectPluginToAudioPluginAdapter::LoadActivePresets", [&] {
+        try {
+            m_activePresets = m_activePresetLoader->Load(m_productName);
+        } catch (const YException& error) {
+            // A broken file must not keep the plug-in from starting: it runs without them.
+            m_activePresets.reset();
+            YReportError(error.Message());
+        }
+    });
+}
+
 void YAudioEffectPluginToAudioPluginAdapter::AfterLoading(bool reinitialise) {
     m_upsamplingMode = std::clamp(m_upsamplingMode, 0, 4);
     if (reinitialise && !(CurrentConfiguration() == m_initialised)) {

@@ -60,11 +60,13 @@ YQuenlorAudioEffectPlugin::~YQuenlorAudioEffectPlugin() {
 std::unique_ptr<YQuenlorAudioEffectPlugin>
 YQuenlorAudioEffectPlugin::Create(const YString& name, const YString& vendor,
                                   YAudioEffectPluginInterfaceFunction function, int32_t editorWidth,
-                                  int32_t editorHeight, const YPositionCurveFactory* curves) noexcept {
+                                  int32_t editorHeight, const YPositionCurveFactory* curves,
+                                  const YActivePresetLoader* activePresets) noexcept {
     using Result = std::unique_ptr<YQuenlorAudioEffectPlugin>;
     return YGuard("YQuenlorAudioEffectPlugin::Create", Result(), [&]() -> Result {
         auto plugin = std::make_unique<YQuenlorAudioEffectPlugin>();
         plugin->SetPositionCurveFactory(curves);
+        plugin->SetActivePresetLoader(activePresets);
         if (!plugin->Initialize(name, vendor, function, editorWidth, editorHeight)) return nullptr;
         return plugin;
     });

@@ -29,11 +29,13 @@ public:
     // Allocates a plug-in and initialises it with the effect behind function. Never raises:
     // answers null when the plug-in cannot be created (the reason went to the error report
     // when it was not a framework error). curves makes the multiparameters' target Shapes
-    // (not owned; none: every Shape is the identity).
+    // (not owned; none: every Shape is the identity); activePresets reads the product's active
+    // presets at initialisation (not owned; none: no active presets).
     static std::unique_ptr<YQuenlorAudioEffectPlugin> Create(const YString& name, const YString& vendor,
                                                             YAudioEffectPluginInterfaceFunction function,
                                                             int32_t editorWidth, int32_t editorHeight,
-                                                            const YPositionCurveFactory* curves = nullptr) noexcept;
+                                                            const YPositionCurveFactory* curves = nullptr,
+                                                            const YActivePresetLoader* activePresets = nullptr) noexcept;
 
     // Creates the effect, publishes its parameters, applies the stored default settings and
     // fills the eight slots from the result. False when the effect could not be created.

@@ -7,6 +7,7 @@
 #include "foundation/YException.h"
 #include "modulation/YEnvelopePositionCurve.h"
 #include "platform/YPlatformModule.h"
+#include "presets/YActivePresets.h"
 
 void Module::Initialize() {
     SetDocumentationFolder(YString(kDocumentationFolder));
@@ -40,8 +41,10 @@ void YStartFramework() {
 std::unique_ptr<YAudioPlugin> YCreatePluginInstance() {
     // Stateless: one factory serves every instance.
     static const YEnvelopePositionCurveFactory curves{};
+    // Reads the active presets from the product's data folder at each instance's start.
+    static const YActivePresetFileLoader activePresets{};
     return YQuenlorAudioEffectPlugin::Create(YString(VornikIdentity::kProductName),
                                              YString(VornikIdentity::kVendorName), &VornikAudioEffectPluginInterface,
                                              VornikIdentity::kEditorWidth, VornikIdentity::kEditorHeight,
-                                             &curves);
+                                             &curves, &activePresets);
 }

@@ -3,8 +3,10 @@
 #include "foundation/YException.h"
 #include "foundation/YXMLDocument.h"
 #include "platform/YPlatformFile.h"
+#include "platform/YPlatformFolders.h"
 #include "platform/YStdFileStream.h"
 #include "presets/YPresetContent.h"
+#include "presets/YPresetLibrary.h"
 
 void YActivePresets::Load(const YString& fileName) {
     if (!YPlatformFile::Exists(fileName)) {
@@ -42,4 +44,14 @@ YString YActivePresets::DisplayName(int32_t index) const {
 const YXMLItem& YActivePresets::Settings(int32_t index) const {
     if (index < 0 || index >= Count()) YRaiseIndexOutOfRange();
     return *m_presets[static_cast<size_t>(index)].settings;
+}
+
+std::unique_ptr<YActivePresetCatalog> YActivePresetFileLoader::Load(const YString& productName) const {
+    const YString folder = m_folder.IsEmpty() ? YPresetLibrary::DataFolder(productName) : m_folder;
+    const YString fileName =
+        YPlatformFolders::Child(folder, productName + YString::Literal(YPresetLibrary::kActiveFileSuffix));
+    if (!YPlatformFile::Exists(fileName)) return nullptr;
+    auto presets = std::make_unique<YActivePresets>();
+    presets->Load(fileName);
+    return presets;
 }
