@@ -52,7 +52,7 @@ inline constexpr uint32_t kCtrl = 16;
 inline constexpr uint32_t kAlt = 32;
 inline constexpr uint32_t kShift = 64;
 // Set on a "down" that a double-click became because no control took the double-click.
-inline constexpr uint32_t kDouble = 0x100;
+inline constexpr uint32_t kDouble = 128;
 inline constexpr uint32_t kButtons = kLeftButton | kMiddleButton | kRightButton;
 inline constexpr uint32_t kModifiers = kCtrl | kAlt | kShift;
 } // namespace YEventFlag
