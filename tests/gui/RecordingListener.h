@@ -2,24 +2,29 @@
 // records what the window system tells it, for the native window tests of both systems.
 #pragma once
 
-#include "gui/windows/YNativeWindow.h"
+#include "gui/windows/YPlatformWindow.h"
+
+#include <cstddef>
 
 #include <atomic>
 #include <vector>
 
-class RecordingListener : public YNativeWindowListener {
+class RecordingListener : public YPlatformWindowListener {
 public:
     static constexpr uint32_t kLeftColour = 0xFFC02010u;  // alpha, red, green, blue from the top byte
     static constexpr uint32_t kRightColour = 0xFF1040E0u;
 
-    void OnNativePaint(const YRect& dirty, uint32_t* pixels, int32_t width, int32_t height) override {
+    void OnNativePaint(const YRect& dirty) override {
         ++paints;
         lastDirty = dirty;
-        paintedSize = {width, height};
-        for (int32_t y = dirty.top; y <= dirty.bottom; ++y)
-            for (int32_t x = dirty.left; x <= dirty.right; ++x)
-                pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
-                    x < width / 2 ? kLeftColour : kRightColour;
+        const YSize size = window->ClientSize();
+        paintedSize = size;
+        bitmap.assign(static_cast<size_t>(size.x) * static_cast<size_t>(size.y), 0);
+        for (int32_t y = 0; y < size.y; ++y)
+            for (int32_t x = 0; x < size.x; ++x)
+                bitmap[static_cast<size_t>(y) * static_cast<size_t>(size.x) + static_cast<size_t>(x)] =
+                    x < size.x / 2 ? kLeftColour : kRightColour;
+        window->Present(dirty, bitmap.data(), size.x, size.y);
     }
     void OnNativeSize(int32_t width, int32_t height) override { sizes.push_back({width, height}); }
     bool OnNativeMouse(const YNativeMouseEvent& event) override {
@@ -46,6 +51,8 @@ public:
         return found;
     }
 
+    YPlatformWindow* window = nullptr; // set by the test once the window exists
+    std::vector<uint32_t> bitmap;
     bool takeDoubleClicks = true;
     int paints = 0;
     YRect lastDirty;

@@ -1,7 +1,7 @@
 // The X11 native window on a virtual X server: embedded in a host-like parent window, painted,
 // driven with synthetic input through XTest, resized from both sides and opened in a loop.
 #include "gui/RecordingListener.h"
-#include "gui/windows/YNativeWindow.h"
+#include "gui/windows/YPlatformWindow.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +48,8 @@ protected:
 
     // The editor-like window, embedded and shown.
     void OpenEmbedded(int width = 200, int height = 100) {
-        m_window = YNativeWindow::Create(m_listener, width, height);
+        m_window = YPlatformWindow::Create(m_listener, width, height);
+        m_listener.window = m_window.get();
         m_window->Reparent(reinterpret_cast<void*>(static_cast<uintptr_t>(m_parent)));
         m_window->Show(true);
         ASSERT_TRUE(Pump([&] { return m_listener.paints > 0 && m_window->IsVisible(); }));
@@ -99,7 +100,7 @@ protected:
     Display* m_host = nullptr;
     Window m_parent = 0;
     RecordingListener m_listener;
-    std::unique_ptr<YNativeWindow> m_window;
+    std::unique_ptr<YPlatformWindow> m_window;
 };
 
 TEST_F(X11WindowTest, EmbedsAsAChildOfTheHostWindowAndShowsItsBitmap) {
@@ -297,7 +298,8 @@ TEST_F(X11WindowTest, ClipboardTextTravelsBetweenWindows) {
     RecordingListener otherListener;
     std::u32string read;
     {
-        auto other = YNativeWindow::Create(otherListener, 10, 10);
+        auto other = YPlatformWindow::Create(otherListener, 10, 10);
+        otherListener.window = other.get();
         read = other->ClipboardText();
     }
     stop = true;
@@ -322,7 +324,8 @@ TEST_F(X11WindowTest, AWindowWhoseParentWentAwayIsGoneWithoutHarmingTheHost) {
 TEST_F(X11WindowTest, OpensAndClosesInALoopWithoutLeakingConnections) {
     for (int i = 0; i < 200; ++i) {
         RecordingListener listener;
-        auto window = YNativeWindow::Create(listener, 120 + i % 7, 80);
+        auto window = YPlatformWindow::Create(listener, 120 + i % 7, 80);
+        listener.window = window.get();
         window->Reparent(reinterpret_cast<void*>(static_cast<uintptr_t>(m_parent)));
         window->Show(true);
         window->ProcessEvents();

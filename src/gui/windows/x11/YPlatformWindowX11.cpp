@@ -2,7 +2,7 @@
 // once embedded. The connection is used on the GUI thread only; other threads leave their
 // requests and dirty rectangles under a lock and write one byte into a wake-up pipe, which the
 // host watches (VST 3 run loop) or which the next idle call empties (VST 2.4).
-#include "gui/windows/YNativeWindow.h"
+#include "gui/windows/YPlatformWindow.h"
 #include "gui/windows/x11/YX11Keys.h"
 
 #include "foundation/YException.h"
@@ -124,10 +124,10 @@ std::u32string FromUtf8(const unsigned char* bytes, size_t size) {
     return out;
 }
 
-class YX11Window final : public YNativeWindow {
+class YX11PlatformWindow final : public YPlatformWindow {
 public:
-    YX11Window(YNativeWindowListener& listener, int32_t width, int32_t height);
-    ~YX11Window() override;
+    YX11PlatformWindow(YPlatformWindowListener& listener, int32_t width, int32_t height);
+    ~YX11PlatformWindow() override;
 
     void* Handle() const noexcept override { return reinterpret_cast<void*>(static_cast<uintptr_t>(m_window)); }
     void Reparent(void* parent) override;
@@ -141,6 +141,7 @@ public:
     void Invalidate(const YRect& rect) override;
     void InvalidateFromAnyThread(const YRect& rect) override;
     void Update() override;
+    void Present(const YRect& area, const uint32_t* pixels, int32_t width, int32_t height) override;
     void SetCapture(bool on) override;
     bool HasCapture() const noexcept override { return m_captured; }
     void TrackMouseLeave() override { m_trackLeave = true; }
@@ -164,21 +165,18 @@ private:
     void DispatchButton(const XButtonEvent& event, bool press);
     void DispatchKey(XKeyEvent& event, bool press);
     void AnswerSelectionRequest(const XSelectionRequestEvent& request);
-    void ResizeBitmap(int32_t width, int32_t height);
     void Paint(const YRect& rect);
     void RunDueTimers();
     void Wake() noexcept;
     void DrainWakePipe() noexcept;
 
-    YNativeWindowListener& m_listener;
+    YPlatformWindowListener& m_listener;
     Display* m_display = nullptr;
     Window m_window = 0;
     Window m_parent = 0;
     GC m_gc = nullptr;
     Visual* m_visual = nullptr;
     int m_depth = 0;
-    XImage* m_image = nullptr;
-    std::vector<uint32_t> m_pixels;
     int32_t m_width = 0;
     int32_t m_height = 0;
     bool m_mapped = false;
@@ -212,7 +210,7 @@ private:
     std::vector<YWindowRequest> m_requests;
 };
 
-YX11Window::YX11Window(YNativeWindowListener& listener, int32_t width, int32_t height) : m_listener(listener) {
+YX11PlatformWindow::YX11PlatformWindow(YPlatformWindowListener& listener, int32_t width, int32_t height) : m_listener(listener) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) YRaise("Could not create the window's wake-up pipe.");
     m_wakeRead = fds[0];
@@ -235,6 +233,7 @@ YX11Window::YX11Window(YNativeWindowListener& listener, int32_t width, int32_t h
     }
     m_width = std::max(width, 1);
     m_height = std::max(height, 1);
+    m_dirty = YRect::FromSize(0, 0, m_width, m_height);
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None; // the bitmap covers the whole area: no flicker
     attributes.border_pixel = 0;
@@ -258,17 +257,12 @@ YX11Window::YX11Window(YNativeWindowListener& listener, int32_t width, int32_t h
     const unsigned long embedInfo[2] = {0, 1};
     XChangeProperty(m_display, m_window, m_xembedInfo, m_xembedInfo, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(embedInfo), 2);
-    ResizeBitmap(m_width, m_height);
     XFlush(m_display);
 }
 
-YX11Window::~YX11Window() {
+YX11PlatformWindow::~YX11PlatformWindow() {
     {
         ErrorTrap trap;
-        if (m_image != nullptr) {
-            m_image->data = nullptr; // the pixels are ours
-            XDestroyImage(m_image);
-        }
         for (auto& [kind, cursor] : m_cursors) XFreeCursor(m_display, cursor);
         if (m_captured) XUngrabPointer(m_display, CurrentTime);
         XFreeGC(m_display, m_gc);
@@ -281,14 +275,14 @@ YX11Window::~YX11Window() {
     close(m_wakeWrite);
 }
 
-void YX11Window::Reparent(void* parent) {
+void YX11PlatformWindow::Reparent(void* parent) {
     ErrorTrap trap;
     m_parent = static_cast<Window>(reinterpret_cast<uintptr_t>(parent));
     XReparentWindow(m_display, m_window, m_parent != 0 ? m_parent : DefaultRootWindow(m_display), 0, 0);
     XSync(m_display, False);
 }
 
-void YX11Window::SetTitle(const std::u32string& title) {
+void YX11PlatformWindow::SetTitle(const std::u32string& title) {
     ErrorTrap trap;
     const std::string text = ToUtf8(title);
     XChangeProperty(m_display, m_window, XInternAtom(m_display, "_NET_WM_NAME", False), m_utf8, 8, PropModeReplace,
@@ -296,7 +290,7 @@ void YX11Window::SetTitle(const std::u32string& title) {
     XFlush(m_display);
 }
 
-void YX11Window::SetClientSize(int32_t width, int32_t height) {
+void YX11PlatformWindow::SetClientSize(int32_t width, int32_t height) {
     width = std::max(width, 1);
     height = std::max(height, 1);
     if (width == m_width && height == m_height) return;
@@ -304,11 +298,13 @@ void YX11Window::SetClientSize(int32_t width, int32_t height) {
     XResizeWindow(m_display, m_window, static_cast<unsigned>(width), static_cast<unsigned>(height));
     XFlush(m_display);
     // The ConfigureNotify that follows finds the size already taken.
-    ResizeBitmap(width, height);
+    m_width = width;
+    m_height = height;
+    m_dirty = YRect::FromSize(0, 0, width, height);
     m_listener.OnNativeSize(width, height);
 }
 
-void YX11Window::Show(bool visible) {
+void YX11PlatformWindow::Show(bool visible) {
     if (visible == m_mapped) return;
     ErrorTrap trap;
     if (visible) XMapWindow(m_display, m_window);
@@ -317,7 +313,7 @@ void YX11Window::Show(bool visible) {
     XFlush(m_display);
 }
 
-void YX11Window::Focus() {
+void YX11PlatformWindow::Focus() {
     ErrorTrap trap;
     // Focusing a window that is not viewable is an error of the server.
     XWindowAttributes attributes{};
@@ -327,12 +323,12 @@ void YX11Window::Focus() {
     XFlush(m_display);
 }
 
-void YX11Window::Invalidate(const YRect& rect) {
+void YX11PlatformWindow::Invalidate(const YRect& rect) {
     const YRect clipped = rect.Intersect(YRect::FromSize(0, 0, m_width, m_height));
     if (!clipped.IsEmpty()) m_dirty = m_dirty.Union(clipped);
 }
 
-void YX11Window::InvalidateFromAnyThread(const YRect& rect) {
+void YX11PlatformWindow::InvalidateFromAnyThread(const YRect& rect) {
     if (rect.IsEmpty()) return;
     {
         YScopedLock lock(m_requestLock);
@@ -341,14 +337,14 @@ void YX11Window::InvalidateFromAnyThread(const YRect& rect) {
     Wake();
 }
 
-void YX11Window::Update() {
+void YX11PlatformWindow::Update() {
     if (m_dirty.IsEmpty()) return;
     const YRect dirty = m_dirty;
     m_dirty = YRect::Empty();
     Paint(dirty);
 }
 
-void YX11Window::SetCapture(bool on) {
+void YX11PlatformWindow::SetCapture(bool on) {
     if (on == m_captured) return;
     ErrorTrap trap;
     if (on) {
@@ -364,7 +360,7 @@ void YX11Window::SetCapture(bool on) {
     XFlush(m_display);
 }
 
-YPoint YX11Window::CursorPosition() const {
+YPoint YX11PlatformWindow::CursorPosition() const {
     ErrorTrap trap;
     Window root = 0, child = 0;
     int rootX = 0, rootY = 0, x = 0, y = 0;
@@ -373,7 +369,7 @@ YPoint YX11Window::CursorPosition() const {
     return {x, y};
 }
 
-void YX11Window::SetCursor(YCursorKind kind) {
+void YX11PlatformWindow::SetCursor(YCursorKind kind) {
     ErrorTrap trap;
     auto found = m_cursors.find(kind);
     if (found == m_cursors.end()) found = m_cursors.emplace(kind, XCreateFontCursor(m_display, ShapeOf(kind))).first;
@@ -381,7 +377,7 @@ void YX11Window::SetCursor(YCursorKind kind) {
     XFlush(m_display);
 }
 
-void YX11Window::SetTimer(uintptr_t id, int32_t interval) {
+void YX11PlatformWindow::SetTimer(uintptr_t id, int32_t interval) {
     if (interval < 1) {
         m_timers.erase(id);
         return;
@@ -390,7 +386,7 @@ void YX11Window::SetTimer(uintptr_t id, int32_t interval) {
     m_timers[id] = Timer{ms, YPlatformTickCount() + ms};
 }
 
-void YX11Window::SetClipboardText(const std::u32string& text) {
+void YX11PlatformWindow::SetClipboardText(const std::u32string& text) {
     ErrorTrap trap;
     m_clipboardText = ToUtf8(text);
     XSetSelectionOwner(m_display, m_clipboard, m_window, CurrentTime);
@@ -398,7 +394,7 @@ void YX11Window::SetClipboardText(const std::u32string& text) {
     XFlush(m_display);
 }
 
-std::u32string YX11Window::ClipboardText() {
+std::u32string YX11PlatformWindow::ClipboardText() {
     ErrorTrap trap;
     const Window owner = XGetSelectionOwner(m_display, m_clipboard);
     if (owner == None) return {};
@@ -434,7 +430,7 @@ std::u32string YX11Window::ClipboardText() {
     return text;
 }
 
-void YX11Window::AnswerSelectionRequest(const XSelectionRequestEvent& request) {
+void YX11PlatformWindow::AnswerSelectionRequest(const XSelectionRequestEvent& request) {
     XSelectionEvent answer{};
     answer.type = SelectionNotify;
     answer.display = request.display;
@@ -462,7 +458,7 @@ void YX11Window::AnswerSelectionRequest(const XSelectionRequestEvent& request) {
     XSendEvent(m_display, request.requestor, False, 0, &event);
 }
 
-void YX11Window::PostRequest(YWindowRequest request) {
+void YX11PlatformWindow::PostRequest(YWindowRequest request) {
     {
         YScopedLock lock(m_requestLock);
         m_requests.push_back(request);
@@ -470,19 +466,19 @@ void YX11Window::PostRequest(YWindowRequest request) {
     Wake();
 }
 
-void YX11Window::Wake() noexcept {
+void YX11PlatformWindow::Wake() noexcept {
     const char byte = 1;
     // A full pipe already wakes the GUI thread.
     [[maybe_unused]] const ssize_t written = write(m_wakeWrite, &byte, 1);
 }
 
-void YX11Window::DrainWakePipe() noexcept {
+void YX11PlatformWindow::DrainWakePipe() noexcept {
     char buffer[64];
     while (read(m_wakeRead, buffer, sizeof buffer) > 0) {
     }
 }
 
-bool YX11Window::ProcessEvents() {
+bool YX11PlatformWindow::ProcessEvents() {
     if (m_gone) return false;
     ErrorTrap trap;
     DrainWakePipe();
@@ -509,7 +505,7 @@ bool YX11Window::ProcessEvents() {
     return !m_gone;
 }
 
-void YX11Window::RunDueTimers() {
+void YX11PlatformWindow::RunDueTimers() {
     const uint32_t now = YPlatformTickCount();
     std::vector<uintptr_t> due;
     for (auto& [id, timer] : m_timers) {
@@ -522,7 +518,7 @@ void YX11Window::RunDueTimers() {
         if (m_timers.count(id) != 0) m_listener.OnNativeTimer(id);
 }
 
-void YX11Window::Dispatch(XEvent& event) {
+void YX11PlatformWindow::Dispatch(XEvent& event) {
     if (event.xany.window != m_window) return;
     switch (event.type) {
     case Expose:
@@ -530,7 +526,9 @@ void YX11Window::Dispatch(XEvent& event) {
         break;
     case ConfigureNotify:
         if (event.xconfigure.width != m_width || event.xconfigure.height != m_height) {
-            ResizeBitmap(event.xconfigure.width, event.xconfigure.height);
+            m_width = event.xconfigure.width;
+            m_height = event.xconfigure.height;
+            m_dirty = YRect::FromSize(0, 0, m_width, m_height);
             m_listener.OnNativeSize(m_width, m_height);
         }
         break;
@@ -567,7 +565,7 @@ void YX11Window::Dispatch(XEvent& event) {
     }
 }
 
-void YX11Window::DispatchButton(const XButtonEvent& event, bool press) {
+void YX11PlatformWindow::DispatchButton(const XButtonEvent& event, bool press) {
     const YPoint point{event.x, event.y};
     // X reports the state before the event; Win32 reports it after.
     uint32_t flags = ModifierFlags(event.state);
@@ -604,7 +602,7 @@ void YX11Window::DispatchButton(const XButtonEvent& event, bool press) {
     m_listener.OnNativeMouse({down, point, flags, 0});
 }
 
-void YX11Window::DispatchKey(XKeyEvent& event, bool press) {
+void YX11PlatformWindow::DispatchKey(XKeyEvent& event, bool press) {
     // Auto-repeat sends a release and a press at the same time: the release is dropped.
     if (!press && XEventsQueued(m_display, QueuedAfterReading) > 0) {
         XEvent next{};
@@ -626,36 +624,28 @@ void YX11Window::DispatchKey(XKeyEvent& event, bool press) {
         m_listener.OnNativeKey({YKeyKind::Character, virtualKey, character, flags});
 }
 
-void YX11Window::ResizeBitmap(int32_t width, int32_t height) {
-    width = std::max(width, 1);
-    height = std::max(height, 1);
-    if (m_image != nullptr && width == m_width && height == m_height) return;
-    if (m_image != nullptr) {
-        m_image->data = nullptr;
-        XDestroyImage(m_image);
-        m_image = nullptr;
-    }
-    m_width = width;
-    m_height = height;
-    m_pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0xFF000000u);
-    m_image = XCreateImage(m_display, m_visual, static_cast<unsigned>(m_depth), ZPixmap, 0,
-                           reinterpret_cast<char*>(m_pixels.data()), static_cast<unsigned>(width),
-                           static_cast<unsigned>(height), 32, width * 4);
-    if (m_image == nullptr) YRaise("Could not create system bitmap with direct access.");
-    m_dirty = YRect::FromSize(0, 0, width, height);
+void YX11PlatformWindow::Paint(const YRect& rect) {
+    const YRect dirty = rect.Intersect(YRect::FromSize(0, 0, m_width, m_height));
+    if (!dirty.IsEmpty()) m_listener.OnNativePaint(dirty);
 }
 
-void YX11Window::Paint(const YRect& rect) {
-    const YRect dirty = rect.Intersect(YRect::FromSize(0, 0, m_width, m_height));
-    if (dirty.IsEmpty() || m_image == nullptr) return;
-    m_listener.OnNativePaint(dirty, m_pixels.data(), m_width, m_height);
-    if (m_gone) return;
-    XPutImage(m_display, m_window, m_gc, m_image, dirty.left, dirty.top, dirty.left, dirty.top,
-              static_cast<unsigned>(dirty.Width()), static_cast<unsigned>(dirty.Height()));
+void YX11PlatformWindow::Present(const YRect& area, const uint32_t* pixels, int32_t width, int32_t height) {
+    const YRect shown = area.Intersect(YRect::FromSize(0, 0, std::min(width, m_width), std::min(height, m_height)));
+    if (m_gone || shown.IsEmpty() || pixels == nullptr) return;
+    ErrorTrap trap;
+    // An image header over the caller's pixels: nothing is copied before the request itself.
+    XImage* image = XCreateImage(m_display, m_visual, static_cast<unsigned>(m_depth), ZPixmap, 0,
+                                 reinterpret_cast<char*>(const_cast<uint32_t*>(pixels)), static_cast<unsigned>(width),
+                                 static_cast<unsigned>(height), 32, width * 4);
+    if (image == nullptr) YRaise("Could not create system bitmap with direct access.");
+    XPutImage(m_display, m_window, m_gc, image, shown.left, shown.top, shown.left, shown.top,
+              static_cast<unsigned>(shown.Width()), static_cast<unsigned>(shown.Height()));
+    image->data = nullptr; // the pixels stay the caller's
+    XDestroyImage(image);
 }
 
 } // namespace
 
-std::unique_ptr<YNativeWindow> YNativeWindow::Create(YNativeWindowListener& listener, int32_t width, int32_t height) {
-    return std::make_unique<YX11Window>(listener, width, height);
+std::unique_ptr<YPlatformWindow> YPlatformWindow::Create(YPlatformWindowListener& listener, int32_t width, int32_t height) {
+    return std::make_unique<YX11PlatformWindow>(listener, width, height);
 }

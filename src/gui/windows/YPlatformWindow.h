@@ -1,10 +1,10 @@
-// YNativeWindow: one native window of the operating system's window system, the part of a
-// window system that talks to X11 or Win32. The window keeps a 32-bit bitmap of its client area
-// (blue, green, red, alpha in memory, rows top-down), asks its listener to paint the dirty part
-// of it and copies that part to the screen.
+// YPlatformWindow: one window of the operating system's window system, the part of a window
+// system that talks to X11 or Win32. When part of the window needs painting it asks its
+// listener, which paints a 32-bit bitmap (blue, green, red, alpha in memory, rows top-down)
+// and hands the painted area back through Present.
 //
-// Threads: every call except Wake, PostRequest and InvalidateFromAnyThread belongs to the thread
-// that created the window (the GUI thread); no window-system call is made from any other thread.
+// Threads: every call except PostRequest and InvalidateFromAnyThread belongs to the thread that
+// created the window (the GUI thread); no window-system call is made from any other thread.
 // The listener is called on the GUI thread only, from ProcessEvents (X11) or from the window
 // procedure (Win32).
 #pragma once
@@ -70,13 +70,12 @@ enum class YWindowRequest : int32_t {
 
 enum class YCursorKind : int32_t { Arrow = 0, Hand, IBeam, SizeWE, SizeNS, Move, Wait, Cross };
 
-class YNativeWindowListener {
+class YPlatformWindowListener {
 public:
-    virtual ~YNativeWindowListener() = default;
-    // Paint dirty (client coordinates, inside the bitmap) into pixels (width × height, stride =
-    // width). The window copies dirty to the screen afterwards.
-    virtual void OnNativePaint(const YRect& dirty, uint32_t* pixels, int32_t width, int32_t height) = 0;
-    // The client area changed size; the bitmap follows before the next paint.
+    virtual ~YPlatformWindowListener() = default;
+    // Paint dirty (client coordinates) and Present it.
+    virtual void OnNativePaint(const YRect& dirty) = 0;
+    // The client area changed size.
     virtual void OnNativeSize(int32_t width, int32_t height) = 0;
     // True when the event was used (a double-click nobody uses comes again as a "down").
     virtual bool OnNativeMouse(const YNativeMouseEvent& event) = 0;
@@ -90,15 +89,15 @@ public:
     virtual void OnNativeRequest(YWindowRequest request) = 0;
 };
 
-class YNativeWindow {
+class YPlatformWindow {
 public:
     // A pop-up window of width × height (not shown); Reparent embeds it in a host's window.
     // Raises a YException when the window system cannot be reached.
-    static std::unique_ptr<YNativeWindow> Create(YNativeWindowListener& listener, int32_t width, int32_t height);
+    static std::unique_ptr<YPlatformWindow> Create(YPlatformWindowListener& listener, int32_t width, int32_t height);
 
-    virtual ~YNativeWindow() = default;
-    YNativeWindow(const YNativeWindow&) = delete;
-    YNativeWindow& operator=(const YNativeWindow&) = delete;
+    virtual ~YPlatformWindow() = default;
+    YPlatformWindow(const YPlatformWindow&) = delete;
+    YPlatformWindow& operator=(const YPlatformWindow&) = delete;
 
     // The system's handle: an HWND, or an X11 window id.
     virtual void* Handle() const noexcept = 0;
@@ -120,6 +119,9 @@ public:
     virtual void InvalidateFromAnyThread(const YRect& rect) = 0;
     // Paints what is invalid now instead of waiting.
     virtual void Update() = 0;
+    // Copies area of a bitmap (width × height pixels, rows top-down, at the client origin) to
+    // the screen. Parts outside the bitmap or the client area are left alone.
+    virtual void Present(const YRect& area, const uint32_t* pixels, int32_t width, int32_t height) = 0;
 
     virtual void SetCapture(bool on) = 0;
     virtual bool HasCapture() const noexcept = 0;
@@ -145,5 +147,5 @@ public:
     virtual int WakeDescriptor() const noexcept = 0;
 
 protected:
-    YNativeWindow() = default;
+    YPlatformWindow() = default;
 };
