@@ -5,6 +5,7 @@
 #include "StateTestSupport.h"
 #include "core/YGlobalConfiguration.h"
 #include "core/YUserQuestions.h"
+#include "support/AllocationCounting.h"
 #include "effect/VornikAudioEffectPlugin.h"
 #include "entry/VornikAudioEffectPluginInterface.h"
 #include "foundation/YException.h"
@@ -311,6 +312,33 @@ TEST_F(SettingsSlotsTest, AnAutomatedMorphGlidesAcrossTheBlockInRampSteps) {
     Set(*plugin, "Depth", 0.5);
     plugin->SetParameter(morphX, 1.0);
     EXPECT_NEAR(Get(*plugin, "Depth"), 0.5, 1e-12);
+}
+
+TEST_F(SettingsSlotsTest, AutomatedMorphMovesAllocateNothingOnTheAudioPath) {
+    Plugin plugin = NewVornik();
+    ASSERT_TRUE(plugin);
+    MakeCorners(*plugin);
+    plugin->SelectSlot(0); // the first move also takes in the active corner
+    Buffers block(2, 512);
+    for (int32_t c = 0; c < 2; ++c)
+        for (int32_t i = 0; i < block.frames; ++i)
+            block.in[static_cast<size_t>(c)][static_cast<size_t>(i)] = Signal(c, i);
+    block.Process(*plugin);
+    const int32_t morphX = plugin->MorphParameterIndex();
+    const double before = Get(*plugin, "Depth");
+    const uint64_t allocations = AllocationCounting::Count();
+    for (int step = 1; step <= 8; ++step) {
+        plugin->SetParameter(morphX, step / 8.0);
+        plugin->SetParameter(morphX + 1, 1.0 - step / 8.0);
+        block.Process(*plugin);
+    }
+    EXPECT_EQ(AllocationCounting::Count(), allocations);
+    EXPECT_NE(Get(*plugin, "Depth"), before);
+    EXPECT_TRUE(plugin->MorphChangedSettings());
+    // Crossing into B's quadrant leaves B's LFO waiting for the GUI side, which applies it once.
+    EXPECT_TRUE(plugin->ApplyPendingMorphCorner());
+    EXPECT_FALSE(plugin->ApplyPendingMorphCorner());
+    EXPECT_EQ(Text(*Live(*plugin)->FindChild("shape")), Text(*plugin->SlotTree(1)->FindChild("shape")));
 }
 
 TEST_F(SettingsSlotsTest, TheCornerQuestionIsAskedOnlyWhenMorphingChangedAnActiveCorner) {
