@@ -8,6 +8,10 @@
 #include "modulation/YEnvelopePositionCurve.h"
 #include "platform/YPlatformModule.h"
 #include "presets/YActivePresets.h"
+#include "presets/YFactoryPresets.h"
+#include "presets/YPresetLibrary.h"
+
+#include <mutex>
 
 void Module::Initialize() {
     SetDocumentationFolder(YString(kDocumentationFolder));
@@ -39,6 +43,15 @@ void YStartFramework() {
 }
 
 std::unique_ptr<YAudioPlugin> YCreatePluginInstance() {
+    // The first instance of a process gives a new user the factory library; a folder that
+    // cannot be written (read-only, full) only means no factory presets there.
+    static std::once_flag factoryPresets;
+    std::call_once(factoryPresets, [] {
+        YGuard("YInstallFactoryPresets", [] {
+            const YString product(VornikIdentity::kProductName);
+            YFactoryPresets::InstallIfMissing(YPresetLibrary::DataFolder(product), product);
+        });
+    });
     // Stateless: one factory serves every instance.
     static const YEnvelopePositionCurveFactory curves{};
     // Reads the active presets from the product's data folder at each instance's start.

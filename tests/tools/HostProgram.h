@@ -12,8 +12,10 @@ struct Outcome {
     std::string output; // standard output and error together
 };
 
-inline Outcome Run(const std::string& arguments) {
-    const std::string command = std::string("'") + VORNIK_HOST_PROGRAM + "' " + arguments + " 2>&1";
+// environment: VARIABLE='value' words the shell sets for the program only.
+inline Outcome RunWithEnvironment(const std::string& environment, const std::string& arguments) {
+    const std::string command = environment + (environment.empty() ? "" : " ") + "'" + VORNIK_HOST_PROGRAM + "' " +
+                                arguments + " 2>&1";
     Outcome outcome;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return outcome;
@@ -24,6 +26,8 @@ inline Outcome Run(const std::string& arguments) {
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
 }
+
+inline Outcome Run(const std::string& arguments) { return RunWithEnvironment(std::string(), arguments); }
 
 inline bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;

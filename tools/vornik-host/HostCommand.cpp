@@ -7,6 +7,7 @@
 #include "ParameterText.h"
 #include "Renderer.h"
 #include "PluginHost.h"
+#include "PresetCommands.h"
 
 #include "foundation/YString.h"
 #include "platform/YPlatformFile.h"
@@ -116,6 +117,29 @@ void Run(const HostOptions& options, std::ostream& out) {
         const std::vector<uint8_t> state = FileBytes::Read(options.loadState);
         host.LoadState(state);
         if (talk) out << "Loaded state: " << options.loadState << " (" << state.size() << " bytes)\n";
+    }
+
+    // Preset file work comes after the plug-in's start, which gives a new data folder the
+    // factory library.
+    if (options.importPresets) {
+        const int32_t count =
+            PresetCommands::Import(options.presetsFolder, options.importPresets->folder, options.importPresets->file);
+        if (talk)
+            out << "Imported " << count << " presets into \"" << options.importPresets->folder << "\" from "
+                << options.importPresets->file << "\n";
+    }
+    if (options.exportPresets) {
+        const int32_t count =
+            PresetCommands::Export(options.presetsFolder, options.exportPresets->folder, options.exportPresets->file);
+        if (talk)
+            out << "Exported " << count << " presets of \"" << options.exportPresets->folder << "\" to "
+                << options.exportPresets->file << "\n";
+    }
+    if (options.listPresets)
+        for (const std::string& path : PresetCommands::List(options.presetsFolder)) out << path << "\n";
+    if (!options.preset.empty()) {
+        host.LoadState(PresetCommands::StateOf(options.presetsFolder, options.preset));
+        if (talk) out << "Loaded preset: " << options.preset << "\n";
     }
 
     for (const HostOptions::Assignment& assignment : options.assignments) {

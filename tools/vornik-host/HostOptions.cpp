@@ -84,6 +84,20 @@ State:
                              interface) first
       --save-state FILE      save the plug-in's state at the end
 
+Presets (the product's preset file; the plug-in writes the factory library there when
+the folder has none):
+      --presets-folder DIR   the folder of the preset file (default: the product's data
+                             folder)
+      --list-presets         list every preset as FOLDER/.../NAME
+      --preset PATH/NAME     load a preset by its folder path and name, after --load-state
+                             and before --set, e.g. --preset "Jet Sweeps/Classic Jet"
+      --export-presets FOLDER FILE
+                             write a folder of the library (and its subfolders) into a
+                             .ypresets file; FOLDER "" or "/" is the whole library
+      --import-presets FOLDER FILE
+                             replace the presets of a folder (made when missing) by those
+                             of a .ypresets file, and save the preset file
+
 Other:
   -q, --quiet                print nothing but errors
   -h, --help                 show this text
@@ -136,6 +150,17 @@ HostOptions Parse(const std::vector<std::string>& arguments) {
         else if (option == "--tempo") options.tempo = Number(option, value(), 1.0, 999.0);
         else if (option == "--load-state") options.loadState = value();
         else if (option == "--save-state") options.saveState = value();
+        else if (option == "--presets-folder") options.presetsFolder = value();
+        else if (option == "--list-presets") flag(), options.listPresets = true;
+        else if (option == "--preset") options.preset = value();
+        else if (option == "--export-presets" || option == "--import-presets") {
+            flag();
+            if (i + 2 >= arguments.size()) throw UsageError(option + " needs a folder and a file");
+            const HostOptions::FolderFile pair{arguments[i + 1], arguments[i + 2]};
+            i += 2;
+            if (pair.file.empty()) throw UsageError(option + " needs a file name");
+            (option == "--export-presets" ? options.exportPresets : options.importPresets) = pair;
+        }
         else if (option == "--api") {
             const std::string text = value();
             if (text == "vst2") options.api = PluginFormat::Vst2;

@@ -36,6 +36,16 @@ struct HostOptions {
     std::vector<Automation> automations;
     std::string midi; // a Standard MIDI File played into the render
     std::string loadState;
+    // Presets of the product's preset file (see PresetCommands.h).
+    std::string presetsFolder; // empty: the product's data folder
+    bool listPresets = false;
+    std::string preset;        // PATH/NAME, loaded after --load-state, before --set
+    struct FolderFile {
+        std::string folder; // folder path in the library; empty: the top folder
+        std::string file;
+    };
+    std::optional<FolderFile> exportPresets;
+    std::optional<FolderFile> importPresets;
     std::string saveState;
     std::string input;  // empty: the built-in demo signal
     std::string output; // empty: nothing is rendered
