@@ -1,7 +1,14 @@
 #include "gui/toolkit/YWindows.h"
 
 #include "foundation/YException.h"
+#include "gui/toolkit/YSystemEvent.h"
 #include "gui/toolkit/YWindowSystem.h"
+#include "platform/YPlatformTime.h"
+
+namespace {
+std::atomic<bool> g_ignoringMouse{false};
+std::atomic<uint32_t> g_ignoreMouseUntil{0};
+} // namespace
 
 YWindows::YForceExecuteEventsThread::~YForceExecuteEventsThread() { Stop(); }
 
@@ -67,4 +74,28 @@ int32_t YWindows::ExecutePendingEvents() {
 int32_t YWindows::PendingCount() {
     YScopedLock hold(m_queueLock);
     return static_cast<int32_t>(m_queue.size());
+}
+
+void YWindows::PostThreadNotify(const void* owner, YEvent<YOnThreadNotifyParams>& event,
+                                const YOnThreadNotifyParams& params) {
+    YOnThreadNotifyParams copy = params;
+    Post(owner, [&event, copy]() mutable { event.Fire(copy); });
+}
+
+void YWindows::IgnoreMouseFor(uint32_t ms) noexcept {
+    g_ignoreMouseUntil.store(YPlatformTickCount() + ms, std::memory_order_relaxed);
+    g_ignoringMouse.store(true, std::memory_order_release);
+}
+
+bool YWindows::DropMouseEvent(int32_t code) noexcept { return DropMouseEvent(code, YPlatformTickCount()); }
+
+bool YWindows::DropMouseEvent(int32_t code, uint32_t now) noexcept {
+    if (!g_ignoringMouse.load(std::memory_order_acquire)) return false;
+    // Tick counts wrap: "earlier" is a negative signed difference.
+    const auto ahead = static_cast<int32_t>(g_ignoreMouseUntil.load(std::memory_order_relaxed) - now);
+    if (ahead <= 0) {
+        g_ignoringMouse.store(false, std::memory_order_release);
+        return false;
+    }
+    return code != YEventCode::kMouseLeave;
 }

@@ -12,6 +12,8 @@
 #pragma once
 
 #include "gui/toolkit/YControlInvalidatorThread.h"
+#include "gui/toolkit/YEvent.h"
+#include "gui/toolkit/YEventParams.h"
 #include "platform/YSynchronizer.h"
 #include "platform/YThread.h"
 
@@ -68,9 +70,20 @@ public:
     void Post(const void* owner, std::function<void()> work);
     void CancelPosted(const void* owner);
     void RequestForceExecute() noexcept { m_forceThread.Request(); }
+    // Fires event with params on the GUI thread: how a thread tells the GUI something. The
+    // event must live until it ran or CancelPosted(owner) dropped it.
+    void PostThreadNotify(const void* owner, YEvent<YOnThreadNotifyParams>& event, const YOnThreadNotifyParams& params);
     // GUI thread: runs the queued work in order, each piece guarded. Returns how many ran.
     int32_t ExecutePendingEvents();
     int32_t PendingCount();
+
+    // The process-wide pause of the mouse after a window was shown with a pause (window-system
+    // slot 26), so the click that opened it does not act in it too: until the tick count
+    // reaches the end, every mouse event but a leave is dropped; the first event at or after
+    // the end lifts the pause. GUI thread.
+    static void IgnoreMouseFor(uint32_t ms) noexcept;
+    static bool DropMouseEvent(int32_t code) noexcept;
+    static bool DropMouseEvent(int32_t code, uint32_t now) noexcept;
 
 private:
     struct Pending {

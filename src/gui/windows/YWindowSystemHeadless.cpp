@@ -131,7 +131,10 @@ void YWindowSystemHeadless::DeferredShow(YControl& root, bool show) {
     PostPrivateMessage(root, show ? kMessageShow : kMessageHide, nullptr);
 }
 
-void YWindowSystemHeadless::ShowTimed(YControl& root, uint32_t) { Show(root); }
+void YWindowSystemHeadless::ShowTimed(YControl& root, uint32_t ignoreMouseMs) {
+    Show(root);
+    if (ignoreMouseMs > 0) YWindows::IgnoreMouseFor(ignoreMouseMs);
+}
 
 void YWindowSystemHeadless::Activate(YControl& root) {
     Get(root);
@@ -311,6 +314,7 @@ void YWindowSystemHeadless::SetTimer(YControl& control, uint32_t intervalMs) {
 
 bool YWindowSystemHeadless::SendMouse(YWindow& root, int32_t code, YPoint point, uint32_t flags, int32_t extra) {
     if (code != YEventCode::kMouseLeave) SetCursorPos(root, point);
+    if (YWindows::DropMouseEvent(code)) return false;
     return root.Dispatch(YSystemEvent::Mouse(code, point, flags | m_modifiers, extra));
 }
 

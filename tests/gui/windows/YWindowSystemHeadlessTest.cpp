@@ -6,6 +6,7 @@
 #include "gui/toolkit/YWindows.h"
 #include "gui/windows/YWindowSystemHeadless.h"
 
+#include "platform/YPlatformTime.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -201,6 +202,31 @@ TEST(HeadlessWindowSystem, ADestroyedControlsQueuedWorkIsDropped) {
     EXPECT_FALSE(ran);
 }
 
+TEST(HeadlessWindowSystem, AWindowShownWithAPauseIgnoresTheMouseUntilThePauseEnds) {
+    struct Counting : YWindow {
+        using YWindow::YWindow;
+        std::vector<int32_t> seen;
+        bool HandleEvent(YSystemEvent& e) override {
+            seen.push_back(e.code);
+            return true;
+        }
+    };
+    YWindowSystemHeadless system;
+    Counting root(&system);
+    root.SetSize(50, 50);
+    system.CreateNativeWindow(root, 0);
+    system.ShowTimed(root, 60000);
+    EXPECT_FALSE(system.SendMouse(root, YEventCode::kLeftDown, {5, 5}));
+    EXPECT_FALSE(system.SendMouse(root, YEventCode::kWheel, {5, 5}, 0, 120));
+    EXPECT_TRUE(system.SendMouse(root, YEventCode::kMouseLeave, {0, 0})); // a leave always passes
+    // The first event at the end of the pause lifts it (tick counts wrap: compared by difference).
+    const uint32_t now = YPlatformTickCount();
+    EXPECT_TRUE(YWindows::DropMouseEvent(YEventCode::kLeftDown, now + 1000));
+    EXPECT_FALSE(YWindows::DropMouseEvent(YEventCode::kLeftDown, now + 70000));
+    EXPECT_TRUE(system.SendMouse(root, YEventCode::kLeftDown, {5, 5}));
+    EXPECT_EQ(root.seen, (std::vector<int32_t>{YEventCode::kMouseLeave, YEventCode::kLeftDown}));
+}
+
 // ---- with threads ----
 
 TEST(HeadlessWindowSystemThreading, TheInvalidatorThreadTurnsChangesIntoPaintsOnTheGuiThread) {
@@ -265,6 +291,27 @@ TEST(HeadlessWindowSystemThreading, ShutdownStopsBothThreadsAndLaterRequestsWake
     YPlatformSleep(30);
     EXPECT_EQ(system.ForceExecuteRequests(), before);
     EXPECT_EQ(windows.PendingCount(), 1);
+}
+
+TEST(HeadlessWindowSystemThreading, AThreadNotifyFiresOnTheGuiThread) {
+    YWindowSystemHeadless system(true);
+    struct Receiver : YEventTarget {
+        std::thread::id firedOn;
+        int code = 0;
+        void OnNotify(YOnThreadNotifyParams& p) {
+            firedOn = std::this_thread::get_id();
+            code = p.code;
+        }
+    } receiver;
+    YEvent<YOnThreadNotifyParams> event;
+    event.Add<&Receiver::OnNotify>(&receiver);
+    std::thread worker([&] { system.Windows().PostThreadNotify(&receiver, event, YOnThreadNotifyParams{nullptr, 42, nullptr}); });
+    worker.join();
+    ASSERT_TRUE(WaitUntil([&] { return system.ForceExecuteRequests() > 0; }));
+    EXPECT_EQ(receiver.code, 0);
+    system.ProcessPendingMessages();
+    EXPECT_EQ(receiver.code, 42);
+    EXPECT_EQ(receiver.firedOn, std::this_thread::get_id());
 }
 
 TEST(ControlInvalidatorThreading, RectanglesFromManyThreadsMergeIntoTheirUnion) {
