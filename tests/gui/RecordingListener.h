@@ -27,26 +27,24 @@ public:
         window->Present(dirty, bitmap.data(), size.x, size.y);
     }
     void OnNativeSize(int32_t width, int32_t height) override { sizes.push_back({width, height}); }
-    bool OnNativeMouse(const YNativeMouseEvent& event) override {
-        if (event.code != YMouseCode::Move) mouse.push_back(event);
-        const bool isDouble = event.code == YMouseCode::LeftDouble || event.code == YMouseCode::RightDouble ||
-                              event.code == YMouseCode::MiddleDouble;
-        return isDouble ? takeDoubleClicks : true;
-    }
-    bool OnNativeKey(const YNativeKeyEvent& event) override {
-        keys.push_back(event);
-        return true;
+    bool OnNativeEvent(const YSystemEvent& event) override {
+        if (YEventCode::IsKeyboard(event.code)) {
+            keys.push_back(event);
+            return true;
+        }
+        if (event.code != YEventCode::kMouseMove) mouse.push_back(event);
+        return YEventCode::IsDoubleClick(event.code) ? takeDoubleClicks : true;
     }
     void OnNativeFocus(bool gained) override { focus.push_back(gained); }
     void OnNativeTimer(uintptr_t id) override { timers.push_back(id); }
     void OnNativeCaptureLost() override { ++captureLost; }
     void OnNativeClose() override { ++closes; }
-    void OnNativeRequest(YWindowRequest request) override { requests.push_back(request); }
+    void OnNativeMessage(uint32_t message) override { messages.push_back(message); }
 
     // Mouse events without moves, of one code.
-    std::vector<YNativeMouseEvent> Mouse(YMouseCode code) const {
-        std::vector<YNativeMouseEvent> found;
-        for (const YNativeMouseEvent& event : mouse)
+    std::vector<YSystemEvent> Mouse(int32_t code) const {
+        std::vector<YSystemEvent> found;
+        for (const YSystemEvent& event : mouse)
             if (event.code == code) found.push_back(event);
         return found;
     }
@@ -58,11 +56,11 @@ public:
     YRect lastDirty;
     YSize paintedSize;
     std::vector<YSize> sizes;
-    std::vector<YNativeMouseEvent> mouse;
-    std::vector<YNativeKeyEvent> keys;
+    std::vector<YSystemEvent> mouse;
+    std::vector<YSystemEvent> keys;
     std::vector<bool> focus;
     std::vector<uintptr_t> timers;
     int captureLost = 0;
     int closes = 0;
-    std::vector<YWindowRequest> requests;
+    std::vector<uint32_t> messages;
 };

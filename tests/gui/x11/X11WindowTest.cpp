@@ -134,43 +134,43 @@ TEST_F(X11WindowTest, MouseButtonsWheelAndDoubleClicksReachTheListenerAtClientCo
     OpenEmbedded();
     m_listener.mouse.clear();
     Click(Button1, 30, 40);
-    ASSERT_TRUE(Pump([&] { return m_listener.Mouse(YMouseCode::LeftUp).size() == 1; }));
-    ASSERT_EQ(m_listener.Mouse(YMouseCode::LeftDown).size(), 1u);
-    const YNativeMouseEvent down = m_listener.Mouse(YMouseCode::LeftDown)[0];
+    ASSERT_TRUE(Pump([&] { return m_listener.Mouse(YEventCode::kLeftUp).size() == 1; }));
+    ASSERT_EQ(m_listener.Mouse(YEventCode::kLeftDown).size(), 1u);
+    const YSystemEvent down = m_listener.Mouse(YEventCode::kLeftDown)[0];
     EXPECT_EQ(down.point, (YPoint{30, 40}));
-    EXPECT_EQ(down.flags & YMouseFlags::kLeft, YMouseFlags::kLeft) << "the pressed button is in the flags";
-    EXPECT_EQ(m_listener.Mouse(YMouseCode::LeftUp)[0].flags & YMouseFlags::kLeft, 0u);
+    EXPECT_EQ(down.flags & YEventFlag::kLeftButton, YEventFlag::kLeftButton) << "the pressed button is in the flags";
+    EXPECT_EQ(m_listener.Mouse(YEventCode::kLeftUp)[0].flags & YEventFlag::kLeftButton, 0u);
 
     // A second click at nearly the same place soon after is a double-click.
     Click(Button1, 31, 41);
-    ASSERT_TRUE(Pump([&] { return m_listener.Mouse(YMouseCode::LeftUp).size() == 2; }));
-    EXPECT_EQ(m_listener.Mouse(YMouseCode::LeftDouble).size(), 1u);
-    EXPECT_EQ(m_listener.Mouse(YMouseCode::LeftDown).size(), 1u);
+    ASSERT_TRUE(Pump([&] { return m_listener.Mouse(YEventCode::kLeftUp).size() == 2; }));
+    EXPECT_EQ(m_listener.Mouse(YEventCode::kLeftDoubleClick).size(), 1u);
+    EXPECT_EQ(m_listener.Mouse(YEventCode::kLeftDown).size(), 1u);
 
     // Far away it is not.
     Click(Button1, 150, 80);
-    ASSERT_TRUE(Pump([&] { return m_listener.Mouse(YMouseCode::LeftUp).size() == 3; }));
-    EXPECT_EQ(m_listener.Mouse(YMouseCode::LeftDouble).size(), 1u);
+    ASSERT_TRUE(Pump([&] { return m_listener.Mouse(YEventCode::kLeftUp).size() == 3; }));
+    EXPECT_EQ(m_listener.Mouse(YEventCode::kLeftDoubleClick).size(), 1u);
 
     // A double-click nobody takes comes again as a "down" with the double flag.
     m_listener.takeDoubleClicks = false;
     Click(Button1, 150, 80);
-    ASSERT_TRUE(Pump([&] { return m_listener.Mouse(YMouseCode::LeftUp).size() == 4; }));
-    const auto downs = m_listener.Mouse(YMouseCode::LeftDown);
+    ASSERT_TRUE(Pump([&] { return m_listener.Mouse(YEventCode::kLeftUp).size() == 4; }));
+    const auto downs = m_listener.Mouse(YEventCode::kLeftDown);
     ASSERT_EQ(downs.size(), 3u);
-    EXPECT_EQ(downs.back().flags & YMouseFlags::kDouble, YMouseFlags::kDouble);
+    EXPECT_EQ(downs.back().flags & YEventFlag::kDouble, YEventFlag::kDouble);
 
     Click(Button3, 100, 50);
     Click(Button2, 100, 50);
     Click(Button4, 100, 50);
     Click(Button5, 100, 50);
-    ASSERT_TRUE(Pump([&] { return m_listener.Mouse(YMouseCode::Wheel).size() == 2; }));
-    EXPECT_EQ(m_listener.Mouse(YMouseCode::RightDown).size(), 1u);
-    EXPECT_EQ(m_listener.Mouse(YMouseCode::RightUp).size(), 1u);
-    EXPECT_EQ(m_listener.Mouse(YMouseCode::MiddleDown).size(), 1u);
-    EXPECT_EQ(m_listener.Mouse(YMouseCode::MiddleUp).size(), 1u);
-    EXPECT_EQ(m_listener.Mouse(YMouseCode::Wheel)[0].extra, 120);
-    EXPECT_EQ(m_listener.Mouse(YMouseCode::Wheel)[1].extra, -120);
+    ASSERT_TRUE(Pump([&] { return m_listener.Mouse(YEventCode::kWheel).size() == 2; }));
+    EXPECT_EQ(m_listener.Mouse(YEventCode::kRightDown).size(), 1u);
+    EXPECT_EQ(m_listener.Mouse(YEventCode::kRightUp).size(), 1u);
+    EXPECT_EQ(m_listener.Mouse(YEventCode::kMiddleDown).size(), 1u);
+    EXPECT_EQ(m_listener.Mouse(YEventCode::kMiddleUp).size(), 1u);
+    EXPECT_EQ(m_listener.Mouse(YEventCode::kWheel)[0].extra, 120);
+    EXPECT_EQ(m_listener.Mouse(YEventCode::kWheel)[1].extra, -120);
 }
 
 TEST_F(X11WindowTest, CaptureKeepsTheMouseAndLeaveIsToldOnce) {
@@ -179,25 +179,25 @@ TEST_F(X11WindowTest, CaptureKeepsTheMouseAndLeaveIsToldOnce) {
     EXPECT_TRUE(m_window->HasCapture());
     // Pressed outside the window (but inside the parent): still ours, in our coordinates.
     Click(Button1, 300, 250);
-    ASSERT_TRUE(Pump([&] { return m_listener.Mouse(YMouseCode::LeftUp).size() == 1; }));
-    EXPECT_EQ(m_listener.Mouse(YMouseCode::LeftDown)[0].point, (YPoint{300, 250}));
+    ASSERT_TRUE(Pump([&] { return m_listener.Mouse(YEventCode::kLeftUp).size() == 1; }));
+    EXPECT_EQ(m_listener.Mouse(YEventCode::kLeftDown)[0].point, (YPoint{300, 250}));
     m_window->SetCapture(false);
     EXPECT_EQ(m_listener.captureLost, 1);
 
     // Without capture the parent's area is not ours.
     Click(Button1, 300, 250);
     Pump([] { return false; }, 100);
-    EXPECT_EQ(m_listener.Mouse(YMouseCode::LeftDown).size(), 1u);
+    EXPECT_EQ(m_listener.Mouse(YEventCode::kLeftDown).size(), 1u);
 
     MoveTo(50, 50);
     Pump([] { return false; }, 50);
     m_window->TrackMouseLeave();
     MoveTo(350, 50);
-    ASSERT_TRUE(Pump([&] { return m_listener.Mouse(YMouseCode::Leave).size() == 1; }));
+    ASSERT_TRUE(Pump([&] { return m_listener.Mouse(YEventCode::kMouseLeave).size() == 1; }));
     MoveTo(50, 50);
     MoveTo(350, 50);
     Pump([] { return false; }, 100);
-    EXPECT_EQ(m_listener.Mouse(YMouseCode::Leave).size(), 1u) << "one leave per request";
+    EXPECT_EQ(m_listener.Mouse(YEventCode::kMouseLeave).size(), 1u) << "one leave per request";
 }
 
 TEST_F(X11WindowTest, KeysArriveAsWindowsVirtualKeysWithTheirCharacters) {
@@ -214,13 +214,13 @@ TEST_F(X11WindowTest, KeysArriveAsWindowsVirtualKeysWithTheirCharacters) {
     for (const Case& c : cases) {
         m_listener.keys.clear();
         Key(c.symbol);
-        ASSERT_TRUE(Pump([&] { return !m_listener.keys.empty() && m_listener.keys.back().kind == YKeyKind::Up; }))
+        ASSERT_TRUE(Pump([&] { return !m_listener.keys.empty() && m_listener.keys.back().code == YEventCode::kKeyUp; }))
             << "key symbol " << c.symbol;
-        EXPECT_EQ(m_listener.keys.front().kind, YKeyKind::Down);
+        EXPECT_EQ(m_listener.keys.front().code, YEventCode::kKeyDown);
         EXPECT_EQ(m_listener.keys.front().keyCode, c.virtualKey) << "key symbol " << c.symbol;
         char32_t typed = 0;
-        for (const YNativeKeyEvent& key : m_listener.keys)
-            if (key.kind == YKeyKind::Character) typed = key.character;
+        for (const YSystemEvent& key : m_listener.keys)
+            if (key.code == YEventCode::kCharacter) typed = static_cast<char32_t>(key.character);
         EXPECT_EQ(typed, c.character) << "key symbol " << c.symbol;
     }
 }
@@ -257,8 +257,8 @@ TEST_F(X11WindowTest, OtherThreadsWakeTheGuiThreadThroughItsDescriptor) {
     const int paints = m_listener.paints;
     std::thread other([&] {
         m_window->InvalidateFromAnyThread(YRect::FromSize(5, 5, 10, 10));
-        m_window->PostRequest(YWindowRequest::Relayout);
-        m_window->PostRequest(YWindowRequest::Close);
+        m_window->PostPrivateMessage(YWindowSystem::kMessageRelayout);
+        m_window->PostPrivateMessage(YWindowSystem::kMessageClose);
     });
     other.join();
     pollfd watched{m_window->WakeDescriptor(), POLLIN, 0};
@@ -266,7 +266,7 @@ TEST_F(X11WindowTest, OtherThreadsWakeTheGuiThreadThroughItsDescriptor) {
     m_window->ProcessEvents();
     EXPECT_EQ(m_listener.paints, paints + 1);
     EXPECT_EQ(m_listener.lastDirty, YRect::FromSize(5, 5, 10, 10));
-    EXPECT_EQ(m_listener.requests, std::vector<YWindowRequest>{YWindowRequest::Relayout});
+    EXPECT_EQ(m_listener.messages, std::vector<uint32_t>{YWindowSystem::kMessageRelayout});
     EXPECT_EQ(m_listener.closes, 1);
     EXPECT_EQ(poll(&watched, 1, 0), 0) << "emptied";
 }

@@ -50,36 +50,37 @@ private:
     int (*m_previous)(Display*, XErrorEvent*);
 };
 
-unsigned ShapeOf(YCursorKind kind) noexcept {
+unsigned ShapeOf(YCursor kind) noexcept {
     switch (kind) {
-    case YCursorKind::Hand: return XC_hand2;
-    case YCursorKind::IBeam: return XC_xterm;
-    case YCursorKind::SizeWE: return XC_sb_h_double_arrow;
-    case YCursorKind::SizeNS: return XC_sb_v_double_arrow;
-    case YCursorKind::Move: return XC_fleur;
-    case YCursorKind::Wait: return XC_watch;
-    case YCursorKind::Cross: return XC_crosshair;
-    case YCursorKind::Arrow: break;
+    case YCursor::kHand: return XC_hand2;
+    case YCursor::kIBeam: return XC_xterm;
+    case YCursor::kSizeWE: return XC_sb_h_double_arrow;
+    case YCursor::kSizeNS: return XC_sb_v_double_arrow;
+    case YCursor::kSizeAll: return XC_fleur;
+    case YCursor::kWait: return XC_watch;
+    case YCursor::kCross: return XC_crosshair;
+    case YCursor::kArrow:
+    case YCursor::kNone: break;
     }
     return XC_left_ptr;
 }
 
 uint32_t ModifierFlags(unsigned state) noexcept {
     uint32_t flags = 0;
-    if (state & Button1Mask) flags |= YMouseFlags::kLeft;
-    if (state & Button2Mask) flags |= YMouseFlags::kMiddle;
-    if (state & Button3Mask) flags |= YMouseFlags::kRight;
-    if (state & ControlMask) flags |= YMouseFlags::kCtrl;
-    if (state & Mod1Mask) flags |= YMouseFlags::kAlt;
-    if (state & ShiftMask) flags |= YMouseFlags::kShift;
+    if (state & Button1Mask) flags |= YEventFlag::kLeftButton;
+    if (state & Button2Mask) flags |= YEventFlag::kMiddleButton;
+    if (state & Button3Mask) flags |= YEventFlag::kRightButton;
+    if (state & ControlMask) flags |= YEventFlag::kCtrl;
+    if (state & Mod1Mask) flags |= YEventFlag::kAlt;
+    if (state & ShiftMask) flags |= YEventFlag::kShift;
     return flags;
 }
 
 uint32_t ButtonFlag(unsigned button) noexcept {
     switch (button) {
-    case Button1: return YMouseFlags::kLeft;
-    case Button2: return YMouseFlags::kMiddle;
-    case Button3: return YMouseFlags::kRight;
+    case Button1: return YEventFlag::kLeftButton;
+    case Button2: return YEventFlag::kMiddleButton;
+    case Button3: return YEventFlag::kRightButton;
     default: return 0;
     }
 }
@@ -146,11 +147,11 @@ public:
     bool HasCapture() const noexcept override { return m_captured; }
     void TrackMouseLeave() override { m_trackLeave = true; }
     YPoint CursorPosition() const override;
-    void SetCursor(YCursorKind kind) override;
+    void SetCursor(YCursor kind) override;
     void SetTimer(uintptr_t id, int32_t interval) override;
     void SetClipboardText(const std::u32string& text) override;
     std::u32string ClipboardText() override;
-    void PostRequest(YWindowRequest request) override;
+    void PostPrivateMessage(uint32_t message) override;
     bool ProcessEvents() override;
     int ConnectionDescriptor() const noexcept override { return m_display != nullptr ? ConnectionNumber(m_display) : -1; }
     int WakeDescriptor() const noexcept override { return m_wakeRead; }
@@ -185,7 +186,7 @@ private:
     bool m_trackLeave = false;
     YRect m_dirty;
     std::map<uintptr_t, Timer> m_timers;
-    std::map<YCursorKind, Cursor> m_cursors;
+    std::map<YCursor, Cursor> m_cursors;
 
     Atom m_wmProtocols = 0;
     Atom m_wmDelete = 0;
@@ -207,7 +208,7 @@ private:
     int m_wakeWrite = -1;
     YLock m_requestLock;
     YRect m_foreignDirty;
-    std::vector<YWindowRequest> m_requests;
+    std::vector<uint32_t> m_messages;
 };
 
 YX11PlatformWindow::YX11PlatformWindow(YPlatformWindowListener& listener, int32_t width, int32_t height) : m_listener(listener) {
@@ -369,10 +370,23 @@ YPoint YX11PlatformWindow::CursorPosition() const {
     return {x, y};
 }
 
-void YX11PlatformWindow::SetCursor(YCursorKind kind) {
+void YX11PlatformWindow::SetCursor(YCursor cursor) {
     ErrorTrap trap;
-    auto found = m_cursors.find(kind);
-    if (found == m_cursors.end()) found = m_cursors.emplace(kind, XCreateFontCursor(m_display, ShapeOf(kind))).first;
+    auto found = m_cursors.find(cursor);
+    if (found == m_cursors.end()) {
+        Cursor made = 0;
+        if (cursor == YCursor::kNone) {
+            // No shape: a cursor made of one transparent pixel.
+            const char empty = 0;
+            const Pixmap blank = XCreateBitmapFromData(m_display, m_window, &empty, 1, 1);
+            XColor black{};
+            made = XCreatePixmapCursor(m_display, blank, blank, &black, &black, 0, 0);
+            XFreePixmap(m_display, blank);
+        } else {
+            made = XCreateFontCursor(m_display, ShapeOf(cursor));
+        }
+        found = m_cursors.emplace(cursor, made).first;
+    }
     XDefineCursor(m_display, m_window, found->second);
     XFlush(m_display);
 }
@@ -458,10 +472,10 @@ void YX11PlatformWindow::AnswerSelectionRequest(const XSelectionRequestEvent& re
     XSendEvent(m_display, request.requestor, False, 0, &event);
 }
 
-void YX11PlatformWindow::PostRequest(YWindowRequest request) {
+void YX11PlatformWindow::PostPrivateMessage(uint32_t message) {
     {
         YScopedLock lock(m_requestLock);
-        m_requests.push_back(request);
+        m_messages.push_back(message);
     }
     Wake();
 }
@@ -482,16 +496,16 @@ bool YX11PlatformWindow::ProcessEvents() {
     if (m_gone) return false;
     ErrorTrap trap;
     DrainWakePipe();
-    std::vector<YWindowRequest> requests;
+    std::vector<uint32_t> messages;
     {
         YScopedLock lock(m_requestLock);
-        requests.swap(m_requests);
+        messages.swap(m_messages);
         Invalidate(m_foreignDirty);
         m_foreignDirty = YRect::Empty();
     }
-    for (YWindowRequest request : requests) {
-        if (request == YWindowRequest::Close) m_listener.OnNativeClose();
-        else m_listener.OnNativeRequest(request);
+    for (uint32_t message : messages) {
+        if (message == YWindowSystem::kMessageClose) m_listener.OnNativeClose();
+        else m_listener.OnNativeMessage(message);
     }
     while (!m_gone && XPending(m_display) > 0) {
         XEvent event{};
@@ -538,17 +552,16 @@ void YX11PlatformWindow::Dispatch(XEvent& event) {
     case ButtonPress: DispatchButton(event.xbutton, true); break;
     case ButtonRelease: DispatchButton(event.xbutton, false); break;
     case MotionNotify: {
-        YNativeMouseEvent mouse{YMouseCode::Move, {event.xmotion.x, event.xmotion.y}, ModifierFlags(event.xmotion.state), 0};
-        m_listener.OnNativeMouse(mouse);
+        m_listener.OnNativeEvent(YSystemEvent::Mouse(YEventCode::kMouseMove, {event.xmotion.x, event.xmotion.y},
+                                                     ModifierFlags(event.xmotion.state)));
         break;
     }
     case LeaveNotify:
         // A grab's start and end move the pointer "out" without it leaving.
         if (event.xcrossing.mode == NotifyNormal && m_trackLeave) {
             m_trackLeave = false;
-            YNativeMouseEvent mouse{YMouseCode::Leave, {event.xcrossing.x, event.xcrossing.y},
-                                    ModifierFlags(event.xcrossing.state), 0};
-            m_listener.OnNativeMouse(mouse);
+            m_listener.OnNativeEvent(YSystemEvent::Mouse(YEventCode::kMouseLeave, {event.xcrossing.x, event.xcrossing.y},
+                                                         ModifierFlags(event.xcrossing.state)));
         }
         break;
     case KeyPress: DispatchKey(event.xkey, true); break;
@@ -572,18 +585,20 @@ void YX11PlatformWindow::DispatchButton(const XButtonEvent& event, bool press) {
     if (press) flags |= ButtonFlag(event.button);
     else flags &= ~ButtonFlag(event.button);
     if (event.button == Button4 || event.button == Button5) {
-        if (press) m_listener.OnNativeMouse({YMouseCode::Wheel, point, flags, event.button == Button4 ? kWheelDelta : -kWheelDelta});
+        if (press)
+            m_listener.OnNativeEvent(
+                YSystemEvent::Mouse(YEventCode::kWheel, point, flags, event.button == Button4 ? kWheelDelta : -kWheelDelta));
         return;
     }
-    YMouseCode down, up, twice;
+    int32_t down, up, twice;
     switch (event.button) {
-    case Button1: down = YMouseCode::LeftDown; up = YMouseCode::LeftUp; twice = YMouseCode::LeftDouble; break;
-    case Button2: down = YMouseCode::MiddleDown; up = YMouseCode::MiddleUp; twice = YMouseCode::MiddleDouble; break;
-    case Button3: down = YMouseCode::RightDown; up = YMouseCode::RightUp; twice = YMouseCode::RightDouble; break;
+    case Button1: down = YEventCode::kLeftDown; up = YEventCode::kLeftUp; twice = YEventCode::kLeftDoubleClick; break;
+    case Button2: down = YEventCode::kMiddleDown; up = YEventCode::kMiddleUp; twice = YEventCode::kMiddleDoubleClick; break;
+    case Button3: down = YEventCode::kRightDown; up = YEventCode::kRightUp; twice = YEventCode::kRightDoubleClick; break;
     default: return;
     }
     if (!press) {
-        m_listener.OnNativeMouse({up, point, flags, 0});
+        m_listener.OnNativeEvent(YSystemEvent::Mouse(up, point, flags));
         return;
     }
     const bool isDouble = event.button == m_lastButton && event.time - m_lastPressTime <= kDoubleClickMs &&
@@ -592,14 +607,14 @@ void YX11PlatformWindow::DispatchButton(const XButtonEvent& event, bool press) {
     if (isDouble) {
         // A third click starts a new pair.
         m_lastButton = 0;
-        if (!m_listener.OnNativeMouse({twice, point, flags, 0}))
-            m_listener.OnNativeMouse({down, point, flags | YMouseFlags::kDouble, 0});
+        if (!m_listener.OnNativeEvent(YSystemEvent::Mouse(twice, point, flags)))
+            m_listener.OnNativeEvent(YSystemEvent::Mouse(down, point, flags | YEventFlag::kDouble));
         return;
     }
     m_lastButton = event.button;
     m_lastPressTime = event.time;
     m_lastPressPoint = point;
-    m_listener.OnNativeMouse({down, point, flags, 0});
+    m_listener.OnNativeEvent(YSystemEvent::Mouse(down, point, flags));
 }
 
 void YX11PlatformWindow::DispatchKey(XKeyEvent& event, bool press) {
@@ -609,19 +624,19 @@ void YX11PlatformWindow::DispatchKey(XKeyEvent& event, bool press) {
         XPeekEvent(m_display, &next);
         if (next.type == KeyPress && next.xkey.time == event.time && next.xkey.keycode == event.keycode) return;
     }
-    const uint32_t flags = ModifierFlags(event.state) & (YMouseFlags::kCtrl | YMouseFlags::kAlt | YMouseFlags::kShift);
+    const uint32_t flags = ModifierFlags(event.state) & YEventFlag::kModifiers;
     const KeySym plain = XLookupKeysym(&event, 0);
     const uint32_t virtualKey = YX11KeySymToVirtualKey(plain);
     if (virtualKey != 0)
-        m_listener.OnNativeKey({press ? YKeyKind::Down : YKeyKind::Up, virtualKey, 0, flags});
+        m_listener.OnNativeEvent(YSystemEvent::Key(press ? YEventCode::kKeyDown : YEventCode::kKeyUp, virtualKey, flags));
     if (!press) return;
     // The typed character follows its key, as Win32 sends WM_CHAR after WM_KEYDOWN.
     char bytes[8];
     KeySym typed = NoSymbol;
     XLookupString(&event, bytes, sizeof bytes, &typed, nullptr);
     const char32_t character = YX11KeySymToCharacter(typed);
-    if (character != 0 && (flags & (YMouseFlags::kCtrl | YMouseFlags::kAlt)) == 0)
-        m_listener.OnNativeKey({YKeyKind::Character, virtualKey, character, flags});
+    if (character != 0 && (flags & (YEventFlag::kCtrl | YEventFlag::kAlt)) == 0)
+        m_listener.OnNativeEvent(YSystemEvent::Character(static_cast<uint32_t>(character), flags));
 }
 
 void YX11PlatformWindow::Paint(const YRect& rect) {
