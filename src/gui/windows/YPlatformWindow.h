@@ -9,13 +9,13 @@
 // procedure (Win32).
 #pragma once
 
+#include "foundation/YString.h"
 #include "gui/drawing/YGeometry.h"
 #include "gui/toolkit/YSystemEvent.h"
 #include "gui/toolkit/YWindowSystem.h"
 
 #include <cstdint>
 #include <memory>
-#include <string>
 
 class YPlatformWindowListener {
 public:
@@ -54,13 +54,25 @@ public:
     // window back into a pop-up.
     virtual void Reparent(void* parent) = 0;
     virtual bool IsChild() const noexcept = 0;
-    virtual void SetTitle(const std::u32string& title) = 0;
+    virtual void SetTitle(const YString& title) = 0;
 
     virtual YSize ClientSize() const noexcept = 0;
     virtual void SetClientSize(int32_t width, int32_t height) = 0;
+    // The outer rectangle, in the parent's client coordinates (the screen's for a pop-up).
+    virtual YRect WindowRect() const = 0;
+    virtual void Move(YPoint position) = 0;
+    virtual YPoint ClientToScreen(YPoint client) const = 0;
+    // The screen's area for windows (without panels where the system tells them).
+    virtual YRect WorkArea() const = 0;
     virtual void Show(bool visible) = 0;
     virtual bool IsVisible() const = 0;
+    virtual bool IsMinimized() const = 0;
+    virtual void BringToTop() = 0;
+    virtual void SetTopmost(bool topmost) = 0;
+    virtual void SetEnabled(bool enabled) = 0;
+    // Activates the window and gives it the keyboard focus, releasing any capture.
     virtual void Focus() = 0;
+    virtual bool HasFocus() const = 0;
 
     // Marks a part of the client area for painting (GUI thread). Empty rectangles are ignored.
     virtual void Invalidate(const YRect& rect) = 0;
@@ -77,12 +89,16 @@ public:
     // One "left" event when the pointer leaves the window next.
     virtual void TrackMouseLeave() = 0;
     virtual YPoint CursorPosition() const = 0; // client coordinates
+    virtual void SetCursorPosition(YPoint client) = 0;
+    // Buttons and modifiers held now (YEventFlag bits).
+    virtual uint32_t ModifierState() const = 0;
     virtual void SetCursor(YCursor cursor) = 0;
     // A timer of interval milliseconds under id; below 1 stops it.
     virtual void SetTimer(uintptr_t id, int32_t interval) = 0;
 
-    virtual void SetClipboardText(const std::u32string& text) = 0;
-    virtual std::u32string ClipboardText() = 0;
+    virtual void SetClipboardText(const YString& text) = 0;
+    // Empty when the clipboard holds no text (or its owner does not answer).
+    virtual YString ClipboardText() = 0;
 
     // Any thread: hands a private message (YWindowSystem::kMessage...) to the GUI thread.
     virtual void PostPrivateMessage(uint32_t message) = 0;

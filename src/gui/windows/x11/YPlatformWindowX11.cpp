@@ -85,46 +85,6 @@ uint32_t ButtonFlag(unsigned button) noexcept {
     }
 }
 
-std::string ToUtf8(const std::u32string& text) {
-    std::string out;
-    for (char32_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::u32string FromUtf8(const unsigned char* bytes, size_t size) {
-    std::u32string out;
-    for (size_t i = 0; i < size;) {
-        const unsigned char b = bytes[i];
-        const int length = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-        if (length == 0 || i + static_cast<size_t>(length) > size) {
-            out += U'\xFFFD';
-            ++i;
-            continue;
-        }
-        char32_t c = length == 1 ? b : static_cast<char32_t>(b & (0x7F >> length));
-        for (int k = 1; k < length; ++k) c = (c << 6) | (bytes[i + static_cast<size_t>(k)] & 0x3F);
-        out += c;
-        i += static_cast<size_t>(length);
-    }
-    return out;
-}
-
 class YX11PlatformWindow final : public YPlatformWindow {
 public:
     YX11PlatformWindow(YPlatformWindowListener& listener, int32_t width, int32_t height);
@@ -133,12 +93,21 @@ public:
     void* Handle() const noexcept override { return reinterpret_cast<void*>(static_cast<uintptr_t>(m_window)); }
     void Reparent(void* parent) override;
     bool IsChild() const noexcept override { return m_parent != 0; }
-    void SetTitle(const std::u32string& title) override;
+    void SetTitle(const YString& title) override;
     YSize ClientSize() const noexcept override { return {m_width, m_height}; }
     void SetClientSize(int32_t width, int32_t height) override;
+    YRect WindowRect() const override;
+    void Move(YPoint position) override;
+    YPoint ClientToScreen(YPoint client) const override;
+    YRect WorkArea() const override;
     void Show(bool visible) override;
     bool IsVisible() const override { return m_mapped; }
+    bool IsMinimized() const override { return false; }
+    void BringToTop() override;
+    void SetTopmost(bool topmost) override;
+    void SetEnabled(bool enabled) override { m_enabled = enabled; }
     void Focus() override;
+    bool HasFocus() const override { return m_focused; }
     void Invalidate(const YRect& rect) override;
     void InvalidateFromAnyThread(const YRect& rect) override;
     void Update() override;
@@ -147,10 +116,12 @@ public:
     bool HasCapture() const noexcept override { return m_captured; }
     void TrackMouseLeave() override { m_trackLeave = true; }
     YPoint CursorPosition() const override;
+    void SetCursorPosition(YPoint client) override;
+    uint32_t ModifierState() const override;
     void SetCursor(YCursor kind) override;
     void SetTimer(uintptr_t id, int32_t interval) override;
-    void SetClipboardText(const std::u32string& text) override;
-    std::u32string ClipboardText() override;
+    void SetClipboardText(const YString& text) override;
+    YString ClipboardText() override;
     void PostPrivateMessage(uint32_t message) override;
     bool ProcessEvents() override;
     int ConnectionDescriptor() const noexcept override { return m_display != nullptr ? ConnectionNumber(m_display) : -1; }
@@ -184,6 +155,8 @@ private:
     bool m_gone = false; // the server destroyed the window (its parent went away)
     bool m_captured = false;
     bool m_trackLeave = false;
+    bool m_enabled = true;
+    bool m_focused = false;
     YRect m_dirty;
     std::map<uintptr_t, Timer> m_timers;
     std::map<YCursor, Cursor> m_cursors;
@@ -283,9 +256,9 @@ void YX11PlatformWindow::Reparent(void* parent) {
     XSync(m_display, False);
 }
 
-void YX11PlatformWindow::SetTitle(const std::u32string& title) {
+void YX11PlatformWindow::SetTitle(const YString& title) {
     ErrorTrap trap;
-    const std::string text = ToUtf8(title);
+    const std::string text = title.ToUTF8();
     XChangeProperty(m_display, m_window, XInternAtom(m_display, "_NET_WM_NAME", False), m_utf8, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
     XFlush(m_display);
@@ -303,6 +276,73 @@ void YX11PlatformWindow::SetClientSize(int32_t width, int32_t height) {
     m_height = height;
     m_dirty = YRect::FromSize(0, 0, width, height);
     m_listener.OnNativeSize(width, height);
+}
+
+YRect YX11PlatformWindow::WindowRect() const {
+    ErrorTrap trap;
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(m_display, m_window, &attributes) == 0) return YRect::FromSize(0, 0, m_width, m_height);
+    return YRect::FromSize(attributes.x, attributes.y, attributes.width + 2 * attributes.border_width,
+                           attributes.height + 2 * attributes.border_width);
+}
+
+void YX11PlatformWindow::Move(YPoint position) {
+    ErrorTrap trap;
+    XMoveWindow(m_display, m_window, position.x, position.y);
+    XFlush(m_display);
+}
+
+YPoint YX11PlatformWindow::ClientToScreen(YPoint client) const {
+    ErrorTrap trap;
+    int x = client.x, y = client.y;
+    Window child = 0;
+    XTranslateCoordinates(m_display, m_window, DefaultRootWindow(m_display), client.x, client.y, &x, &y, &child);
+    return {x, y};
+}
+
+YRect YX11PlatformWindow::WorkArea() const {
+    ErrorTrap trap;
+    // The window manager's work area when it publishes one, else the whole screen.
+    const Atom workArea = XInternAtom(m_display, "_NET_WORKAREA", True);
+    if (workArea != None) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(m_display, DefaultRootWindow(m_display), workArea, 0, 4, False, XA_CARDINAL, &type,
+                               &format, &count, &after, &data) == Success &&
+            data != nullptr) {
+            YRect area = YRect::Empty();
+            if (format == 32 && count >= 4) {
+                const auto* values = reinterpret_cast<const long*>(data);
+                area = YRect::FromSize(static_cast<int32_t>(values[0]), static_cast<int32_t>(values[1]),
+                                       static_cast<int32_t>(values[2]), static_cast<int32_t>(values[3]));
+            }
+            XFree(data);
+            if (!area.IsEmpty()) return area;
+        }
+    }
+    const int screen = DefaultScreen(m_display);
+    return YRect::FromSize(0, 0, DisplayWidth(m_display, screen), DisplayHeight(m_display, screen));
+}
+
+void YX11PlatformWindow::BringToTop() {
+    ErrorTrap trap;
+    XRaiseWindow(m_display, m_window);
+    XFlush(m_display);
+}
+
+void YX11PlatformWindow::SetTopmost(bool topmost) {
+    ErrorTrap trap;
+    const Atom state = XInternAtom(m_display, "_NET_WM_STATE", False);
+    const Atom above = XInternAtom(m_display, "_NET_WM_STATE_ABOVE", False);
+    if (topmost) {
+        XChangeProperty(m_display, m_window, state, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&above), 1);
+    } else {
+        XDeleteProperty(m_display, m_window, state);
+    }
+    XFlush(m_display);
 }
 
 void YX11PlatformWindow::Show(bool visible) {
@@ -370,6 +410,21 @@ YPoint YX11PlatformWindow::CursorPosition() const {
     return {x, y};
 }
 
+void YX11PlatformWindow::SetCursorPosition(YPoint client) {
+    ErrorTrap trap;
+    XWarpPointer(m_display, None, m_window, 0, 0, 0, 0, client.x, client.y);
+    XFlush(m_display);
+}
+
+uint32_t YX11PlatformWindow::ModifierState() const {
+    ErrorTrap trap;
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned mask = 0;
+    XQueryPointer(m_display, m_window, &root, &child, &rootX, &rootY, &x, &y, &mask);
+    return ModifierFlags(mask);
+}
+
 void YX11PlatformWindow::SetCursor(YCursor cursor) {
     ErrorTrap trap;
     auto found = m_cursors.find(cursor);
@@ -400,20 +455,20 @@ void YX11PlatformWindow::SetTimer(uintptr_t id, int32_t interval) {
     m_timers[id] = Timer{ms, YPlatformTickCount() + ms};
 }
 
-void YX11PlatformWindow::SetClipboardText(const std::u32string& text) {
+void YX11PlatformWindow::SetClipboardText(const YString& text) {
     ErrorTrap trap;
-    m_clipboardText = ToUtf8(text);
+    m_clipboardText = text.ToUTF8();
     XSetSelectionOwner(m_display, m_clipboard, m_window, CurrentTime);
     m_ownsClipboard = XGetSelectionOwner(m_display, m_clipboard) == m_window;
     XFlush(m_display);
 }
 
-std::u32string YX11PlatformWindow::ClipboardText() {
+YString YX11PlatformWindow::ClipboardText() {
     ErrorTrap trap;
     const Window owner = XGetSelectionOwner(m_display, m_clipboard);
     if (owner == None) return {};
     if (owner == m_window) {
-        return FromUtf8(reinterpret_cast<const unsigned char*>(m_clipboardText.data()), m_clipboardText.size());
+        return YString::FromUTF8(m_clipboardText);
     }
     XDeleteProperty(m_display, m_window, m_clipboardProperty);
     XConvertSelection(m_display, m_clipboard, m_utf8, m_clipboardProperty, m_window, CurrentTime);
@@ -434,11 +489,11 @@ std::u32string YX11PlatformWindow::ClipboardText() {
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    std::u32string text;
+    YString text;
     if (XGetWindowProperty(m_display, m_window, m_clipboardProperty, 0, 1 << 20, True, AnyPropertyType, &type,
                            &format, &count, &after, &data) == Success &&
         data != nullptr) {
-        if (format == 8) text = FromUtf8(data, count);
+        if (format == 8) text = YString::FromUTF8(std::string_view(reinterpret_cast<const char*>(data), count));
         XFree(data);
     }
     return text;
@@ -549,9 +604,14 @@ void YX11PlatformWindow::Dispatch(XEvent& event) {
     case MapNotify: m_mapped = true; break;
     case UnmapNotify: m_mapped = false; break;
     case DestroyNotify: m_gone = true; break;
-    case ButtonPress: DispatchButton(event.xbutton, true); break;
-    case ButtonRelease: DispatchButton(event.xbutton, false); break;
+    case ButtonPress:
+        if (m_enabled) DispatchButton(event.xbutton, true);
+        break;
+    case ButtonRelease:
+        if (m_enabled) DispatchButton(event.xbutton, false);
+        break;
     case MotionNotify: {
+        if (!m_enabled) break;
         m_listener.OnNativeEvent(YSystemEvent::Mouse(YEventCode::kMouseMove, {event.xmotion.x, event.xmotion.y},
                                                      ModifierFlags(event.xmotion.state)));
         break;
@@ -564,10 +624,20 @@ void YX11PlatformWindow::Dispatch(XEvent& event) {
                                                          ModifierFlags(event.xcrossing.state)));
         }
         break;
-    case KeyPress: DispatchKey(event.xkey, true); break;
-    case KeyRelease: DispatchKey(event.xkey, false); break;
-    case FocusIn: m_listener.OnNativeFocus(true); break;
-    case FocusOut: m_listener.OnNativeFocus(false); break;
+    case KeyPress:
+        if (m_enabled) DispatchKey(event.xkey, true);
+        break;
+    case KeyRelease:
+        if (m_enabled) DispatchKey(event.xkey, false);
+        break;
+    case FocusIn:
+        m_focused = true;
+        m_listener.OnNativeFocus(true);
+        break;
+    case FocusOut:
+        m_focused = false;
+        m_listener.OnNativeFocus(false);
+        break;
     case ClientMessage:
         if (event.xclient.message_type == m_wmProtocols && static_cast<Atom>(event.xclient.data.l[0]) == m_wmDelete)
             m_listener.OnNativeClose();
