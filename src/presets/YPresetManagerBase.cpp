@@ -19,6 +19,7 @@ YPresetManagerBase::~YPresetManagerBase() = default;
 void YPresetManagerBase::SetQuestions(YUserQuestions* questions) noexcept {
     YScopedLock lock(m_lock);
     m_questions = questions;
+    m_library.SetUserQuestions(questions);
 }
 
 YPresetLibrary& YPresetManagerBase::Library() {
@@ -31,6 +32,11 @@ YPresetLibrary& YPresetManagerBase::Library() {
         if (!result.notice.IsEmpty() && m_questions) m_questions->Tell(result.notice);
     }
     return m_library;
+}
+
+void YPresetManagerBase::FollowFile() {
+    YScopedLock lock(m_lock);
+    if (m_loaded && m_library.ChangedOnDisk()) m_loaded = false;
 }
 
 void YPresetManagerBase::ForgetTree() {
@@ -82,6 +88,7 @@ int32_t YPresetManagerBase::WrapIndex(int32_t current, int32_t step, int32_t cou
 
 bool YPresetManagerBase::StepPreset(int32_t step) {
     YScopedLock lock(m_lock);
+    FollowFile();
     const int32_t count = PresetCount();
     if (count == 0) return false;
     LoadPresetAt(WrapIndex(CurrentIndex(), step, count));
@@ -90,6 +97,7 @@ bool YPresetManagerBase::StepPreset(int32_t step) {
 
 bool YPresetManagerBase::LoadRandomPreset() {
     YScopedLock lock(m_lock);
+    FollowFile();
     const int32_t count = PresetCount();
     if (count == 0) return false;
     LoadPresetAt(YSmartRandomizer::Draw(count));
@@ -132,9 +140,27 @@ bool YPresetManagerBase::Ask(const char* question) {
     return m_questions != nullptr && m_questions->Confirm(YString::Literal(question));
 }
 
-void YPresetManagerBase::Save() {
-    const YString notice = m_library.Save();
-    if (!notice.IsEmpty() && m_questions) m_questions->Tell(notice);
+YXMLItem& YPresetManagerBase::Resolve(YPresetTree& tree, const YPresetTree::Key& key, bool folder) {
+    YXMLItem* item = tree.Find(key);
+    // Gone, or renamed by another instance since the address was given.
+    if (item == nullptr || YPresetTree::IsFolder(*item) != folder) YRaise("Index out of range.");
+    return *item;
+}
+
+YPresetManagerBase::Address YPresetManagerBase::AddressOf(YPresetTree& tree, const YXMLItem& item) {
+    Address address;
+    for (const YXMLItem* at = &item; at != &tree.TopFolder(); at = at->GetParent()) {
+        const YXMLItem* parent = at->GetParent();
+        int32_t index = 0;
+        while (&parent->GetChildAt(index) != at) ++index;
+        address.insert(address.begin(), index);
+    }
+    return address;
+}
+
+void YPresetManagerBase::Commit(const std::function<void(YPresetTree&)>& change) {
+    // The library tells the user about a file it had to set aside.
+    m_library.Change(change);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -143,6 +169,7 @@ void YPresetManagerBase::Save() {
 bool YPresetManagerBase::AddFolder(const Address& parent, Address* added) {
     YScopedLock lock(m_lock);
     YXMLItem& folder = FolderAt(parent);
+    const YPresetTree::Key key = m_library.Tree().KeyOf(folder);
     int32_t number = 1;
     while (YPresetTree::FindFolder(folder, YString::Literal(kNewFolderProposal) + YString::FromInteger(number)))
         ++number;
@@ -150,12 +177,10 @@ bool YPresetManagerBase::AddFolder(const Address& parent, Address* added) {
     if (!m_questions || !m_questions->AskText(YString::Literal(kNewFolderPrompt),
                                               YString::Literal(kNewFolderProposal) + YString::FromInteger(number), name))
         return false;
-    YPresetTree::AddFolder(folder, name);
-    if (added) {
-        *added = parent;
-        added->push_back(folder.GetChildCount() - 1);
-    }
-    Save();
+    Commit([&](YPresetTree& tree) {
+        const YXMLItem& child = YPresetTree::AddFolder(Resolve(tree, key, true), name);
+        if (added) *added = AddressOf(tree, child);
+    });
     return true;
 }
 
@@ -163,12 +188,14 @@ bool YPresetManagerBase::RenameFolder(const Address& address) {
     YScopedLock lock(m_lock);
     if (address.empty()) YRaise("Index out of range.");
     YXMLItem& folder = FolderAt(address);
+    const YPresetTree::Key key = m_library.Tree().KeyOf(folder);
     YString name;
     if (!m_questions ||
         !m_questions->AskText(YString::Literal(kRenameFolderPrompt), YPresetTree::ItemName(folder), name))
         return false;
-    folder.SetAttribute(YString::Literal(YPresetTree::kFolderNameAttribute), name);
-    Save();
+    Commit([&](YPresetTree& tree) {
+        Resolve(tree, key, true).SetAttribute(YString::Literal(YPresetTree::kFolderNameAttribute), name);
+    });
     return true;
 }
 
@@ -177,9 +204,12 @@ bool YPresetManagerBase::DeleteFolder(const Address& address) {
     // The top folder holds the tree; it is not the user's to delete.
     if (address.empty()) YRaise("Index out of range.");
     YXMLItem& folder = FolderAt(address);
+    const YPresetTree::Key key = m_library.Tree().KeyOf(folder);
     if (!Ask(kDeleteFolderQuestion)) return false;
-    folder.GetParent()->RemoveChild(folder);
-    Save();
+    Commit([&](YPresetTree& tree) {
+        YXMLItem& target = Resolve(tree, key, true);
+        target.GetParent()->RemoveChild(target);
+    });
     return true;
 }
 
@@ -191,9 +221,9 @@ void YPresetManagerBase::ExportFolder(const Address& address, const YString& fil
 bool YPresetManagerBase::ImportFolder(const Address& address, const YString& fileName) {
     YScopedLock lock(m_lock);
     YXMLItem& folder = FolderAt(address);
+    const YPresetTree::Key key = m_library.Tree().KeyOf(folder);
     if (!Ask(kImportQuestion)) return false;
-    YPresetExport::Import(folder, fileName);
-    Save();
+    Commit([&](YPresetTree& tree) { YPresetExport::Import(Resolve(tree, key, true), fileName); });
     return true;
 }
 
@@ -208,6 +238,7 @@ void YPresetManagerBase::LoadPresetCommand(const Address& address) {
 bool YPresetManagerBase::AddPreset(const Address& address) {
     YScopedLock lock(m_lock);
     YXMLItem& folder = FolderAt(address);
+    const YPresetTree::Key key = m_library.Tree().KeyOf(folder);
     int32_t number = 1;
     while (YPresetTree::FindPreset(folder, YString::Literal(kNewPresetProposal) + YString::FromInteger(number)))
         ++number;
@@ -215,26 +246,31 @@ bool YPresetManagerBase::AddPreset(const Address& address) {
     if (!m_questions || !m_questions->AskText(YString::Literal(kNewPresetPrompt),
                                               YString::Literal(kNewPresetProposal) + YString::FromInteger(number), name))
         return false;
-    StoreCurrentSettings(folder, name);
-    Save();
+    Commit([&](YPresetTree& tree) { StoreCurrentSettings(Resolve(tree, key, true), name); });
     return true;
 }
 
 bool YPresetManagerBase::ReplacePreset(const Address& address) {
     YScopedLock lock(m_lock);
     YXMLItem& preset = PresetAt(address);
+    const YPresetTree::Key key = m_library.Tree().KeyOf(preset);
     if (!Ask(kReplacePresetQuestion)) return false;
-    StoreCurrentSettings(*preset.GetParent(), YPresetTree::ItemName(preset));
-    Save();
+    Commit([&](YPresetTree& tree) {
+        YXMLItem& target = Resolve(tree, key, false);
+        StoreCurrentSettings(*target.GetParent(), YPresetTree::ItemName(target));
+    });
     return true;
 }
 
 bool YPresetManagerBase::DeletePreset(const Address& address) {
     YScopedLock lock(m_lock);
     YXMLItem& preset = PresetAt(address);
+    const YPresetTree::Key key = m_library.Tree().KeyOf(preset);
     if (!Ask(kDeletePresetQuestion)) return false;
-    preset.GetParent()->RemoveChild(preset);
-    Save();
+    Commit([&](YPresetTree& tree) {
+        YXMLItem& target = Resolve(tree, key, false);
+        target.GetParent()->RemoveChild(target);
+    });
     return true;
 }
 

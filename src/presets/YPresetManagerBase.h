@@ -15,6 +15,7 @@
 #include "presets/YPresetLibrary.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -54,6 +55,10 @@ public:
     YPresetLibrary& Library();
     // Reads the file again on the next use.
     void ForgetTree();
+    // Reads the file again on the next use when another instance changed it since. Stepping
+    // and random presets do this first; addresses always mean the tree as it was last shown,
+    // so whoever shows the tree calls this before showing it again.
+    void FollowFile();
 
     // --- Loading and stepping ---
 
@@ -123,7 +128,14 @@ private:
     YXMLItem& FolderAt(const Address& address);
     YXMLItem& PresetAt(const Address& address);
     bool Ask(const char* question);
-    void Save();
+    // Every command's change is one library transaction: the file is read again when another
+    // instance changed it, and the item the command was given is found there by its key.
+    // Questions are asked before, never while the file is locked.
+    void Commit(const std::function<void(YPresetTree&)>& change);
+    // The item a key names in tree; raises "Index out of range." when it is gone or of the
+    // other kind.
+    static YXMLItem& Resolve(YPresetTree& tree, const YPresetTree::Key& key, bool folder);
+    static Address AddressOf(YPresetTree& tree, const YXMLItem& item);
 
     YLock m_lock;
     YPresetLibrary m_library;

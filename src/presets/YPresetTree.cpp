@@ -2,6 +2,9 @@
 
 #include "presets/YPresetContent.h"
 
+#include "foundation/YException.h"
+
+#include <algorithm>
 #include <utility>
 
 YPresetTree::YPresetTree() { Clear(); }
@@ -118,4 +121,43 @@ int32_t YPresetTree::ConvertInlinePresets() {
         }
     }
     return converted;
+}
+
+YPresetTree::Key YPresetTree::KeyOf(const YXMLItem& item) {
+    Key key;
+    const YXMLItem* top = &TopFolder();
+    for (const YXMLItem* at = &item; at != top; at = at->GetParent()) {
+        const YXMLItem* parent = at->GetParent();
+        if (parent == nullptr || !(IsFolder(*at) || IsPreset(*at))) YRaiseIndexOutOfRange();
+        KeyStep step;
+        step.folder = IsFolder(*at);
+        step.name = ItemName(*at);
+        for (const YXMLItem& sibling : parent->Children()) {
+            if (&sibling == at) break;
+            if (IsFolder(sibling) == step.folder && (IsFolder(sibling) || IsPreset(sibling)) &&
+                ItemName(sibling) == step.name)
+                ++step.ordinal;
+        }
+        key.push_back(std::move(step));
+    }
+    std::reverse(key.begin(), key.end());
+    return key;
+}
+
+YXMLItem* YPresetTree::Find(const Key& key) {
+    YXMLItem* item = &TopFolder();
+    for (const KeyStep& step : key) {
+        YXMLItem* next = nullptr;
+        int32_t seen = 0;
+        for (YXMLItem& child : item->Children()) {
+            if (!(step.folder ? IsFolder(child) : IsPreset(child)) || ItemName(child) != step.name) continue;
+            if (seen++ == step.ordinal) {
+                next = &child;
+                break;
+            }
+        }
+        if (next == nullptr) return nullptr;
+        item = next;
+    }
+    return item;
 }

@@ -46,6 +46,22 @@ public:
     // that name where it stands.
     static YXMLItem& StorePreset(YXMLItem& folder, const YString& name, const YXMLItem& settings);
 
+    // Where an item stands by name rather than by position: for each level below the top
+    // folder, whether it is a folder, its name, and which of the siblings of that kind and name
+    // it is. A key still finds its item after the tree was read again with items added or
+    // removed around it (another instance's changes); positions would not.
+    struct KeyStep {
+        bool folder = false;
+        YString name;
+        int32_t ordinal = 0;
+    };
+    using Key = std::vector<KeyStep>;
+    // The key of a folder or preset inside this tree's top folder (the top folder: empty).
+    // Raises "Index out of range." for an item that is not below the top folder.
+    Key KeyOf(const YXMLItem& item);
+    // The item a key names, or nullptr when it is not in the tree.
+    YXMLItem* Find(const Key& key);
+
     // Every preset of the tree in document order, folders depth first.
     std::vector<YXMLItem*> Presets();
     // The presets directly inside one folder, in order.

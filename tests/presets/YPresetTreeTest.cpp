@@ -1,6 +1,7 @@
 #include "presets/YPresetTree.h"
 
 #include "PresetTestSupport.h"
+#include "foundation/YException.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -75,4 +76,44 @@ TEST(YPresetTreeTest, ConvertsInlinePresetsInEveryFolder) {
         EXPECT_EQ(Compact(*YPresetContent::Settings(*preset)), Compact(*settings));
     }
     EXPECT_EQ(tree.ConvertInlinePresets(), 0);
+}
+
+// Keys name items by kind, name and rank among namesakes, so they survive changes around the
+// item; a folder and a preset of one name are not mixed up.
+TEST(YPresetTreeTest, KeysFindTheirItemAfterTheTreeAroundItChanged) {
+    YPresetTree tree;
+    YXMLItem& top = tree.TopFolder();
+    YXMLItem& before = YPresetTree::AddFolder(top, "before");
+    YXMLItem& topPreset = YPresetTree::StorePreset(top, "x", *SampleSettings("0.1"));
+    YXMLItem& folder = YPresetTree::AddFolder(top, "x");
+    YXMLItem& y = YPresetTree::StorePreset(folder, "y", *SampleSettings("0.2"));
+    YXMLItem& first = YPresetTree::StorePreset(folder, "x", *SampleSettings("0.3"));
+    YXMLItem& second = folder.AddChild("preset"); // a namesake, as an older file may hold
+    second.SetAttribute("name", "x");
+    second.SetAttribute("compressed", "00");
+
+    const YPresetTree::Key key = tree.KeyOf(second);
+    ASSERT_EQ(key.size(), 2u);
+    EXPECT_TRUE(key[0].folder);
+    EXPECT_EQ(key[0].ordinal, 0) << "the preset named x above it is of the other kind";
+    EXPECT_FALSE(key[1].folder);
+    EXPECT_EQ(key[1].ordinal, 1);
+    EXPECT_EQ(tree.Find(key), &second);
+    EXPECT_TRUE(tree.KeyOf(top).empty());
+    EXPECT_EQ(tree.Find({}), &top);
+    YXMLItem loose("preset");
+    EXPECT_THROW(tree.KeyOf(loose), YException) << "not in this tree";
+
+    // Everything before it removed, in its folder and above: positions moved, the key holds.
+    top.RemoveChild(before);
+    top.RemoveChild(topPreset);
+    folder.RemoveChild(y);
+    EXPECT_EQ(tree.Find(key), &second);
+
+    // Its elder namesake gone, the rank it had no longer exists.
+    folder.RemoveChild(first);
+    EXPECT_EQ(tree.Find(key), nullptr);
+    const YPresetTree::Key folderKey = tree.KeyOf(folder);
+    top.RemoveChild(folder);
+    EXPECT_EQ(tree.Find(folderKey), nullptr);
 }
