@@ -10,6 +10,8 @@
 #include "presets/YActivePresets.h"
 #include "presets/YFactoryPresets.h"
 #include "presets/YPresetLibrary.h"
+#include "presets/YPresetManagerT.h"
+#include "presets/YPresetNavigator.h"
 
 #include <mutex>
 
@@ -56,8 +58,18 @@ std::unique_ptr<YAudioPlugin> YCreatePluginInstance() {
     static const YEnvelopePositionCurveFactory curves{};
     // Reads the active presets from the product's data folder at each instance's start.
     static const YActivePresetFileLoader activePresets{};
-    return YQuenlorAudioEffectPlugin::Create(YString(VornikIdentity::kProductName),
-                                             YString(VornikIdentity::kVendorName), &VornikAudioEffectPluginInterface,
-                                             VornikIdentity::kEditorWidth, VornikIdentity::kEditorHeight,
-                                             &curves, &activePresets);
+    std::unique_ptr<YQuenlorAudioEffectPlugin> plugin = YQuenlorAudioEffectPlugin::Create(
+        YString(VornikIdentity::kProductName), YString(VornikIdentity::kVendorName), &VornikAudioEffectPluginInterface,
+        VornikIdentity::kEditorWidth, VornikIdentity::kEditorHeight, &curves, &activePresets);
+    if (plugin) YAttachPresetManager(*plugin);
+    return plugin;
+}
+
+void YAttachPresetManager(YQuenlorAudioEffectPlugin& plugin) {
+    // Without it the plug-in still works; only its preset steps go nowhere.
+    YGuard("YAttachPresetManager", [&] {
+        const YString folder = YPresetLibrary::DataFolder(plugin.ProductName());
+        auto manager = std::make_unique<YPresetManagerT<YQuenlorAudioEffectPlugin>>(plugin, folder);
+        plugin.SetPresetNavigation(std::make_unique<YPresetNavigator>(plugin, std::move(manager)));
+    });
 }

@@ -24,5 +24,11 @@ void YStartFramework();
 // The caller holds the library lock.
 YModule* YEnsureModuleInstance(const YString& identityText);
 
-// One new plug-in (the product's effect behind its adapter); null when it cannot be built.
+// One new plug-in (the product's effect behind its adapter) with its preset manager; null
+// when it cannot be built.
 std::unique_ptr<YAudioPlugin> YCreatePluginInstance();
+
+class YQuenlorAudioEffectPlugin;
+// Gives the plug-in its preset manager over the product's data folder and the thread that
+// carries out its preset steps. A failure is reported and leaves the plug-in without them.
+void YAttachPresetManager(YQuenlorAudioEffectPlugin& plugin);

@@ -24,6 +24,10 @@ public:
     bool Wait(uint32_t timeoutMs) noexcept;
     // Adds count (>= 1); false, with the count unchanged, if that would pass the maximum.
     bool Release(int32_t count = 1) noexcept;
+    // Adds one count without ever waiting for another thread (for the audio thread); false,
+    // with the count unchanged, when that is not possible at once or the count is at its
+    // maximum.
+    bool TryRelease() noexcept;
 
 private:
     void* m_handle = nullptr;

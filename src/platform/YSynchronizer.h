@@ -79,6 +79,8 @@ public:
     int Lock(uint32_t timeout) override;
     // Adds one count (ignored at the maximum).
     void Unlock() override;
+    // Adds one count without waiting for another thread; false when not possible at once.
+    bool TryUnlock() noexcept { return m_semaphore.TryRelease(); }
 
 private:
     YPlatformSemaphore m_semaphore;

@@ -3,6 +3,7 @@
 #include "core/YUserQuestions.h"
 #include "foundation/YException.h"
 #include "foundation/YXMLCopy.h"
+#include "platform/YPlatformEnvironment.h"
 #include "platform/YPlatformFileLock.h"
 #include "platform/YPlatformFolders.h"
 #include "platform/YStdFileStream.h"
@@ -11,7 +12,16 @@
 #include <memory>
 
 YString YPresetLibrary::DataFolder(const YString& productName) {
+    YString overridden;
+    if (YPlatformEnvironment::Get(DataFolderVariable(productName).c_str(), overridden) && !overridden.IsEmpty())
+        return overridden;
     return YPlatformFolders::Child(YPlatformFolders::Get(YPlatformFolders::kApplicationData), productName);
+}
+
+std::string YPresetLibrary::DataFolderVariable(const YString& productName) {
+    std::string name = productName.ToUTF8();
+    for (char& c : name) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return name + "_DATA_FOLDER";
 }
 
 YPresetLibrary::YPresetLibrary(const YString& folder, const YString& productName)

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class YPlatformFileLock;
 class YUserQuestions;
@@ -31,9 +32,12 @@ public:
     static constexpr uint32_t kDefaultLockTimeoutMs = 10000;
 
     // The product's data folder: the user's application-data folder (kind 1) followed by the
-    // product name. Raises "Could not retrieve system path." when the system cannot name it.
-    // Creates nothing.
+    // product name, unless the environment variable DataFolderVariable names another (tests,
+    // portable set-ups). Raises "Could not retrieve system path." when the system cannot name
+    // it. Creates nothing.
     static YString DataFolder(const YString& productName);
+    // The product name in capitals followed by "_DATA_FOLDER" (VORNIK_DATA_FOLDER).
+    static std::string DataFolderVariable(const YString& productName);
 
     YPresetLibrary(const YString& folder, const YString& productName);
     ~YPresetLibrary();

@@ -74,3 +74,25 @@ TEST(YPlatformSemaphoreThreading, ReleaseWakesAsManyWaitersAsCounts) {
     EXPECT_EQ(woken.load(), 4);
     EXPECT_FALSE(s.Wait(0));
 }
+
+TEST(YPlatformSemaphore, TryReleaseAddsOneUpToTheMaximum) {
+    YPlatformSemaphore s;
+    ASSERT_TRUE(s.Open(0, 1));
+    EXPECT_TRUE(s.TryRelease());
+    EXPECT_FALSE(s.TryRelease()); // at the maximum: the count stays 1
+    EXPECT_TRUE(s.Wait(0));
+    EXPECT_FALSE(s.Wait(0));
+    YPlatformSemaphore closed;
+    EXPECT_FALSE(closed.TryRelease());
+}
+
+TEST(YPlatformSemaphoreThreading, TryReleaseWakesAWaiter) {
+    YPlatformSemaphore s;
+    ASSERT_TRUE(s.Open(0, 1));
+    std::atomic<bool> woken{false};
+    std::thread waiter([&] { woken.store(s.Wait(kYPlatformWaitInfinite)); });
+    // The waiter holds the semaphore's own lock only for moments: a try soon succeeds.
+    while (!s.TryRelease()) std::this_thread::yield();
+    waiter.join();
+    EXPECT_TRUE(woken.load());
+}

@@ -11,6 +11,7 @@
 #include "presets/YPresetManagerT.h"
 #include "presets/YPresetTransfer.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -23,6 +24,7 @@ class ScriptedQuestions : public YUserQuestions {
 public:
     bool Confirm(const YString& question) override {
         asked.push_back(question.ToUTF8());
+        if (whileAsking) whileAsking();
         return confirm;
     }
     bool AskText(const YString& prompt, const YString& proposal, YString& answer) override {
@@ -34,6 +36,8 @@ public:
     }
     void Tell(const YString& message) override { told.push_back(message.ToUTF8()); }
 
+    // Runs while a question is open, as another instance would meanwhile.
+    std::function<void()> whileAsking;
     bool confirm = true;
     bool giveText = true;
     std::string text; // empty: take the proposal

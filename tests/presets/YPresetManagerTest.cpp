@@ -276,3 +276,29 @@ TEST_F(PresetManagerTest, ARandomPresetIsOneOfTheTreeDrawnFromTheSharedState) {
         EXPECT_NEAR(plugin->GetParameter(depth), DepthOfIndex(expected), 1e-9) << seed;
     }
 }
+
+TEST_F(PresetManagerTest, AnotherInstancesChangesAreSeenAndNeverOverwritten) {
+    AddFivePresets();
+    auto other = YQuenlorAudioEffectPlugin::Create("Vornik", "Quenlor", VornikAudioEffectPluginInterface, 500, 100);
+    Manager elsewhere(*other, scratch.Folder());
+    ScriptedQuestions otherQuestions;
+    otherQuestions.text = "Theirs";
+    elsewhere.SetQuestions(&otherQuestions);
+    ASSERT_EQ(manager->PresetCount(), 5);
+
+    // Stepping follows the file: it goes through what the other instance added.
+    ASSERT_TRUE(elsewhere.AddPreset({}));
+    plugin->SetCurrentPresetIndex(4);
+    ASSERT_TRUE(manager->NextPreset());
+    EXPECT_EQ(plugin->CurrentPresetIndex(), 5);
+
+    // While this instance asks about P4, the other deletes it: the position now holds the
+    // other's preset, so the deletion is refused instead of hitting an item the user never chose.
+    questions.whileAsking = [&] { ASSERT_TRUE(elsewhere.DeletePreset({2})); };
+    EXPECT_EQ(RaisedMessage([&] { manager->DeletePreset({2}); }), "Index out of range.");
+    YPresetLibrary library(scratch.Folder(), "Vornik");
+    library.Load();
+    EXPECT_EQ(library.Tree().Presets().size(), 5u);
+    EXPECT_NE(YPresetTree::FindPreset(library.Tree().TopFolder(), "Theirs"), nullptr);
+    EXPECT_EQ(YPresetTree::FindPreset(library.Tree().TopFolder(), "P4"), nullptr);
+}

@@ -70,6 +70,20 @@ bool YPlatformSemaphore::Wait(uint32_t timeoutMs) noexcept {
     return taken;
 }
 
+bool YPlatformSemaphore::TryRelease() noexcept {
+    if (!m_handle) return false;
+    Semaphore* s = Native(m_handle);
+    // A waiter holds the mutex only for moments; whoever signals here must not wait for it.
+    if (pthread_mutex_trylock(&s->mutex) != 0) return false;
+    const bool fits = s->count < s->maximum;
+    if (fits) {
+        ++s->count;
+        pthread_cond_signal(&s->changed);
+    }
+    pthread_mutex_unlock(&s->mutex);
+    return fits;
+}
+
 bool YPlatformSemaphore::Release(int32_t count) noexcept {
     if (!m_handle || count < 1) return false;
     Semaphore* s = Native(m_handle);

@@ -18,6 +18,9 @@ bool YPlatformSemaphore::Wait(uint32_t timeoutMs) noexcept {
     return m_handle && WaitForSingleObject(m_handle, timeoutMs) == WAIT_OBJECT_0;
 }
 
+// The kernel's release never waits for a lock of ours.
+bool YPlatformSemaphore::TryRelease() noexcept { return Release(1); }
+
 bool YPlatformSemaphore::Release(int32_t count) noexcept {
     return m_handle && count >= 1 && ReleaseSemaphore(m_handle, count, nullptr) != FALSE;
 }
