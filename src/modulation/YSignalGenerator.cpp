@@ -53,6 +53,7 @@ YSignalGenerator::YSignalGenerator()
     for (int32_t k = 0; k < kMaxSteps; ++k) m_stepValues[static_cast<size_t>(k)] = (k % 2) ? -1.0f : 1.0f;
     GenerateHarmonics();
     Rebuild();
+    m_builtChanges = m_changes.load(std::memory_order_acquire);
     m_dirty.store(false, std::memory_order_release);
 }
 
@@ -81,7 +82,12 @@ bool YSignalGenerator::Refresh() {
         YLock& lock;
         ~Release() { lock.Unlock(); }
     } release{*m_lock};
-    Rebuild();
+    // The same settings give the same table: the rebuild's work is skipped, the refresh is not.
+    const uint64_t changes = m_changes.load(std::memory_order_acquire);
+    if (changes != m_builtChanges) {
+        Rebuild();
+        m_builtChanges = changes;
+    }
     return true;
 }
 

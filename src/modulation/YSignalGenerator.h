@@ -184,7 +184,11 @@ private:
     void ApplyTransform();
     void ApplyAmplitudeTransform();
     void Normalise();
-    void Changed() noexcept { MarkDirty(); }
+    // Every setting that reaches the table counts a change; a rebuild notes the count it saw.
+    void Changed() noexcept {
+        m_changes.fetch_add(1, std::memory_order_release);
+        MarkDirty();
+    }
 
     double m_lookupRatio = 1.0;
     double m_lookupScale = kTableLength;
@@ -206,6 +210,10 @@ private:
     std::vector<float> m_wrapped; // the cycle padded for the smoothing convolution
 
     std::atomic<bool> m_dirty{true};
+    // A load marks the generator dirty even when it set nothing new (the owner's declickers
+    // follow every refresh); the table is computed again only when a setting changed.
+    std::atomic<uint64_t> m_changes{0};
+    uint64_t m_builtChanges = ~uint64_t{0};
     YLock m_ownLock;
     YLock* m_lock = &m_ownLock;
 

@@ -801,3 +801,33 @@ TEST(YSignalGenerator, CustomSampleOfAnyLengthIsStretchedOverTheCycle) {
     EXPECT_THROW(g.SetCustomSample(nullptr, 100), YException);
     EXPECT_EQ(g.CustomSample()[0], -1.0f); // the previous sample stays
 }
+
+// A load marks the generator for a refresh whether or not it changed anything; the table the
+// refresh leaves must be the one the loaded settings give, both when the load changed a
+// setting (a new table) and when it did not (the table kept).
+TEST(YSignalGenerator, RefreshAfterALoadGivesTheLoadedSettingsTable) {
+    YSignalGenerator source;
+    source.SetValue(1.0);
+    source.SetSmoothness(0.3);
+    source.SetStepDepth(0.5);
+    Rebuild(source);
+    YXMLItem item("shape");
+    source.Store(YStorer{true, &item});
+    const std::vector<float> expected(source.Table(), source.Table() + N + 1);
+
+    YSignalGenerator g;
+    g.Store(YStorer{false, &item});
+    Rebuild(g);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), g.Table()));
+
+    g.Store(YStorer{false, &item}); // the same settings again
+    Rebuild(g);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), g.Table()));
+
+    g.SetSmoothness(0.0); // one setting after the load
+    Rebuild(g);
+    EXPECT_FALSE(std::equal(expected.begin(), expected.end(), g.Table()));
+    g.Store(YStorer{false, &item});
+    Rebuild(g);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), g.Table()));
+}
