@@ -38,9 +38,12 @@ fi
 # kissfft goes into the plug-in from Debian's source package (tools/kissfft-sources.sh).
 kissfft=$(tools/kissfft-sources.sh "$build")
 
+# The GUI's static libraries, built once into the cache outside the checkout.
+thirdparty=$(tools/thirdparty.sh linux)
+
 echo "== building the plug-in and vornik-host (Release, $jobs jobs) in $dir"
 cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORNIK_BUILD_TESTS=OFF \
-  -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft" >/dev/null
+  -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft" -DVORNIK_THIRDPARTY_DIR="$thirdparty" >/dev/null
 cmake --build "$dir" -j"$jobs" --target Vornik vornik-host
 
 plugin=$dir/Vornik.so

@@ -13,7 +13,7 @@ export CCACHE_BASEDIR=$root
 packages=(build-essential cmake ninja-build ccache pkg-config googletest libgtest-dev
           libbenchmark-dev zlib1g-dev libpugixml-dev libsndfile1-dev
           clang libclang-rt-dev dpkg-dev g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-          wine wine64 file binutils libx11-dev libxext-dev libxtst-dev xvfb)
+          wine wine64 file binutils libx11-dev libxext-dev libxtst-dev xvfb fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -38,6 +38,14 @@ step() {  # step NAME COMMAND...
   timings+=("$(printf '%5d s  %s' $((SECONDS - started)) "$name")")
 }
 
+# FreeType, libpng, libjpeg-turbo and libtiff from Debian's source packages, built once per
+# toolchain into the cache outside the checkout (tools/thirdparty.sh); every stage of one
+# toolchain links the same build, sanitizers included.
+started=$SECONDS
+thirdparty_linux=$(tools/thirdparty.sh linux)
+thirdparty_windows=$(tools/thirdparty.sh windows)
+timings+=("$(printf '%5d s  %s' $((SECONDS - started)) "third-party libraries")")
+
 configure_build_test() {  # NAME BUILD_DIR CTEST_ARGS -- CMAKE_ARGS...
   local name=$1 dir=$2 ctest_args=$3; shift 3
   cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null &&
@@ -50,11 +58,11 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
 step "native release" configure_build_test release "$build/release" "" -DCMAKE_BUILD_TYPE=Release \
-  -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft"
+  -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft" -DVORNIK_THIRDPARTY_DIR="$thirdparty_linux"
 step "native asan+ubsan" configure_build_test asan "$build/asan" "" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DVORNIK_SANITIZE=address,undefined" -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft"
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DVORNIK_SANITIZE=address,undefined" -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft" -DVORNIK_THIRDPARTY_DIR="$thirdparty_linux"
 step "native tsan (threading tests)" configure_build_test tsan "$build/tsan" "-L threading" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNIK_SANITIZE=thread -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft"
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNIK_SANITIZE=thread -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft" -DVORNIK_THIRDPARTY_DIR="$thirdparty_linux"
 
 # Wine keeps its prefix out of the user's home so that a fresh machine starts clean.
 export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
@@ -62,7 +70,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 step "windows x86-64 under wine" configure_build_test windows "$build/windows" "" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft"
+  -DVORNIK_KISSFFT_SOURCE_DIR="$kissfft" -DVORNIK_THIRDPARTY_DIR="$thirdparty_windows"
 
 echo "== stage durations"
 printf '%s\n' "${timings[@]}"
