@@ -125,6 +125,9 @@ private:
     void StoreMorph(YStorer& storer);
     // The active corner as morphing found it, while morphing has changed it.
     void StoreMorphCorner(YStorer& storer);
+    // Brings the active corner's kept tree up to the parameters the first morph move took in
+    // (a move on the audio thread cannot write trees). The caller holds the three locks.
+    void UpdateActiveCornerLocked();
     // Publishes "Morph X" and "Morph Y" after every other host parameter.
     void AddMorphParameters();
     // After a whole state was read: the morph follows the loaded slots and position. The

@@ -83,12 +83,34 @@ void YQuenlorAudioEffectPlugin::StoreMorphCorner(YStorer& storer) {
     YXMLItem* child = item.FindChild("MorphCorner");
     const bool keep = m_morphEdited.load() && m_activeSlot < kMorphCorners;
     if (storer.IsWriting()) {
+        if (keep) UpdateActiveCornerLocked();
         if (child != nullptr) item.RemoveChild(*child);
         if (keep && m_slots[m_activeSlot]) YXMLCopyTree(*m_slots[m_activeSlot], item.AddChild("MorphCorner"));
     } else if (keep && child != nullptr) {
         auto tree = std::make_unique<YXMLItem>("settings");
         YXMLCopyTree(*child, *tree);
         m_slots[m_activeSlot] = std::move(tree);
+    }
+}
+
+void YQuenlorAudioEffectPlugin::UpdateActiveCornerLocked() {
+    if (!m_morphEdited.load() || m_activeSlot >= kMorphCorners || !m_slots[m_activeSlot]) return;
+    // A move on the audio thread took the corner's parameters into the table, after the tree
+    // was last written; the table has the last word on them.
+    YXMLItem& tree = *m_slots[m_activeSlot];
+    for (const YSettingsMorph::Entry& entry : m_morph.Entries()) {
+        int32_t local = 0;
+        auto* adapter = dynamic_cast<ParameterBase*>(&FindAutomationAdapter(entry.HostIndex, local));
+        if (adapter == nullptr) continue;
+        const double value = entry.Corner[static_cast<size_t>(m_activeSlot)];
+        PluginParameter copy = adapter->Record();
+        if (copy.Kind == kParameterGroup) {
+            tree.SetAttribute(YString("parameter") + copy.ID, value >= 0.5 ? YString("1") : YString("0"));
+            continue;
+        }
+        copy.SetHold(false);
+        copy.SetNormalized(value);
+        copy.Store(true, tree);
     }
 }
 

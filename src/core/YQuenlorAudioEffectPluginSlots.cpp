@@ -77,6 +77,7 @@ void YQuenlorAudioEffectPlugin::SelectSlot(int32_t slot, YUserQuestions* questio
         const YConfigurationLock locks(*this);
         // The live settings go into the slot that was active, or into E to spare the corner.
         const int32_t keeper = keepCorner ? kSlotE : m_activeSlot;
+        if (keepCorner) UpdateActiveCornerLocked();
         m_slots[keeper] = LiveSettingsLocked();
         m_activeSlot = slot;
         m_morphEdited = false;

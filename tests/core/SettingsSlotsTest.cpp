@@ -389,6 +389,36 @@ TEST_F(SettingsSlotsTest, TheCornerQuestionIsAskedOnlyWhenMorphingChangedAnActiv
     YGlobalConfiguration::Instance().SetConfirmationEnabled(true);
 }
 
+TEST_F(SettingsSlotsTest, AKeptCornerHoldsTheEditsMadeBeforeAnAutomatedMorph) {
+    Plugin plugin = NewVornik();
+    ASSERT_TRUE(plugin);
+    MakeCorners(*plugin);
+    plugin->SelectSlot(1);
+    // Edited after the corners were last read, then morphed by the host (no GUI side involved).
+    Set(*plugin, "Depth", 0.45);
+    Set(*plugin, "Feedback", 0.05);
+    plugin->SetParameter(plugin->MorphParameterIndex(), 0.3);
+    ASSERT_TRUE(plugin->MorphChangedSettings());
+    const double morphed = Get(*plugin, "Depth");
+    ASSERT_GT(std::fabs(morphed - 0.45), 0.01);
+
+    // The kept corner also survives a state round trip while it is still active.
+    const std::vector<uint8_t> state = Save(*plugin);
+    Plugin reopened = NewVornik();
+    ASSERT_TRUE(reopened);
+    ASSERT_TRUE(reopened->LoadState(state.data(), state.size()));
+    for (YQuenlorAudioEffectPlugin* p : {plugin.get(), reopened.get()}) {
+        ScriptedQuestions yes(true);
+        p->SelectSlot(6, &yes);
+        ASSERT_EQ(yes.questions.size(), 1u);
+        p->SelectSlot(1);
+        EXPECT_NEAR(Get(*p, "Depth"), 0.45, 1e-12);
+        EXPECT_NEAR(Get(*p, "Feedback"), 0.05, 1e-12);
+        p->SelectSlot(4);
+        EXPECT_NEAR(Get(*p, "Depth"), morphed, 1e-12);
+    }
+}
+
 TEST_F(SettingsSlotsTest, CopiedTextPastesTheSettingsIntoAnotherInstance) {
     Plugin source = NewVornik();
     Plugin target = NewVornik();
