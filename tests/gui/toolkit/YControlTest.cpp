@@ -170,6 +170,45 @@ TEST(ControlTree, StretchQueryCombinesTheClientControlAndTheLayouts) {
     EXPECT_EQ(third->asked, 0); // both bits were set before it
 }
 
+TEST(ControlTree, RelayoutPassesTheRestFromLayoutToLayoutAndGivesTheClientControlTheLast) {
+    // Takes a band of fixed height off the top and places its controls in it side by side.
+    struct TopBand : YLayout {
+        TopBand(YControl& owner, int32_t h) : YLayout(owner), height(h) {}
+        int32_t height;
+        std::vector<YRect> given;
+        YRect Arrange(const YRect& rect) override {
+            given.push_back(rect);
+            int32_t x = rect.left;
+            for (int32_t i = 0; i < Count(); ++i) {
+                At(i).SetPosition(x, rect.top);
+                At(i).SetSize(20, height);
+                x += 20;
+            }
+            return {rect.left, rect.top + height, rect.right, rect.bottom};
+        }
+    };
+    YWindow root(nullptr);
+    auto* first = new TopBand(root, 10);
+    auto* second = new TopBand(root, 5);
+    auto* a = new YContainer(&root, "a");
+    auto* b = new YContainer(&root, "b");
+    auto* client = new YContainer(&root, "client");
+    first->AddControl(*a);
+    second->AddControl(*b);
+    root.SetClientControl(client);
+    root.SetSize(100, 60); // relays out
+    ASSERT_EQ(first->given.size(), 1u);
+    EXPECT_EQ(first->given[0], (YRect{0, 0, 99, 59}));
+    EXPECT_EQ(second->given[0], (YRect{0, 10, 99, 59}));
+    EXPECT_EQ(a->WindowRect(), (YRect{0, 0, 19, 9}));
+    EXPECT_EQ(b->WindowRect(), (YRect{0, 10, 19, 14}));
+    EXPECT_EQ(client->WindowRect(), (YRect{0, 15, 99, 59}));
+    // A hidden client control is left where it is.
+    client->SetVisible(false);
+    root.SetSize(100, 80);
+    EXPECT_EQ(client->WindowRect(), (YRect{0, 15, 99, 59}));
+}
+
 TEST(ControlTree, UnknownServicesAreNotImplemented) {
     YControl control(nullptr);
     try {
