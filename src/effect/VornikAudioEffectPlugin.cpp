@@ -292,23 +292,29 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
         TakeRamp(m_parameters[kFeedback], frames, block.Feedback, block.FeedbackStep);
         TakeRamp(m_parameters[kJet], frames, block.Jet, block.JetStep);
         TakeRamp(m_parameters[kJetPhase], frames, block.JetPhase, block.JetPhaseStep);
-        ProcessPiece(block, inputs, outputs, frames);
+        ProcessPiece(block, m_parameters[kSaturation].EffectiveFloat(), inputs, outputs, frames);
         return;
     }
 
     // The frame asks for smoothed automation: the ramped parameters follow their smoothers,
     // the block cut where a smoother's segment ends and into pieces short enough that a
     // straight ramp per piece stays on the curve.
-    constexpr int32_t kRampIndex[kSmoothedCount] = {kDepth, kFeedback, kJet, kJetPhase};
+    // The frame ramps the filters' corners across its own sub-blocks; the effect follows the
+    // host's value itself (Value, not the frame's held ramp), as for the others.
+    constexpr int32_t kSmoothIndex[kSmoothedCount] = {kDepth,  kFeedback,   kJet,          kJetPhase,
+                                                      kRange, kSaturation, kMinFrequency, kMaxFrequency};
+    constexpr int32_t kRangeSlot = 4, kSaturationSlot = 5, kMinSlot = 6, kMaxSlot = 7;
     if (!m_smoothersSet) {
-        for (int32_t k = 0; k < kSmoothedCount; ++k)
-            m_smoothers[k].Reset(m_parameters[kRampIndex[k]].Float.Processing);
+        for (int32_t k = 0; k < kSmoothedCount; ++k) {
+            const PluginParameter& record = m_parameters[kSmoothIndex[k]];
+            m_smoothers[k].Reset(k < kRampedCount ? record.Float.Processing : record.Float.Value);
+        }
         m_smoothersSet = true;
     }
     for (int32_t k = 0; k < kSmoothedCount; ++k) {
-        PluginParameter& record = m_parameters[kRampIndex[k]];
+        PluginParameter& record = m_parameters[kSmoothIndex[k]];
         m_smoothers[k].Take(record.Float.Value);
-        record.Float.Processing = record.Float.Value;
+        if (k < kRampedCount) record.Float.Processing = record.Float.Value;
     }
     float* in[kMaxChannels];
     float* out[kMaxChannels];
@@ -325,13 +331,26 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
             n = std::min(n, smoother.SegmentLeft());
         }
         if (moving) n = std::min(n, kSmoothPiece);
-        double start[kSmoothedCount], step[kSmoothedCount];
+        if (m_smoothers[kMinSlot].Moving() || m_smoothers[kMaxSlot].Moving()) n = std::min(n, kFilterPiece);
+        double start[kSmoothedCount], step[kSmoothedCount], end[kSmoothedCount];
+        bool moved[kSmoothedCount];
         for (int32_t k = 0; k < kSmoothedCount; ++k) {
+            moved[k] = m_smoothers[k].Moving();
             start[k] = m_smoothers[k].Value();
             m_smoothers[k].Advance(n);
-            const double end = m_smoothers[k].Value();
-            step[k] = end != start[k] ? (end - start[k]) / n : 0.0;
+            end[k] = m_smoothers[k].Value();
+            step[k] = end[k] != start[k] ? (end[k] - start[k]) / n : 0.0;
         }
+        // Only what moves overrides what Update set, so still settings run as they always did.
+        if (moved[kRangeSlot]) AimRange(end[kRangeSlot], n);
+        if (moved[kMinSlot])
+            m_highPass.Design(YBiquadFilterDesign::kHighPass, std::pow(10.0, end[kMinSlot]), m_sampleRate,
+                              kFilterQ, 0.0);
+        if (moved[kMaxSlot])
+            m_lowPass.Design(YBiquadFilterDesign::kLowPass, std::pow(10.0, end[kMaxSlot]), m_sampleRate,
+                             kFilterQ, 0.0);
+        const double saturation =
+            moved[kSaturationSlot] ? start[kSaturationSlot] : m_parameters[kSaturation].EffectiveFloat();
         BlockSettings block;
         block.Depth = start[0];
         block.DepthStep = step[0];
@@ -341,7 +360,8 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
         block.JetStep = step[2];
         block.JetPhase = start[3];
         block.JetPhaseStep = step[3];
-        ProcessPiece(block, in, out, n);
+        if (moved[kSaturationSlot]) block.SaturationStep = step[kSaturationSlot];
+        ProcessPiece(block, saturation, in, out, n);
         // The generator's change arms the declickers once, at the block's start.
         m_generatorChanged = 0;
         done += n;
@@ -352,14 +372,23 @@ void VornikAudioEffectPlugin::Process(const YProcessingContext& context, float* 
     }
 }
 
-void VornikAudioEffectPlugin::ProcessPiece(BlockSettings& block, float* const* inputs, float* const* outputs,
-                                           int32_t frames) {
+void VornikAudioEffectPlugin::AimRange(double seconds, int32_t frames) noexcept {
+    double target = m_sampleRate * seconds;
+    if (!(target >= 1.0)) target = 1.0;
+    target = std::max(1.0, std::min(target, m_maximumRange));
+    m_targetRange = target;
+    // A straight line across the piece: stepping at the fastest rate and then holding would
+    // bend twice per piece.
+    m_rangeStep = std::clamp((target - m_currentRange) / frames, -kRangeGlideStep, kRangeGlideStep);
+}
+
+void VornikAudioEffectPlugin::ProcessPiece(BlockSettings& block, double saturation, float* const* inputs,
+                                           float* const* outputs, int32_t frames) {
     const int32_t channels = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
     VornikLoopGain::MapRamp(block.Feedback, block.FeedbackStep, frames);
     const double phaseDifference = m_parameters[kPhaseDifference].EffectiveFloat();
-    m_saturationAmount = m_parameters[kSaturation].EffectiveFloat();
-    m_saturationComplement = 1.0 - m_saturationAmount;
-    block.Saturate = m_saturationAmount >= kChangeEpsilon;
+    m_saturationAmount = saturation;
+    block.Saturate = m_saturationAmount >= kChangeEpsilon || std::fabs(block.SaturationStep) >= kChangeEpsilon;
     block.JetActive = std::fabs(block.Jet) >= kChangeEpsilon || std::fabs(block.JetStep) >= kChangeEpsilon;
     block.Ramping = block.DepthStep != 0.0 || block.FeedbackStep != 0.0;
     block.Gliding = m_rangeStep != 0.0;

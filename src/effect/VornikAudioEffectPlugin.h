@@ -95,6 +95,7 @@ public:
         double Feedback = 0.0, FeedbackStep = 0.0;
         double Jet = 0.0, JetStep = 0.0;
         double JetPhase = 0.0, JetPhaseStep = 0.0;
+        double SaturationStep = 0.0; // from the amount ProcessPiece is given
         bool Saturate = false;
         bool JetActive = false;
         bool Ramping = false; // Depth or Feedback ramps
@@ -120,7 +121,11 @@ private:
     static constexpr int32_t kChunk = 256;
 
     // Everything after the ramps are known, for one block or one piece of a smoothed block.
-    void ProcessPiece(BlockSettings& block, float* const* inputs, float* const* outputs, int32_t frames);
+    void ProcessPiece(BlockSettings& block, double saturation, float* const* inputs, float* const* outputs,
+                      int32_t frames);
+    // Aims the range's glide at a range in seconds, reached across the next frames samples as
+    // far as the glide's fastest step allows.
+    void AimRange(double seconds, int32_t frames) noexcept;
     void ProcessGeneral(const BlockSettings& settings, float* const* inputs, float* const* outputs,
                         int32_t frames);
     void ProcessFast(const BlockSettings& settings, float* const* inputs, float* const* outputs,
@@ -136,10 +141,15 @@ private:
     void LeaveGlideLayout(int32_t channels) noexcept;
 
     PluginParameter m_parameters[kParameterCount];
-    // Depth, Feedback, Jet and Jet phase when the frame smooths automation; a block where one
-    // moves runs in pieces of at most kSmoothPiece samples.
-    static constexpr int32_t kSmoothedCount = 4;
+    // Parameters the effect smooths when the frame asks for it; a block where one moves runs in
+    // pieces of at most kSmoothPiece samples. The first kRampedCount ramp across each piece, the
+    // rest take the value the piece ends on (Range as its glide's aim, Saturation, the filters'
+    // corners).
+    static constexpr int32_t kSmoothedCount = 8;
+    static constexpr int32_t kRampedCount = 4;
     static constexpr int32_t kSmoothPiece = 32;
+    // The filters' coefficients hold still across a piece: while a corner moves, shorter ones.
+    static constexpr int32_t kFilterPiece = 8;
     VornikAutomationSmoother m_smoothers[kSmoothedCount];
     bool m_smoothersSet = false;
     PluginParameter m_shape;
@@ -160,7 +170,6 @@ private:
 
     YSaturationCurve m_saturation;
     double m_saturationAmount = 0.0;
-    double m_saturationComplement = 1.0;
     double m_evenHarmonics = 1.0; // K
 
     bool m_dryDelay = false;

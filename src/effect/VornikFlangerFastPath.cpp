@@ -26,7 +26,7 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
     shared.HighPass = &m_highPass;
     shared.Curve = &m_saturation;
     shared.SaturationAmount = m_saturationAmount;
-    shared.SaturationComplement = m_saturationComplement;
+    shared.SaturationStep = settings.SaturationStep;
     shared.EvenHarmonics = m_evenHarmonics;
     shared.DepthStep = settings.DepthStep;
     shared.FeedbackStep = settings.FeedbackStep;
@@ -163,11 +163,11 @@ void VornikAudioEffectPlugin::ProcessFast(const BlockSettings& settings, float* 
                                                               planned ? m_planFraction[k / 2] : nullptr);
                 continue;
             }
-            if (!fused) wet2(lanes + k, n, shared);
+            if (!fused) wet2(lanes + k, first, n, shared);
             line2(lanes + k, first, n, shared, reached);
         }
         for (; k < count; ++k) {
-            wet1(lanes + k, n, shared);
+            wet1(lanes + k, first, n, shared);
             reached = progress;
             line1(lanes + k, first, n, shared, reached);
         }

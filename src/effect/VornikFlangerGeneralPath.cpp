@@ -40,7 +40,7 @@ struct VornikAudioEffectPlugin::ChannelBlock {
     double Increment = 0.0;
 
     const YSaturationCurve* Curve = nullptr;
-    double SaturationAmount = 0.0, SaturationComplement = 1.0, EvenHarmonics = 1.0;
+    double SaturationAmount = 0.0, SaturationStep = 0.0, EvenHarmonics = 1.0;
 
     bool Sinc = false;
     bool Saturate = false;
@@ -151,7 +151,8 @@ void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFi
         if (b.Saturate) {
             const double y = b.Curve->Evaluate(v);
             const double e = y - v;
-            v = b.SaturationAmount * (y + b.EvenHarmonics * (e * e)) + b.SaturationComplement * v;
+            const double amount = b.SaturationAmount + i * b.SaturationStep;
+            v = amount * (y + b.EvenHarmonics * (e * e)) + (1.0 - amount) * v;
         }
         line.Push(static_cast<float>(tap * feedback) + static_cast<float>(v));
 
@@ -199,7 +200,7 @@ void VornikAudioEffectPlugin::ProcessGeneral(const BlockSettings& settings, floa
     block.Increment = m_increment;
     block.Curve = &m_saturation;
     block.SaturationAmount = m_saturationAmount;
-    block.SaturationComplement = m_saturationComplement;
+    block.SaturationStep = settings.SaturationStep;
     block.EvenHarmonics = m_evenHarmonics;
     block.Sinc = m_sinc;
     block.Saturate = settings.Saturate;

@@ -46,7 +46,8 @@ struct Shared {
     const YBiquadFilterDesign* LowPass;
     const YBiquadFilterDesign* HighPass;
     const YSaturationCurve* Curve;
-    double SaturationAmount, SaturationComplement, EvenHarmonics;
+    // The saturation amount at the piece's first sample and its step per sample.
+    double SaturationAmount, SaturationStep, EvenHarmonics;
     double DepthStep, FeedbackStep, JetStep, JetPhaseStep, RangeTarget;
     double HalfMargin, TwiceReserve;
     const float* LfoTable;

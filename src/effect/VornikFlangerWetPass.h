@@ -14,7 +14,11 @@
 namespace VornikFlanger {
 namespace {
 
-template <int N, bool kSaturate> void WetPass(Lane* lanes, int32_t count, const Shared& sh) noexcept {
+// The saturation amount at sample i of the piece; with no step it is the amount itself.
+inline double SaturationAt(const Shared& sh, int32_t i) noexcept { return sh.SaturationAmount + i * sh.SaturationStep; }
+
+template <int N, bool kSaturate>
+void WetPass(Lane* lanes, int32_t first, int32_t count, const Shared& sh) noexcept {
     const YBiquadFilterDesign& lowPass = *sh.LowPass;
     const YBiquadFilterDesign& highPass = *sh.HighPass;
     Ring pre[N];
@@ -34,7 +38,8 @@ template <int N, bool kSaturate> void WetPass(Lane* lanes, int32_t count, const 
             if constexpr (kSaturate) {
                 const double y = sh.Curve->Evaluate(v);
                 const double e = y - v;
-                v = sh.SaturationAmount * (y + sh.EvenHarmonics * (e * e)) + sh.SaturationComplement * v;
+                const double amount = SaturationAt(sh, first + i);
+                v = amount * (y + sh.EvenHarmonics * (e * e)) + (1.0 - amount) * v;
             }
             lanes[l].Wet[i] = static_cast<float>(v);
         }
@@ -85,11 +90,10 @@ template <bool kAtZero> inline Pair SaturatePair(const CurvePair& k, Pair v) noe
 constexpr int32_t kWetPassChunk = 256;
 
 template <bool kSaturate, bool kAtZero>
-void WetPassPairT(Lane* lanes, int32_t count, const Shared& sh) noexcept {
+void WetPassPairT(Lane* lanes, int32_t first, int32_t count, const Shared& sh) noexcept {
     const YBiquadFilterDesign& lowPass = *sh.LowPass;
     const YBiquadFilterDesign& highPass = *sh.HighPass;
     const CurvePair curve(*sh.Curve);
-    const Pair amount = Both(sh.SaturationAmount), complement = Both(sh.SaturationComplement);
     const Pair evenHarmonics = Both(sh.EvenHarmonics);
     Ring pre0 = lanes[0].PreDelay, pre1 = lanes[1].PreDelay;
     Pair lz1 = {lanes[0].LowPass.Z1, lanes[1].LowPass.Z1}, lz2 = {lanes[0].LowPass.Z2, lanes[1].LowPass.Z2};
@@ -115,7 +119,8 @@ void WetPassPairT(Lane* lanes, int32_t count, const Shared& sh) noexcept {
             const Pair v = filtered[i];
             const Pair y = SaturatePair<kAtZero>(curve, v);
             const Pair e = y - v;
-            const Pair w = amount * (y + evenHarmonics * (e * e)) + complement * v;
+            const double a = SaturationAt(sh, first + i);
+            const Pair w = Both(a) * (y + evenHarmonics * (e * e)) + Both(1.0 - a) * v;
             wet0[i] = static_cast<float>(w[0]);
             wet1[i] = static_cast<float>(w[1]);
         }
@@ -138,14 +143,15 @@ void WetPassPairT(Lane* lanes, int32_t count, const Shared& sh) noexcept {
     lanes[1].HighPass = {hz1[1], hz2[1]};
 }
 
-template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t count, const Shared& sh) noexcept {
+template <bool kSaturate> void WetPassPair(Lane* lanes, int32_t first, int32_t count, const Shared& sh) noexcept {
     if (sh.Curve->Threshold() == 0.0)
-        WetPassPairT<kSaturate, true>(lanes, count, sh);
+        WetPassPairT<kSaturate, true>(lanes, first, count, sh);
     else
-        WetPassPairT<kSaturate, false>(lanes, count, sh);
+        WetPassPairT<kSaturate, false>(lanes, first, count, sh);
 }
 
-using WetRunner = void (*)(Lane*, int32_t, const Shared&) noexcept;
+// first: the chunk's first sample within the piece.
+using WetRunner = void (*)(Lane*, int32_t first, int32_t count, const Shared&) noexcept;
 
 } // namespace
 } // namespace VornikFlanger
