@@ -1,6 +1,7 @@
 #include "presets/YPresetManagerBase.h"
 
 #include "core/PluginParameter.h"
+#include "core/YActivePresetCatalog.h"
 #include "core/YConfigurationLock.h"
 #include "core/YGlobalConfiguration.h"
 #include "core/YUserQuestions.h"
@@ -272,6 +273,34 @@ bool YPresetManagerBase::DeletePreset(const Address& address) {
         target.GetParent()->RemoveChild(target);
     });
     return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Active presets
+
+int32_t YPresetManagerBase::ActivePresetCount() {
+    YScopedLock lock(m_lock);
+    const YActivePresetCatalog* catalog = ActivePresets();
+    return catalog ? catalog->Count() : 0;
+}
+
+void YPresetManagerBase::SelectActivePreset(int32_t index) {
+    YScopedLock lock(m_lock);
+    const YActivePresetCatalog* catalog = ActivePresets();
+    if (!catalog || index < 0 || index >= catalog->Count()) YRaise("Index out of range.");
+    YXMLDocument settings(YString::Literal("settings"));
+    YPresetContent::CopyTree(catalog->Settings(index), settings);
+    YXMLItem& state = settings.GetOrCreateChild("ActivePreset");
+    state.SetAttribute("CurrentActivePreset", YString::FromInteger(index));
+    state.SetAttribute("Edit", ActivePresetEdit() ? "1" : "0");
+    const int32_t current = CurrentIndex();
+    ApplySettings(settings);
+    SetCurrentIndex(current);
+}
+
+void YPresetManagerBase::SetActivePresetEditMode(bool edit) {
+    YScopedLock lock(m_lock);
+    SetActivePresetState(-1, edit);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+class YActivePresetCatalog;
 class YConfigurationLock;
 class YUserQuestions;
 
@@ -98,6 +99,15 @@ public:
     bool ReplacePreset(const Address& preset);
     bool DeletePreset(const Address& preset);
 
+    // --- Active presets (the product's read-only presets and their editor) ---
+
+    int32_t ActivePresetCount();
+    // Applies an active preset's settings and makes it the one in use; the editor's mode and
+    // the current preset index stay. Raises "Index out of range." outside 0 ... count - 1.
+    void SelectActivePreset(int32_t index);
+    // Switches the active-preset editor between edit mode and use.
+    void SetActivePresetEditMode(bool edit);
+
     // --- Smart randomiser ---
 
     // New settings from the "Randomizer Multi" or "Randomizer" folder, applied with the
@@ -123,6 +133,9 @@ protected:
     virtual std::unique_ptr<YConfigurationLock> LockPlugin() = 0;
     // The per-parameter randomisation of every randomisable parameter (amount 1), applied.
     virtual void RandomizeParameters() = 0;
+    // The plug-in's active presets (null when it has none) and its active-preset state.
+    virtual const YActivePresetCatalog* ActivePresets() = 0;
+    virtual void SetActivePresetState(int32_t index, bool edit) = 0;
 
 private:
     YXMLItem& FolderAt(const Address& address);

@@ -62,6 +62,15 @@ protected:
         m_adapter.ApplySettings(settings);
     }
 
+    const YActivePresetCatalog* ActivePresets() override { return m_adapter.ActivePresets(); }
+
+    // index -1 keeps the active preset in use.
+    void SetActivePresetState(int32_t index, bool edit) override {
+        YScopedLock parameters(m_adapter.ParameterLock());
+        if (index >= 0) m_adapter.SetCurrentActivePreset(index);
+        m_adapter.SetActivePresetEdit(edit);
+    }
+
 private:
     Adapter& m_adapter;
 };

@@ -3,6 +3,7 @@
 #include "PresetManagerTestSupport.h"
 #include "core/YGlobalConfiguration.h"
 #include "foundation/YException.h"
+#include "presets/YActivePresets.h"
 #include "presets/YPresetExport.h"
 #include "support/RaisedMessage.h"
 
@@ -301,4 +302,39 @@ TEST_F(PresetManagerTest, AnotherInstancesChangesAreSeenAndNeverOverwritten) {
     EXPECT_EQ(library.Tree().Presets().size(), 5u);
     EXPECT_NE(YPresetTree::FindPreset(library.Tree().TopFolder(), "Theirs"), nullptr);
     EXPECT_EQ(YPresetTree::FindPreset(library.Tree().TopFolder(), "P4"), nullptr);
+}
+
+TEST_F(PresetManagerTest, AnActivePresetIsAppliedAndRememberedWithTheEditorsMode) {
+    WriteAll(scratch.Path("Vornikpresets.active"),
+             "<ActivePresets NamePrefix=\"Active: \">"
+             "<preset Name=\"Wide\" parameterDepth=\"1.5\"/>"
+             "<preset Name=\"Narrow\" parameterDepth=\"-0.5\"/></ActivePresets>");
+    const YActivePresetFileLoader loader(scratch.Folder());
+    auto withActive = YQuenlorAudioEffectPlugin::Create("Vornik", "Quenlor", VornikAudioEffectPluginInterface, 500,
+                                                        100, nullptr, &loader);
+    ASSERT_NE(withActive, nullptr);
+    Manager active(*withActive, scratch.Folder());
+    ASSERT_EQ(active.ActivePresetCount(), 2);
+    EXPECT_EQ(manager->ActivePresetCount(), 0); // the fixture's plug-in has none
+
+    withActive->SetCurrentPresetIndex(3);
+    active.SetActivePresetEditMode(true);
+    active.SelectActivePreset(1);
+    EXPECT_NEAR(withActive->GetParameter(depth), (-0.5 + 2.0) / 4.0, 1e-9);
+    EXPECT_EQ(withActive->CurrentActivePreset(), 1);
+    EXPECT_TRUE(withActive->ActivePresetEdit());
+    EXPECT_EQ(withActive->CurrentPresetIndex(), 3);
+
+    active.SetActivePresetEditMode(false);
+    EXPECT_FALSE(withActive->ActivePresetEdit());
+    EXPECT_EQ(withActive->CurrentActivePreset(), 1);
+    for (int32_t outside : {-1, 2})
+        EXPECT_EQ(RaisedMessage([&] { active.SelectActivePreset(outside); }), "Index out of range.") << outside;
+    EXPECT_EQ(RaisedMessage([&] { manager->SelectActivePreset(0); }), "Index out of range.");
+
+    // Both travel with the state.
+    const std::vector<uint8_t> state = frametest::Save(*withActive);
+    ASSERT_TRUE(plugin->LoadState(state.data(), state.size()));
+    EXPECT_EQ(plugin->CurrentActivePreset(), 1);
+    EXPECT_FALSE(plugin->ActivePresetEdit());
 }
