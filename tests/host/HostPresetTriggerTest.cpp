@@ -80,6 +80,9 @@ protected:
         }
         xml += "</Directory></Presets>\n";
         std::ofstream(m_folder / "Vornikpresets.xml", std::ios::binary) << xml;
+        // The maker, the process's first instance, gave the new folder the factory active
+        // presets; these steps are about the library alone.
+        std::filesystem::remove(m_folder / "Vornikpresets.active");
     }
     void TearDown() override {
         SetVariable(kDataFolderVariable, nullptr);
