@@ -123,7 +123,10 @@ void YAudioPlugin::SetParameter(int32_t index, double value, int32_t) {
         if (!std::isfinite(value)) return;
         YScopedLock lock(m_parameterLock);
         int32_t local = 0;
-        FindAutomationAdapter(index, local).SetParameter(local, value, false);
+        AutomationAdapter& adapter = FindAutomationAdapter(index, local);
+        adapter.SetParameter(local, value, false);
+        // The editor shows what the host set.
+        if (EditorExists()) NeedUpdateEditor(&adapter);
     });
 }
 
@@ -133,7 +136,10 @@ void YAudioPlugin::SetParameterIfChanged(int32_t index, double value, int32_t) {
         YScopedLock lock(m_parameterLock);
         int32_t local = 0;
         AutomationAdapter& adapter = FindAutomationAdapter(index, local);
-        if (std::fabs(adapter.GetParameter(local) - value) > 1e-7) adapter.SetParameter(local, value, false);
+        if (std::fabs(adapter.GetParameter(local) - value) > 1e-7) {
+            adapter.SetParameter(local, value, false);
+            if (EditorExists()) NeedUpdateEditor(&adapter);
+        }
     });
 }
 
@@ -334,8 +340,14 @@ void YAudioPlugin::HandleEditorUpdateRequest() {
     });
 }
 
+void YAudioPlugin::SetGUIRequestQueue(YGUIRequestQueue* queue) {
+    YScopedLock hold(m_guiQueueLock);
+    m_guiQueue.store(queue);
+}
+
 void YAudioPlugin::PostEditorUpdateRequest() {
     if (m_pendingEditorUpdates.load() <= 0) return;
+    YScopedLock hold(m_guiQueueLock);
     YGUIRequestQueue* queue = m_guiQueue.load();
     if (queue == nullptr) return;
     // One request at a time: a slow GUI thread must not find a pile of them.

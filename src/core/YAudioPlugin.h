@@ -150,8 +150,9 @@ public:
     int32_t TakeEditorUpdates(AutomationAdapter** out, int32_t capacity);
     // On the GUI thread, for a posted request: refreshes every marked adapter's controls.
     void HandleEditorUpdateRequest();
-    // Where update requests are posted; null while no GUI context exists. Not owned.
-    void SetGUIRequestQueue(YGUIRequestQueue* queue) noexcept { m_guiQueue.store(queue); }
+    // Where update requests are posted; null while no GUI context exists. Not owned: once this
+    // returns, the previous queue is not called any more (a post in progress is waited for).
+    void SetGUIRequestQueue(YGUIRequestQueue* queue);
 
     // --- Editor state ---
 
@@ -353,6 +354,7 @@ private:
     YString m_stateRefusal;
     mutable YLock m_stateRefusalLock; // stands alone: nothing is called while it is held
     std::atomic<YGUIRequestQueue*> m_guiQueue{nullptr};
+    YLock m_guiQueueLock; // held while a request is posted; stands alone
 
     YProcessingContext m_hostSync;
     int32_t m_inputChannels = 2;

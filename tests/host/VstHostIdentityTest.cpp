@@ -28,7 +28,11 @@ TEST_F(VstHostIdentityTest, Record) {
     EXPECT_NE(Record().flags & effFlagsCanReplacing, 0);
     EXPECT_NE(Record().flags & effFlagsProgramChunks, 0);
     EXPECT_EQ(Record().flags & effFlagsIsSynth, 0) << "an effect with inputs";
-    EXPECT_EQ(Record().flags & effFlagsHasEditor, 0) << "this build shows no editor";
+#if defined(_WIN32)
+    EXPECT_EQ(Record().flags & effFlagsHasEditor, 0) << "the Windows build shows no editor yet";
+#else
+    EXPECT_NE(Record().flags & effFlagsHasEditor, 0);
+#endif
     EXPECT_FLOAT_EQ(Record().ioRatio, 1.0f);
     EXPECT_NE(Record().processReplacing, nullptr);
     EXPECT_NE(Record().process, nullptr);
@@ -122,6 +126,7 @@ TEST_F(VstHostIdentityTest, PinsAreStereoBuses) {
     EXPECT_EQ(Plugin().Dispatch(effGetOutputProperties, 0, 0, nullptr), 0);
 }
 
+#if defined(_WIN32)
 TEST_F(VstHostIdentityTest, EditorRequestsAnswerThatThereIsNone) {
     ERect* rect = reinterpret_cast<ERect*>(&rect);
     EXPECT_EQ(Plugin().Dispatch(effEditGetRect, 0, 0, &rect), 0);
@@ -133,6 +138,7 @@ TEST_F(VstHostIdentityTest, EditorRequestsAnswerThatThereIsNone) {
     EXPECT_EQ(Plugin().Dispatch(effEditKeyDown, 'a', 0), 0);
     Plugin().Dispatch(effEditClose);
 }
+#endif
 
 TEST_F(VstHostIdentityTest, HostVersion2200GetsStereoPlusSideChain) {
     Host().Version = 2200;

@@ -70,9 +70,10 @@ void YAudioPluginVSTAdapter::Construct(const YVSTIdentity& identity) {
     ReportLatency();
     resume();
 
-    // No editor window exists in this build, so effFlagsHasEditor stays clear; the editor
-    // object still answers the host's requests safely.
+    // Where this build has no window system the flag stays clear; the editor object still
+    // answers the host's requests safely.
     setEditor(std::make_unique<YEditor>(*this));
+    setFlag(effFlagsHasEditor, YEditorHost::Available());
 
     plugin.InitProcessing();
 }
@@ -486,7 +487,10 @@ void YAudioPluginVSTAdapter::ReportLatency() {
 bool YAudioPluginVSTAdapter::ChangeEditorSize(int32_t width, int32_t height) {
     return YGuard("YAudioPluginVSTAdapter::ChangeEditorSize", false, [&] {
         if (!m_plugin->EditorExists() || !m_plugin->IsEditorOpen()) return false;
-        return sizeWindow(width, height);
+        if (!sizeWindow(width, height)) return false;
+        // The host made room: the window follows.
+        if (auto* editor = dynamic_cast<YEditor*>(getEditor())) editor->Host().Resize(width, height);
+        return true;
     });
 }
 
@@ -496,24 +500,29 @@ bool YAudioPluginVSTAdapter::ChangeEditorSize(int32_t width, int32_t height) {
 bool YAudioPluginVSTAdapter::YEditor::getRect(ERect** rect) {
     if (rect != nullptr) *rect = nullptr;
     return YGuard("YAudioPluginVSTAdapter::YEditor::getRect", false, [&] {
-        // The plug-in builds no editor window in this build, so there is no size to hand out.
-        m_adapter.Plugin().CreateEditor();
-        return false;
+        if (rect == nullptr || !m_host.Create()) return false;
+        // One record for every instance, as hosts keep the pointer only until they read it.
+        static ERect shared{};
+        const YSize size = m_host.Size();
+        shared.top = 0;
+        shared.left = 0;
+        shared.bottom = static_cast<int16_t>(size.y < 5 ? 0 : std::min(size.y, 32767));
+        shared.right = static_cast<int16_t>(size.x < 5 ? 0 : std::min(size.x, 32767));
+        *rect = &shared;
+        return true;
     });
 }
 
 bool YAudioPluginVSTAdapter::YEditor::open(void* parent) {
     return YGuard("YAudioPluginVSTAdapter::YEditor::open", false, [&] {
         m_systemWindow = parent;
-        if (!m_adapter.Plugin().EditorExists() && !m_adapter.Plugin().CreateEditor()) return false;
-        m_adapter.Plugin().SetEditorOpen(true);
-        return m_adapter.Plugin().EditorExists();
+        return m_host.Open(parent);
     });
 }
 
 void YAudioPluginVSTAdapter::YEditor::close() {
     YGuard("YAudioPluginVSTAdapter::YEditor::close", [&] {
-        if (m_adapter.Plugin().EditorExists()) m_adapter.Plugin().SetEditorOpen(false);
+        m_host.Close();
         m_systemWindow = nullptr;
     });
 }
@@ -521,6 +530,7 @@ void YAudioPluginVSTAdapter::YEditor::close() {
 void YAudioPluginVSTAdapter::YEditor::idle() {
     YGuard("YAudioPluginVSTAdapter::YEditor::idle", [&] {
         m_adapter.Plugin().ProcessUpdate();
+        m_host.Idle();
         m_adapter.TellTailChange();
     });
 }

@@ -5,6 +5,7 @@
 
 #include "core/YAudioPlugin.h"
 #include "core/YAudioPluginAdapter.h"
+#include "entry/YEditorHost.h"
 #include "entry/YHostTransport.h"
 #include "entry/YTailWatch.h"
 #include "entry/vst2/AudioEffectX.h"
@@ -157,19 +158,23 @@ private:
     std::atomic<std::thread::id> m_sendingThread{};
 };
 
-// The editor requests of the host. There is no editor window in this build, so the host
-// is told that nothing can be shown.
+// The editor requests of the host: the editor window embedded in the host's window (an HWND,
+// or an X11 window id on Linux), its size, and the idle calls that run its GUI-thread work.
 class YAudioPluginVSTAdapter::YEditor : public AEffEditor {
 public:
-    explicit YEditor(YAudioPluginVSTAdapter& adapter) noexcept : AEffEditor(&adapter), m_adapter(adapter) {}
+    explicit YEditor(YAudioPluginVSTAdapter& adapter) : AEffEditor(&adapter), m_adapter(adapter), m_host(adapter.Plugin()) {}
 
     bool getRect(ERect** rect) override;
     bool open(void* parent) override;
     void close() override;
+    bool isOpen() const noexcept override { return m_host.IsOpen(); }
     void idle() override;
+
+    YEditorHost& Host() noexcept { return m_host; }
 
 private:
     YAudioPluginVSTAdapter& m_adapter;
+    YEditorHost m_host;
 };
 
 } // namespace Vst2

@@ -643,6 +643,48 @@ protected:
     ~IPlugFrame() = default;
 };
 
+// Linux has no event loop every program shares: the host hands its own to the plug-in's view
+// through the frame (queryInterface on IPlugFrame), which calls back on the GUI thread when a
+// registered descriptor is readable or a timer expires.
+namespace Linux {
+using FileDescriptor = int;
+using TimerInterval = uint64;
+
+class IEventHandler : public FUnknown {
+public:
+    virtual void Y_VST3_CALL onFDIsSet(FileDescriptor fd) = 0;
+    static constexpr FUID iid = FUID::FromWords(0x561E65C9, 0x13A0496F, 0x813A2C35, 0x654D7983);
+
+protected:
+    ~IEventHandler() = default;
+};
+
+class ITimerHandler : public FUnknown {
+public:
+    virtual void Y_VST3_CALL onTimer() = 0;
+    static constexpr FUID iid = FUID::FromWords(0x10BDD94F, 0x41424774, 0x821FAD8F, 0xECA72CA9);
+
+protected:
+    ~ITimerHandler() = default;
+};
+
+class IRunLoop : public FUnknown {
+public:
+    virtual tresult Y_VST3_CALL registerEventHandler(IEventHandler* handler, FileDescriptor fd) = 0;
+    virtual tresult Y_VST3_CALL unregisterEventHandler(IEventHandler* handler) = 0;
+    virtual tresult Y_VST3_CALL registerTimer(ITimerHandler* handler, TimerInterval milliseconds) = 0;
+    virtual tresult Y_VST3_CALL unregisterTimer(ITimerHandler* handler) = 0;
+    static constexpr FUID iid = FUID::FromWords(0x18C35366, 0x97764F1A, 0x9C5B8385, 0x7A871389);
+
+protected:
+    ~IRunLoop() = default;
+};
+} // namespace Linux
+
+// Platform types of IPlugView::attached.
+constexpr const char* kPlatformTypeHWND = "HWND";
+constexpr const char* kPlatformTypeX11EmbedWindowID = "X11EmbedWindowID";
+
 class IEditController : public IPluginBase {
 public:
     virtual tresult Y_VST3_CALL setComponentState(IBStream* state) = 0;

@@ -10,6 +10,7 @@
 
 #include "core/YAudioPlugin.h"
 #include "core/YAudioPluginAdapter.h"
+#include "entry/YEditorHost.h"
 #include "entry/YHostTransport.h"
 #include "entry/vst3/Vst3Abi.h"
 #include "entry/YTailWatch.h"
@@ -213,6 +214,8 @@ private:
     Vst3::IComponentHandler* m_componentHandler = nullptr;
     Vst3::IPlugFrame* m_plugFrame = nullptr;
     YEditor* m_editor = nullptr; // the open view, not owned
+    // The editor window all views show; goes before the plug-in it shows.
+    std::unique_ptr<YEditorHost> m_editorHost;
     bool m_initialized = false;
 
     Vst3::SpeakerArrangement m_inputArrangement = Vst3::SpeakerArr::kStereo;
@@ -280,12 +283,21 @@ public:
     Vst3::tresult Y_VST3_CALL checkSizeConstraint(Vst3::ViewRect* rect) override;
 
     bool IsAttached() const noexcept { return m_attached; }
+    // The host's run loop called: the editor's GUI-thread work runs.
+    void RunLoopCall();
 
 private:
+    class RunLoopHandler;
+
     ~YEditor();
+    // Registers with the frame's run loop (Linux), or unregisters.
+    void JoinRunLoop();
+    void LeaveRunLoop();
 
     std::atomic<Vst3::uint32> m_refCount{1};
     YAudioPluginVST3Adapter& m_adapter;
     void* m_parent = nullptr;
     bool m_attached = false;
+    Vst3::Linux::IRunLoop* m_runLoop = nullptr; // referenced while registered
+    RunLoopHandler* m_handler = nullptr;         // referenced while registered
 };

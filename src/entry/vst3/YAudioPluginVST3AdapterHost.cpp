@@ -118,7 +118,7 @@ void YAudioPluginVST3Adapter::ReportLatency() {
 bool YAudioPluginVST3Adapter::ChangeEditorSize(int32_t width, int32_t height) {
     return YGuard("YAudioPluginVST3Adapter::ChangeEditorSize", false, [&] {
         if (m_resizing) return true;
-        if (m_editor == nullptr || !m_plugin->EditorExists() || m_plugFrame == nullptr) return false;
+        if (m_editor == nullptr || !m_plugin->IsEditorOpen() || m_plugFrame == nullptr) return false;
         m_resizing = true;
         struct Clear {
             std::atomic<bool>& flag;

@@ -130,7 +130,12 @@ TEST_F(Vst3VtableTest, ControllerSlots) {
     EXPECT_EQ(handler.references, 1); // the local handler is not kept beyond this test
     auto* view = CallSlot<Vst3::IPlugView*, const char*>(controller, 17, "editor"); // createView
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ((CallSlot<Vst3::tresult, const char*>(view, 3, "HWND")), Vst3::kResultTrue);
+#if defined(_WIN32)
+    // isPlatformTypeSupported: no window system in the Windows build yet.
+    EXPECT_EQ((CallSlot<Vst3::tresult, const char*>(view, 3, "HWND")), Vst3::kResultFalse);
+#else
+    EXPECT_EQ((CallSlot<Vst3::tresult, const char*>(view, 3, "X11EmbedWindowID")), Vst3::kResultTrue);
+#endif
     EXPECT_EQ((CallSlot<Vst3::tresult>(view, 13)), Vst3::kResultTrue); // canResize
     view->release();
 

@@ -656,24 +656,47 @@ TEST_F(VST3AdapterTest, AutomationAndLatencyReachTheComponentHandler) {
     EXPECT_EQ(handler.references, 1);
 }
 
-TEST_F(VST3AdapterTest, TheEditorViewAnswersForHWNDOnly) {
+TEST_F(VST3AdapterTest, TheEditorViewAnswersForItsSystemsWindowTypeOnly) {
+#if defined(_WIN32)
+    const char* own = "HWND";
+    const char* other = "X11EmbedWindowID";
+#else
+    const char* own = "X11EmbedWindowID";
+    const char* other = "HWND";
+#endif
     EXPECT_EQ(controller->createView("other"), nullptr);
     Vst3::IPlugView* view = controller->createView("editor");
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->isPlatformTypeSupported("HWND"), Vst3::kResultTrue);
-    for (const char* type : {"X11EmbedWindowID", "NSView", "hwnd", ""})
+    EXPECT_EQ(view->isPlatformTypeSupported(own), YEditorHost::Available() ? Vst3::kResultTrue : Vst3::kResultFalse);
+    for (const char* type : {other, "NSView", "hwnd", ""})
         EXPECT_EQ(view->isPlatformTypeSupported(type), Vst3::kResultFalse) << type;
     EXPECT_EQ(view->isPlatformTypeSupported(nullptr), Vst3::kResultFalse);
     EXPECT_EQ(view->canResize(), Vst3::kResultTrue);
-    // The core plug-in has no editor: nothing to attach or size.
     int parent = 0;
-    EXPECT_EQ(view->attached(&parent, "HWND"), Vst3::kResultFalse);
+    EXPECT_EQ(view->attached(&parent, other), Vst3::kResultFalse);
+    EXPECT_EQ(view->removed(), Vst3::kResultFalse) << "removed without attached";
     Vst3::ViewRect rect{};
-    EXPECT_EQ(view->getSize(&rect), Vst3::kResultFalse);
-    EXPECT_EQ(view->checkSizeConstraint(&rect), Vst3::kResultFalse);
+    if (YEditorHost::Available()) {
+        // The editor exists without a window: it has a size and a minimum.
+        ASSERT_EQ(view->getSize(&rect), Vst3::kResultOk);
+        EXPECT_EQ(rect.left, 0);
+        EXPECT_GT(rect.right, 100);
+        Vst3::ViewRect small{0, 0, 10, 10};
+        EXPECT_EQ(view->checkSizeConstraint(&small), Vst3::kResultTrue);
+        EXPECT_GT(small.right, 10);
+        EXPECT_GT(small.bottom, 10);
+        for (Vst3::ViewRect bad : {Vst3::ViewRect{0, 0, 0, 0}, Vst3::ViewRect{0, 0, -5, 100}, Vst3::ViewRect{10, 10, 5, 5}})
+            EXPECT_EQ(view->onSize(&bad), Vst3::kResultFalse);
+        Vst3::ViewRect after{};
+        ASSERT_EQ(view->getSize(&after), Vst3::kResultOk);
+        EXPECT_EQ(after.right, rect.right) << "bad sizes change nothing";
+    } else {
+        EXPECT_EQ(view->getSize(&rect), Vst3::kResultFalse);
+        EXPECT_EQ(view->checkSizeConstraint(&rect), Vst3::kResultFalse);
+    }
     PlugFrame frame;
     EXPECT_EQ(view->setFrame(&frame), Vst3::kResultOk);
-    EXPECT_FALSE(adapter->ChangeEditorSize(300, 200));
+    EXPECT_FALSE(adapter->ChangeEditorSize(300, 200)) << "not shown";
     EXPECT_TRUE(frame.resizes.empty());
     EXPECT_EQ(view->release(), 0u);
 }
