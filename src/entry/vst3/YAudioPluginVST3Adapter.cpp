@@ -37,6 +37,8 @@ YAudioPluginVST3Adapter::YAudioPluginVST3Adapter(std::unique_ptr<YAudioPlugin> p
 YAudioPluginVST3Adapter::~YAudioPluginVST3Adapter() {
     YGuard("YAudioPluginVST3Adapter::~YAudioPluginVST3Adapter", [&] {
         ReleaseHostObjects();
+        // The editor goes before the plug-in it shows.
+        m_editorHost.reset();
         m_plugin->SetHostAdapter(nullptr);
         m_plugin.reset();
     });
