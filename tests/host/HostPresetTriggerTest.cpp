@@ -109,12 +109,20 @@ TEST_F(HostPresetTriggerTest, Vst2TriggersLoadTheNextAndPreviousPresetWithoutAnE
     ASSERT_GE(next, 0);
     ASSERT_GE(previous, 0);
     std::vector<std::vector<float>> in{Silence(), Silence()}, out{Silence(), Silence()};
-    // A host moves the trigger up and down again, a block each.
+    // A host moves the trigger up and holds it a while before moving it down again. A block
+    // that runs while the previous preset load still holds the processing lock is skipped and
+    // sees no trigger, so the value is held over blocks for some milliseconds, as automation is.
+    auto hold = [&](int32_t trigger, float value) {
+        plugin.Set(trigger, value);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(30);
+        do {
+            plugin.Process(in, out, 256);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        } while (std::chrono::steady_clock::now() < until);
+    };
     auto pulse = [&](int32_t trigger) {
-        plugin.Set(trigger, 1.0f);
-        plugin.Process(in, out, 256);
-        plugin.Set(trigger, 0.0f);
-        plugin.Process(in, out, 256);
+        hold(trigger, 1.0f);
+        hold(trigger, 0.0f);
     };
     auto holds = [&](float value) { return Eventually([&] { return std::fabs(plugin.Get(depth) - value) < 1e-5f; }); };
 
