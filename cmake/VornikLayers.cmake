@@ -14,7 +14,11 @@ set(VORNIK_LAYERS
   effect       # the flanger, its delay lines and modulation base
   presets      # preset storage and manager
   gui/drawing  # drawing interface, colours, bitmaps, fonts
-  gui/toolkit  # controls, events, layouts, styles, XML GUI loader, rich text
+  gui/toolkit  # control tree, events, layouts, repaint cycle
+  gui/style    # styles: metrics, colours, fonts, icons, painting of standard parts
+  gui/stml     # rich-text markup: parsing, layout and painting
+  gui/controls # the general controls: buttons, edits, lists, trees, menus, file selectors
+  gui/loader   # GUI definitions in XML turned into control trees
   gui/windows  # window systems that host the control tree
   gui/editor   # the plug-in's editor contents
   entry        # exported functions, module, VST 2.4 and VST 3 adapters
