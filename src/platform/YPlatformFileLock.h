@@ -44,6 +44,16 @@ public:
 
 private:
     static constexpr intptr_t kNoHandle = -1;
+
+    // The system's part (posix/ or win32/); the waiting and the counter's coding are common.
+    enum class Attempt { kLocked, kBusy, kFailed };
+    static intptr_t OpenFile(const YString& path, YString& error) noexcept; // kNoHandle on failure
+    static Attempt TryLock(intptr_t handle, YString& error) noexcept;
+    static void Release(intptr_t handle) noexcept; // unlocks when locked, then closes
+    // Reads up to size bytes from the file's start; done says how many there were.
+    static bool ReadHead(intptr_t handle, unsigned char* bytes, uint32_t size, uint32_t& done) noexcept;
+    static bool WriteHead(intptr_t handle, const unsigned char* bytes, uint32_t size) noexcept;
+
     intptr_t m_handle = kNoHandle;
     YString m_error;
 };

@@ -1,7 +1,5 @@
 #include "platform/YPlatformFileLock.h"
 
-#include "platform/YPlatformTime.h"
-
 #include <string>
 #include <windows.h>
 
@@ -12,12 +10,6 @@ constexpr DWORD kRangeLow = 0xFFFFFFFFu;
 constexpr DWORD kRangeHigh = 0x7FFFFFFFu;
 
 HANDLE AsHandle(intptr_t handle) noexcept { return reinterpret_cast<HANDLE>(handle); }
-
-bool TryLock(HANDLE file) noexcept {
-    OVERLAPPED at{};
-    return LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, kRangeLow, kRangeHigh, &at) !=
-           FALSE;
-}
 
 void SetError(YString& target, DWORD code) noexcept {
     try {
@@ -35,16 +27,9 @@ void SetError(YString& target, DWORD code) noexcept {
     } catch (...) {
     }
 }
-
-bool Transfer(HANDLE file, void* bytes, DWORD size, bool write, DWORD& done) noexcept {
-    OVERLAPPED at{}; // offset 0
-    return write ? WriteFile(file, bytes, size, &done, &at) != FALSE : ReadFile(file, bytes, size, &done, &at) != FALSE;
-}
 } // namespace
 
-YPlatformFileLock::Result YPlatformFileLock::Lock(const YString& path, uint32_t timeoutMs) noexcept {
-    m_error = YString();
-    if (IsLocked()) return Result::kFailed;
+intptr_t YPlatformFileLock::OpenFile(const YString& path, YString& error) noexcept {
     HANDLE file = INVALID_HANDLE_VALUE;
     try {
         const std::u16string wide = path.ToUTF16();
@@ -57,57 +42,40 @@ YPlatformFileLock::Result YPlatformFileLock::Lock(const YString& path, uint32_t 
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     }
     if (file == INVALID_HANDLE_VALUE) {
-        SetError(m_error, GetLastError());
-        return Result::kFailed;
+        SetError(error, GetLastError());
+        return kNoHandle;
     }
-    const uint32_t start = YPlatformTickCount();
-    uint32_t pause = 1;
-    for (;;) {
-        if (TryLock(file)) {
-            m_handle = reinterpret_cast<intptr_t>(file);
-            return Result::kLocked;
-        }
-        const DWORD error = GetLastError();
-        if (error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING) {
-            CloseHandle(file);
-            SetError(m_error, error);
-            return Result::kFailed;
-        }
-        const uint32_t waited = YPlatformTickCount() - start;
-        if (waited >= timeoutMs) break;
-        YPlatformSleep(pause < timeoutMs - waited ? pause : timeoutMs - waited);
-        if (pause < 16) pause *= 2;
-    }
-    CloseHandle(file);
-    return Result::kTimedOut;
+    return reinterpret_cast<intptr_t>(file);
 }
 
-void YPlatformFileLock::Unlock() noexcept {
-    if (!IsLocked()) return;
-    HANDLE file = AsHandle(m_handle);
+YPlatformFileLock::Attempt YPlatformFileLock::TryLock(intptr_t handle, YString& error) noexcept {
     OVERLAPPED at{};
-    UnlockFileEx(file, 0, kRangeLow, kRangeHigh, &at);
-    CloseHandle(file);
-    m_handle = kNoHandle;
+    if (LockFileEx(AsHandle(handle), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, kRangeLow, kRangeHigh,
+                   &at) != FALSE)
+        return Attempt::kLocked;
+    const DWORD code = GetLastError();
+    if (code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING) return Attempt::kBusy;
+    SetError(error, code);
+    return Attempt::kFailed;
 }
 
-bool YPlatformFileLock::ReadCounter(uint64_t& value) noexcept {
-    if (!IsLocked()) return false;
-    unsigned char bytes[8] = {};
-    DWORD done = 0;
-    if (!Transfer(AsHandle(m_handle), bytes, sizeof bytes, false, done) && GetLastError() != ERROR_HANDLE_EOF)
+void YPlatformFileLock::Release(intptr_t handle) noexcept {
+    OVERLAPPED at{};
+    UnlockFileEx(AsHandle(handle), 0, kRangeLow, kRangeHigh, &at); // fails harmlessly when not locked
+    CloseHandle(AsHandle(handle));
+}
+
+bool YPlatformFileLock::ReadHead(intptr_t handle, unsigned char* bytes, uint32_t size, uint32_t& done) noexcept {
+    OVERLAPPED at{}; // offset 0
+    DWORD count = 0;
+    if (ReadFile(AsHandle(handle), bytes, size, &count, &at) == FALSE && GetLastError() != ERROR_HANDLE_EOF)
         return false;
-    // A new or shorter file counts as 0.
-    value = 0;
-    if (done == sizeof bytes)
-        for (int i = 7; i >= 0; --i) value = value << 8 | bytes[i];
+    done = count;
     return true;
 }
 
-bool YPlatformFileLock::WriteCounter(uint64_t value) noexcept {
-    if (!IsLocked()) return false;
-    unsigned char bytes[8];
-    for (int i = 0; i < 8; ++i) bytes[i] = static_cast<unsigned char>(value >> (8 * i));
-    DWORD done = 0;
-    return Transfer(AsHandle(m_handle), bytes, sizeof bytes, true, done) && done == sizeof bytes;
+bool YPlatformFileLock::WriteHead(intptr_t handle, const unsigned char* bytes, uint32_t size) noexcept {
+    OVERLAPPED at{}; // offset 0
+    DWORD count = 0;
+    return WriteFile(AsHandle(handle), bytes, size, &count, &at) != FALSE && count == size;
 }
