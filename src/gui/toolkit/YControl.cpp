@@ -3,6 +3,7 @@
 #include "foundation/YException.h"
 #include "foundation/YXMLItem.h"
 #include "gui/toolkit/YLayout.h"
+#include "gui/toolkit/YStyle.h"
 #include "gui/toolkit/YWindow.h"
 #include "gui/toolkit/YWindowSystem.h"
 #include "gui/toolkit/YWindows.h"
@@ -318,8 +319,13 @@ bool YControl::RouteEvent(YSystemEvent& event) {
         target = m_focusedChild;
     }
 
-    // 2. The style's own parts (caption buttons and the like).
-    if (m_styleHook != nullptr && m_styleHook->OnStyleEvent(*this, event)) return true;
+    // 2. The style's own parts (caption buttons and the like): the control's own hook, else
+    // the hook of the style that paints it.
+    YStyleEventHook* hook = m_styleHook;
+    if (hook == nullptr) {
+        if (YStyle* style = YStyleOf(*this)) hook = style->EventHook();
+    }
+    if (hook != nullptr && hook->OnStyleEvent(*this, event)) return true;
     // 3. Preview.
     if (EventPreview(event, target)) return true;
 

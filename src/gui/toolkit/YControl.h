@@ -239,6 +239,8 @@ public:
     // The child on the way to the control that holds the mouse capture, if it is below.
     YControl* CapturedChildOnPath() const noexcept;
     YControl* HoveredChild() const noexcept { return m_hoveredChild; }
+    // Whether the pointer is over the control.
+    bool IsHovered() const noexcept { return m_hovered; }
     // Gives this control the keyboard focus (the chain of focused children up to the root).
     void SetFocus();
     bool HasFocus() const noexcept;
@@ -290,7 +292,7 @@ private:
     YControlType m_type = YControlType::kControl;
     int32_t m_font = 0;
     YString m_caption;
-    YCaptionType m_captionType = YCaptionType::kNone;
+    YCaptionType m_captionType = YCaptionType::kNormal;
     YString m_help;
     YStyleEventHook* m_styleHook = nullptr;
 

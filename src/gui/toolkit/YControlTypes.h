@@ -63,5 +63,6 @@ inline constexpr uint32_t kBottom = 8;
 inline constexpr uint32_t kCenter = 0;
 } // namespace YAlignment
 
-// The kind of a control's caption; the styles give the kinds their looks.
-enum class YCaptionType : int32_t { kNone, kText, kTitle, kGroup };
+// The size class of a control's caption ("small", "normal", "large"); the styles give each
+// its height, font and look.
+enum class YCaptionType : int32_t { kSmall, kNormal, kLarge };

@@ -8,6 +8,7 @@
 #include "gui/toolkit/YControlInvalidator.h"
 #include "platform/YERWLock.h"
 
+class YStyle;
 class YWindowSystem;
 class YWindowDescriptor;
 
@@ -54,6 +55,10 @@ public:
     YSize MaximalSize() const noexcept { return m_maximalSize; }
     void SetMaximalSize(YSize size) noexcept { m_maximalSize = size; }
 
+    // The window's own style (not owned; nullptr: the process-wide default paints it).
+    YStyle* OwnStyle() const noexcept { return m_style; }
+    void SetStyle(YStyle* style) noexcept { m_style = style; }
+
     // The window system's descriptor of the native window (extension tag kDescriptorTag).
     YWindowDescriptor* Descriptor() const noexcept;
 
@@ -78,6 +83,7 @@ private:
     YERWLock m_lock;
     YControlInvalidator m_invalidator;
     YHelpDisplay* m_helpDisplay = nullptr;
+    YStyle* m_style = nullptr;
     YControl* m_captured = nullptr; // the control holding the mouse capture
     bool m_deferredClosing = false;
     YSize m_maximalSize;
