@@ -13,6 +13,7 @@ namespace {
 constexpr YColor kBackgroundTop = YColor::RGB(44, 50, 62);
 constexpr YColor kBackgroundBottom = YColor::RGB(24, 26, 32);
 constexpr YColor kHeader = YColor::RGB(62, 98, 150);
+constexpr YColor kHeaderLine = YColor::RGB(96, 136, 190);
 constexpr YColor kText = YColor::RGB(225, 228, 235);
 constexpr YColor kDimText = YColor::RGB(160, 166, 178);
 constexpr YColor kBarTrack = YColor::RGB(16, 18, 22);
@@ -21,6 +22,10 @@ constexpr YColor kMeterInput = YColor::RGB(70, 190, 110);
 constexpr YColor kMeterOutput = YColor::RGB(80, 160, 230);
 // How far a meter falls per timer tick when the level drops.
 constexpr float kMeterFall = 0.04f;
+// Where the names end and the value texts begin.
+constexpr int32_t kNameRight = 170;
+// Room left of each meter pair for its label.
+constexpr int32_t kMeterLabelWidth = 34;
 
 float MeterLevel(float peak, float floorDb) noexcept {
     if (!(peak > 0.0f)) return 0.0f;
@@ -31,6 +36,7 @@ float MeterLevel(float peak, float floorDb) noexcept {
 
 YPluginEditor::YPluginEditor(YWindowSystem* windowSystem, YAudioPlugin& plugin)
     : YWindow(windowSystem, "Editor"), m_plugin(plugin),
+      m_titleFont(YFont::Default(kTitlePixels)), m_font(YFont::Default(kTextPixels)),
       m_effectPlugin(dynamic_cast<YAudioEffectPluginToAudioPluginAdapter*>(&plugin)) {
     m_title = m_effectPlugin != nullptr ? m_effectPlugin->ProductName() : YString("Plug-in");
     Refresh();
@@ -60,8 +66,8 @@ YRect YPluginEditor::ValueBarRect(int32_t index) const noexcept {
 
 YRect YPluginEditor::MeterRect(int32_t channel, bool output) const noexcept {
     const int32_t top = kHeaderHeight + static_cast<int32_t>(m_rows.size()) * kRowHeight + 8;
-    const int32_t half = std::max(Size().x / 2 - 20, 20);
-    const int32_t left = output ? Size().x / 2 + 6 : 14;
+    const int32_t half = std::max(Size().x / 2 - 20 - kMeterLabelWidth, 20);
+    const int32_t left = (output ? Size().x / 2 + 6 : 14) + kMeterLabelWidth;
     return YRect::FromSize(left, top + channel * 14, half, 10);
 }
 
@@ -113,32 +119,43 @@ void YPluginEditor::Timer() {
 }
 
 void YPluginEditor::Paint(YDrawer& drawer) {
+    // The drawer belongs to the window: the fonts are this control's and are handed back.
+    YFont* const previousFont = drawer.Font();
     const YRect whole = WindowRect();
     drawer.FillRectangleGradient(whole, kBackgroundTop, kBackgroundBottom, false, YColorOp::Copy);
     const YRect header{0, 0, whole.right, kHeaderHeight - 5};
     drawer.FillRectangle(header, kHeader, YColorOp::Copy);
-    drawer.AlignedTextOut(header.Offset(12, 0), m_title, kAlignLeft | kAlignVCenter, kText,
+    drawer.FillRectangle({0, header.bottom + 1, whole.right, header.bottom + 1}, kHeaderLine, YColorOp::Copy);
+    drawer.SetFont(m_titleFont.get());
+    drawer.AlignedTextOut({12, header.top, whole.right - 12, header.bottom}, m_title, kAlignLeft | kAlignVCenter, kText,
                           YColorOp::Alphablend);
+    drawer.SetFont(m_font.get());
     for (int32_t i = 0; i < static_cast<int32_t>(m_rows.size()); ++i) {
         const YRect row = RowRect(i);
         if (row.Intersect(drawer.GetClipRect()).IsEmpty()) continue;
         const Row& r = m_rows[static_cast<size_t>(i)];
         if (i % 2 == 1) drawer.FillRectangle(row, YColor::RGB(255, 255, 255, 10), YColorOp::Alphablend);
-        drawer.AlignedTextOut({12, row.top, 170, row.bottom}, r.name, kAlignLeft | kAlignVCenter,
-                              kDimText, YColorOp::Alphablend);
         const YRect bar = ValueBarRect(i);
-        drawer.AlignedTextOut({176, row.top, bar.left - 8, row.bottom}, r.text,
+        drawer.AlignedTextOut({12, row.top, kNameRight, row.bottom}, r.name, kAlignLeft | kAlignVCenter, kDimText,
+                              YColorOp::Alphablend);
+        drawer.AlignedTextOut({kNameRight + 6, row.top, bar.left - 8, row.bottom}, r.text,
                               kAlignRight | kAlignVCenter, kText, YColorOp::Alphablend);
         drawer.FillRectangle(bar, kBarTrack, YColorOp::Copy);
         const int32_t filled = static_cast<int32_t>(std::lround(r.value * bar.Width()));
         if (filled > 0) drawer.FillRectangle({bar.left, bar.top, bar.left + filled - 1, bar.bottom}, kBar, YColorOp::Copy);
     }
     PaintMeters(drawer);
+    drawer.SetFont(previousFont);
 }
 
 void YPluginEditor::PaintMeters(YDrawer& drawer) {
-    for (int32_t c = 0; c < 2; ++c) {
-        for (bool output : {false, true}) {
+    for (bool output : {false, true}) {
+        const YRect first = MeterRect(0, output);
+        const YRect label{first.left - kMeterLabelWidth, first.top, first.left - 6, MeterRect(1, output).bottom};
+        if (!label.Intersect(drawer.GetClipRect()).IsEmpty())
+            drawer.AlignedTextOut(label, output ? YString("Out") : YString("In"), kAlignRight | kAlignVCenter, kDimText,
+                                  YColorOp::Alphablend);
+        for (int32_t c = 0; c < 2; ++c) {
             const YRect meter = MeterRect(c, output);
             if (meter.Intersect(drawer.GetClipRect()).IsEmpty()) continue;
             drawer.FillRectangle(meter, kBarTrack, YColorOp::Copy);

@@ -7,11 +7,14 @@
 // which take the parameter lock for one read at a time: the GUI never holds a plug-in lock
 // longer than one parameter change would. Host changes reach it through the plug-in's
 // editor-update list (HandleUpdateRequest on the GUI thread); the meters through a 50 ms timer.
+// Text is drawn with the font built into the binary, so the editor looks the same everywhere.
 #pragma once
 
+#include "gui/drawing/YFont.h"
 #include "gui/toolkit/YWindow.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class YAudioPlugin;
@@ -27,6 +30,8 @@ public:
     static constexpr uint32_t kMeterIntervalMs = 50;
     // Meters show -60 dB ... 0 dB.
     static constexpr float kMeterFloorDb = -60.0f;
+    static constexpr int32_t kTitlePixels = 16;
+    static constexpr int32_t kTextPixels = 11;
 
     YPluginEditor(YWindowSystem* windowSystem, YAudioPlugin& plugin);
     ~YPluginEditor() override;
@@ -61,6 +66,8 @@ private:
     void PaintMeters(YDrawer& drawer);
 
     YAudioPlugin& m_plugin;
+    std::unique_ptr<YFont> m_titleFont;
+    std::unique_ptr<YFont> m_font;
     YAudioEffectPluginToAudioPluginAdapter* m_effectPlugin; // the meters' source, when it is one
     YString m_title;
     std::vector<Row> m_rows;
