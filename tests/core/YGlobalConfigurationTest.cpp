@@ -4,6 +4,7 @@
 #include "foundation/YException.h"
 #include "platform/YStdFileStream.h"
 #include "foundation/YXMLDocument.h"
+#include "support/ScratchFolder.h"
 
 #include <atomic>
 #include <chrono>
@@ -16,26 +17,6 @@
 #include <vector>
 
 namespace {
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        m_path = std::filesystem::temp_directory_path() / ("vornik-config-" + std::to_string(stamp));
-        std::filesystem::create_directories(m_path);
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string Path(const std::string& name) const {
-        std::u8string text = (m_path / std::filesystem::u8path(name)).generic_u8string();
-        return std::string(text.begin(), text.end());
-    }
-    YString File(const std::string& name) const { return YString::FromUTF8(Path(name)); }
-
-private:
-    std::filesystem::path m_path;
-};
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
@@ -267,7 +248,7 @@ TEST(YSPSTest, ConfigurationFolderIsCreatedBelowTheUsersApplicationData) {
         setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     else
         unsetenv("XDG_CONFIG_HOME");
-    YGlobalConfiguration::Instance().UseFile(scratch.File("unused.xml"));
+    YGlobalConfiguration::Instance().UseFile(YString::FromUTF8(scratch.Path("unused.xml")));
 }
 #else
 TEST(YSPSTest, ConfigurationFolderIsCreatedBelowTheUsersApplicationData) {

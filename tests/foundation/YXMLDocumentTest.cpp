@@ -268,8 +268,8 @@ TEST(YXMLDocumentTest, DeepTreesSaveAndLoadWithoutRecursion) {
 }
 
 TEST(YXMLDocumentTest, FilesRoundTripThroughTheFileStream) {
-    TempDirectory dir;
-    const YString path = YString::FromUTF8(dir.File("Vornik/presets.xml"));
+    ScratchFolder dir;
+    const YString path = YString::FromUTF8(dir.Path("Vornik/presets.xml"));
     YXMLDocument original;
     BuildSample(original);
     {

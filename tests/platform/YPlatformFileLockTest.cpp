@@ -3,6 +3,7 @@
 #include "platform/YPlatformFile.h"
 #include "platform/YPlatformTime.h"
 #include "support/ChildProcess.h"
+#include "support/ScratchFolder.h"
 #include "support/WaitUntil.h"
 
 #include <atomic>
@@ -14,26 +15,9 @@
 #include <thread>
 
 namespace {
-class Scratch {
-public:
-    Scratch() {
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        m_path = std::filesystem::temp_directory_path() / ("vornik-lock-" + std::to_string(stamp));
-        std::filesystem::create_directories(m_path);
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string Path(const std::string& name) const {
-        std::u8string text = (m_path / std::filesystem::u8path(name)).generic_u8string();
-        return std::string(text.begin(), text.end());
-    }
-    YString File(const std::string& name) const { return YString::FromUTF8(Path(name)); }
-
-private:
-    std::filesystem::path m_path;
-};
+YString File(const ScratchFolder& folder, const std::string& name) {
+    return YString::FromUTF8(folder.Path(name));
+}
 
 // The second process: takes the lock named by the environment, raises the counter, says so
 // through a marker file and ends while still holding the lock, so that its death must free it.
@@ -52,8 +36,8 @@ const child_process::RegisterChildRole holdLockAndDie("hold-lock-and-die", &Hold
 } // namespace
 
 TEST(YPlatformFileLock, LocksCreatesTheFileAndKeepsACounter) {
-    Scratch scratch;
-    const YString path = scratch.File("n\xC3\xA4me.xml.lock");
+    ScratchFolder scratch;
+    const YString path = File(scratch, "n\xC3\xA4me.xml.lock");
     YPlatformFileLock lock;
     uint64_t counter = 99;
     EXPECT_FALSE(lock.ReadCounter(counter)) << "not locked yet";
@@ -76,16 +60,16 @@ TEST(YPlatformFileLock, LocksCreatesTheFileAndKeepsACounter) {
 }
 
 TEST(YPlatformFileLock, AFolderThatCannotHoldTheLockFileFailsWithAReason) {
-    Scratch scratch;
+    ScratchFolder scratch;
     YPlatformFileLock lock;
-    EXPECT_EQ(lock.Lock(scratch.File("missing/folder/x.lock"), 100), YPlatformFileLock::Result::kFailed);
+    EXPECT_EQ(lock.Lock(File(scratch, "missing/folder/x.lock"), 100), YPlatformFileLock::Result::kFailed);
     EXPECT_FALSE(lock.ErrorText().IsEmpty());
     EXPECT_FALSE(lock.IsLocked());
 }
 
 TEST(YPlatformFileLockThreading, TwoObjectsInOneProcessExcludeEachOther) {
-    Scratch scratch;
-    const YString path = scratch.File("shared.lock");
+    ScratchFolder scratch;
+    const YString path = File(scratch, "shared.lock");
     YPlatformFileLock first;
     ASSERT_EQ(first.Lock(path, 0), YPlatformFileLock::Result::kLocked);
 
@@ -113,8 +97,8 @@ TEST(YPlatformFileLockThreading, TwoObjectsInOneProcessExcludeEachOther) {
 }
 
 TEST(YPlatformFileLockThreading, CountedChangesUnderTheLockAreNeverLost) {
-    Scratch scratch;
-    const YString path = scratch.File("count.lock");
+    ScratchFolder scratch;
+    const YString path = File(scratch, "count.lock");
     constexpr int kThreads = 4, kRounds = 50;
     std::atomic<int> failures{0};
     std::vector<std::thread> threads;
@@ -141,7 +125,7 @@ TEST(YPlatformFileLockThreading, CountedChangesUnderTheLockAreNeverLost) {
 }
 
 TEST(YPlatformFileLock, AnotherProcessExcludesAndItsDeathReleases) {
-    Scratch scratch;
+    ScratchFolder scratch;
     const std::string marker = scratch.Path("marker");
     child_process::Child child("hold-lock-and-die", {{"VORNIK_TEST_LOCK", scratch.Path("process.lock")},
                                                      {"VORNIK_TEST_MARKER", marker},
@@ -150,8 +134,8 @@ TEST(YPlatformFileLock, AnotherProcessExcludesAndItsDeathReleases) {
     ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(std::filesystem::u8path(marker)); }, 20000));
 
     YPlatformFileLock lock;
-    EXPECT_EQ(lock.Lock(scratch.File("process.lock"), 0), YPlatformFileLock::Result::kTimedOut);
-    ASSERT_EQ(lock.Lock(scratch.File("process.lock"), 20000), YPlatformFileLock::Result::kLocked);
+    EXPECT_EQ(lock.Lock(File(scratch, "process.lock"), 0), YPlatformFileLock::Result::kTimedOut);
+    ASSERT_EQ(lock.Lock(File(scratch, "process.lock"), 20000), YPlatformFileLock::Result::kLocked);
     uint64_t counter = 0;
     ASSERT_TRUE(lock.ReadCounter(counter));
     EXPECT_EQ(counter, 1u) << "the other process's counter";
@@ -159,10 +143,10 @@ TEST(YPlatformFileLock, AnotherProcessExcludesAndItsDeathReleases) {
 }
 
 TEST(YPlatformFileTest, StampTellsVersionsApart) {
-    Scratch scratch;
-    const YString path = scratch.File("stamped.xml");
+    ScratchFolder scratch;
+    const YString path = File(scratch, "stamped.xml");
     EXPECT_FALSE(YPlatformFile::Stamp(path).exists);
-    EXPECT_FALSE(YPlatformFile::Stamp(scratch.File("")).exists) << "a folder is no file";
+    EXPECT_FALSE(YPlatformFile::Stamp(File(scratch, "")).exists) << "a folder is no file";
     EXPECT_FALSE(YPlatformFile::Stamp(YString()).exists);
 
     std::ofstream(std::filesystem::u8path(path.ToUTF8()), std::ios::binary) << "one";
@@ -173,7 +157,7 @@ TEST(YPlatformFileTest, StampTellsVersionsApart) {
 
     // Same size, moved over by a new file, as the preset writer does: told apart even within
     // one tick of the clock, since the identity changes.
-    const YString other = scratch.File("stamped.tmp");
+    const YString other = File(scratch, "stamped.tmp");
     std::ofstream(std::filesystem::u8path(other.ToUTF8()), std::ios::binary) << "two";
     ASSERT_TRUE(YPlatformFile::Replace(other, path));
     const YPlatformFileStamp second = YPlatformFile::Stamp(path);

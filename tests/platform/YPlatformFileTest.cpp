@@ -1,6 +1,7 @@
 #include "platform/YPlatformFile.h"
 
 #include "foundation/YString.h"
+#include "support/ScratchFolder.h"
 
 #include <chrono>
 #include <cstdio>
@@ -10,26 +11,6 @@
 #include <string>
 
 namespace {
-class ScratchDirectory {
-public:
-    ScratchDirectory() {
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        m_path = std::filesystem::temp_directory_path() /
-                 std::string("vornik-platform-").append(std::to_string(stamp));
-        std::filesystem::create_directories(m_path);
-    }
-    ~ScratchDirectory() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string Path(const std::string& name) const {
-        std::u8string text = (m_path / name).generic_u8string();
-        return std::string(text.begin(), text.end());
-    }
-
-private:
-    std::filesystem::path m_path;
-};
 } // namespace
 
 TEST(YPlatformFileTest, ParentDirectoryOfForwardSlashPaths) {
@@ -41,7 +22,7 @@ TEST(YPlatformFileTest, ParentDirectoryOfForwardSlashPaths) {
 }
 
 TEST(YPlatformFileTest, CreateDirectoriesMakesEveryMissingLevel) {
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     const std::string deep = scratch.Path("one/two/thr\xC3\xA9\x65");
     EXPECT_TRUE(YPlatformFile::CreateDirectories(YString::FromUTF8(deep)));
     EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(deep)));
@@ -56,7 +37,7 @@ TEST(YPlatformFileTest, CreateDirectoriesMakesEveryMissingLevel) {
 }
 
 TEST(YPlatformFileTest, OpenSeekAndTellBeyondFourGigabytes) {
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     const YString path = YString::FromUTF8(scratch.Path("n\xC3\xA4me.bin"));
     EXPECT_EQ(YPlatformFile::Open(path, "rb"), nullptr);
     EXPECT_EQ(YPlatformFile::Open(YString(), "rb"), nullptr);
@@ -77,7 +58,7 @@ TEST(YPlatformFileTest, OpenSeekAndTellBeyondFourGigabytes) {
 }
 
 TEST(YPlatformFileTest, ReplaceMovesOverAnExistingFileAndRemoveDeletes) {
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     const YString source = YString::FromUTF8(scratch.Path("new.xml"));
     const YString target = YString::FromUTF8(scratch.Path("t\xC3\xA4rget.xml"));
     std::ofstream(std::filesystem::u8path(source.ToUTF8()), std::ios::binary) << "new";

@@ -1,6 +1,7 @@
 #include "platform/YPlatformFolders.h"
 
 #include "foundation/YException.h"
+#include "support/ScratchFolder.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -93,22 +94,6 @@ private:
     std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
 };
 
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        m_path = std::filesystem::temp_directory_path() / ("vornik-folders-" + std::to_string(stamp));
-        std::filesystem::create_directories(m_path);
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string Path() const { return m_path.string(); }
-
-private:
-    std::filesystem::path m_path;
-};
 
 TEST(YPlatformFoldersTest, LinuxFollowsTheXdgVariables) {
     Environment environment;

@@ -19,8 +19,8 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 } // namespace
 
 TEST(YStdFileStreamTest, CreateWritesANewFileInMissingDirectories) {
-    TempDirectory dir;
-    const std::string path = dir.File("a/b/c/state.bin");
+    ScratchFolder dir;
+    const std::string path = dir.Path("a/b/c/state.bin");
     {
         YStdFileStream stream(YString::FromUTF8(path), YStdFileStream::kWrite | YStdFileStream::kCreate);
         EXPECT_TRUE(stream.IsOpen());
@@ -38,16 +38,16 @@ TEST(YStdFileStreamTest, CreateWritesANewFileInMissingDirectories) {
 }
 
 TEST(YStdFileStreamTest, CreateEmptiesAnExistingFile) {
-    TempDirectory dir;
-    const std::string path = dir.File("old.txt");
+    ScratchFolder dir;
+    const std::string path = dir.Path("old.txt");
     WriteFile(path, "previous contents");
     YStdFileStream stream(YString::FromUTF8(path), YStdFileStream::kCreate);
     EXPECT_EQ(stream.GetSize(), 0);
 }
 
 TEST(YStdFileStreamTest, ReadOnlyAndInPlaceModes) {
-    TempDirectory dir;
-    const std::string path = dir.File("data.txt");
+    ScratchFolder dir;
+    const std::string path = dir.Path("data.txt");
     WriteFile(path, "line one\r\nline two");
     {
         YStdFileStream reader(YString::FromUTF8(path), YStdFileStream::kRead);
@@ -75,18 +75,18 @@ TEST(YStdFileStreamTest, ReadOnlyAndInPlaceModes) {
 }
 
 TEST(YStdFileStreamTest, MissingAndUncreatableFilesRaiseWithTheName) {
-    TempDirectory dir;
-    const std::string missing = dir.File("no/such/file.xml");
+    ScratchFolder dir;
+    const std::string missing = dir.Path("no/such/file.xml");
     for (int flags : {int(YStdFileStream::kRead), int(YStdFileStream::kWrite)}) {
         YStdFileStream stream;
         RaisedError error = Raised([&] { stream.Open(YString::FromUTF8(missing), flags); });
         EXPECT_EQ(error.message, Cat("File \"", missing, "\" could not be open. Make sure it exists."));
         EXPECT_FALSE(stream.IsOpen());
     }
-    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "no")); // only creating makes directories
+    EXPECT_FALSE(std::filesystem::exists(dir.Root() / "no")); // only creating makes directories
 
     // A regular file where a directory would have to be: neither root nor anyone can create it.
-    const std::string blocker = dir.File("plain");
+    const std::string blocker = dir.Path("plain");
     WriteFile(blocker, "x");
     const std::string below = blocker + "/sub/x.xml";
     RaisedError error = Raised([&] {
@@ -96,7 +96,7 @@ TEST(YStdFileStreamTest, MissingAndUncreatableFilesRaiseWithTheName) {
               Cat("File \"", below,
                   "\" could not be created. Make sure there is no write-protected file already existing."));
     // A directory is not a file to create either.
-    const std::string directory = dir.File("");
+    const std::string directory = dir.Path("");
     EXPECT_EQ(
         Raised([&] { YStdFileStream stream(YString::FromUTF8(directory), YStdFileStream::kCreate); }).message,
         Cat("File \"", directory,
@@ -130,8 +130,8 @@ TEST(YStdFileStreamTest, EveryOperationOnAClosedStreamRaises) {
 }
 
 TEST(YStdFileStreamTest, FailedSeeksRaiseAndKeepThePosition) {
-    TempDirectory dir;
-    const std::string path = dir.File("seek.bin");
+    ScratchFolder dir;
+    const std::string path = dir.Path("seek.bin");
     WriteFile(path, "abcdef");
     YStdFileStream stream(YString::FromUTF8(path), YStdFileStream::kRead);
     stream.Seek(3, YStream::kFromStart);
@@ -147,8 +147,8 @@ TEST(YStdFileStreamTest, FailedSeeksRaiseAndKeepThePosition) {
 }
 
 TEST(YStdFileStreamTest, NonAsciiNamesWork) {
-    TempDirectory dir;
-    const std::string path = dir.File("pr\xC3\xA9r\xC3\xA9glages/\xE5\xA3\xB0.xml");
+    ScratchFolder dir;
+    const std::string path = dir.Path("pr\xC3\xA9r\xC3\xA9glages/\xE5\xA3\xB0.xml");
     {
         YStdFileStream stream(YString::FromUTF8(path), YStdFileStream::kCreate);
         stream.WriteString("ok");

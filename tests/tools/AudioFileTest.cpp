@@ -1,6 +1,6 @@
 #include "AudioFile.h"
 #include "DemoSignal.h"
-#include "ScratchDirectory.h"
+#include "support/ScratchFolder.h"
 #include "VstPluginHost.h"
 
 #include <cmath>
@@ -24,7 +24,7 @@ TEST(DemoSignalTest, IsTheSameOnEveryRunAndLoudWithoutClipping) {
 }
 
 TEST(AudioFileTest, FloatAndPcmRoundTripsKeepSamplesAndFormat) {
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     AudioBuffer buffer = DemoSignal::Generate(44100.0, 0.1, 2);
     buffer.channels[0][100] = 1.5f; // beyond full scale: PCM clips, float keeps it
     const std::pair<SampleFormat, float> cases[] = {
@@ -46,7 +46,7 @@ TEST(AudioFileTest, FloatAndPcmRoundTripsKeepSamplesAndFormat) {
 }
 
 TEST(AudioFileTest, UnreadableFilesNameThePath) {
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     const std::string path = scratch.Path("missing.wav");
     try {
         AudioFile::Read(path);

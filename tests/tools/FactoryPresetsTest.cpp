@@ -5,7 +5,7 @@
 
 #include "HostProgram.h"
 #include "Renderer.h"
-#include "ScratchDirectory.h"
+#include "support/ScratchFolder.h"
 #include "VstPluginHost.h"
 
 #include "foundation/YMemoryStream.h"
@@ -118,12 +118,12 @@ std::string ReadFile(const std::string& path) {
 
 // vornik-host with its data folders in dir (XDG_CONFIG_HOME is where the product's data folder
 // lies on Linux), so a test never touches the user's own presets.
-HostProgram::Outcome RunIn(const ScratchDirectory& dir, const std::string& arguments) {
+HostProgram::Outcome RunIn(const ScratchFolder& dir, const std::string& arguments) {
     return HostProgram::RunWithEnvironment("XDG_CONFIG_HOME='" + dir.Path("config") + "'",
                                            arguments + " '" VORNIK_PLUGIN_BINARY "'");
 }
 
-std::string DataFolder(const ScratchDirectory& dir) { return dir.Path("config") + "/Quenlor/Vornik"; }
+std::string DataFolder(const ScratchFolder& dir) { return dir.Path("config") + "/Quenlor/Vornik"; }
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -192,7 +192,7 @@ TEST(FactoryPresets, EveryPresetRendersFiniteAudioWithAMovingWetDelay) {
 }
 
 TEST(FactoryPresets, FirstStartWritesTheLibraryAndNeverReplacesAUsersFile) {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     const HostProgram::Outcome first = RunIn(dir, "-q --list-presets");
     ASSERT_EQ(first.exitCode, 0) << first.output;
     const std::string library = DataFolder(dir) + "/Vornikpresets.xml";
@@ -205,7 +205,7 @@ TEST(FactoryPresets, FirstStartWritesTheLibraryAndNeverReplacesAUsersFile) {
     EXPECT_NE(ReadFile(active).find("NamePrefix="), std::string::npos);
 
     // A user's own library (and active file) stay exactly as they are.
-    ScratchDirectory user;
+    ScratchFolder user;
     std::filesystem::create_directories(DataFolder(user));
     const std::string own = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Presets><Directory Name=\"Presets\">"
                             "<Directory Name=\"Mine\"><preset name=\"Only\" parameterDepth=\"0.5\"/></Directory>"
@@ -219,7 +219,7 @@ TEST(FactoryPresets, FirstStartWritesTheLibraryAndNeverReplacesAUsersFile) {
 }
 
 TEST(FactoryPresets, HostLoadsAPresetByPathAndNamesWhatItCannotFind) {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     const HostProgram::Outcome loaded = RunIn(dir, "--preset 'Chorus and Vibrato/Vibrato' -l");
     ASSERT_EQ(loaded.exitCode, 0) << loaded.output;
     EXPECT_TRUE(HostProgram::Contains(loaded.output, "Loaded preset: Chorus and Vibrato/Vibrato"));
@@ -246,7 +246,7 @@ TEST(FactoryPresets, HostLoadsAPresetByPathAndNamesWhatItCannotFind) {
 }
 
 TEST(FactoryPresets, ExportThenImportIntoAnEmptyFolderReproducesIt) {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     const std::string file = dir.Path("jet.ypresets");
     const HostProgram::Outcome exported = RunIn(dir, "--export-presets 'Jet Sweeps' '" + file + "'");
     ASSERT_EQ(exported.exitCode, 0) << exported.output;

@@ -4,7 +4,7 @@
 #include "FileBytes.h"
 #include "HostProgram.h"
 #include "MidiBytes.h"
-#include "ScratchDirectory.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -26,7 +26,7 @@ int64_t FirstDifference(const AudioBuffer& a, const AudioBuffer& b, int64_t from
 }
 
 TEST(VornikHostControllerTest, AMappedControllerChangesTheSoundFromItsSample) {
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     // Controller 74 on any channel drives Depth over its whole travel (a plain-text state).
     const std::string state = scratch.Path("controller.state");
     const std::string xml = "<settings ControllersEnabled=\"1\"><Controllers>"

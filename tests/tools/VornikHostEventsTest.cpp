@@ -4,7 +4,7 @@
 #include "FileBytes.h"
 #include "HostProgram.h"
 #include "MidiBytes.h"
-#include "ScratchDirectory.h"
+#include "support/ScratchFolder.h"
 
 #include <cmath>
 #include <fstream>
@@ -37,7 +37,7 @@ int64_t FirstDifference(const AudioBuffer& a, const AudioBuffer& b, int64_t from
 TEST(VornikHostEventsTest, MidiAndAutomationLandOnTheirSamples) {
     // The fixture scales its output by a held note's velocity / 127. Tempo map: 60 BPM, then
     // 240 BPM from tick 48 (half a second), so the note plays from 0.5 s to 0.625 s.
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     Track tempo, notes;
     tempo.Tempo(0, 1000000).Tempo(48, 250000).End();
     notes.Event(48, {0x90, 60, 64}).Event(48, {0x80, 60, 0}).End();
@@ -83,7 +83,7 @@ TEST(VornikHostEventsTest, MidiAndAutomationLandOnTheirSamples) {
 }
 
 TEST(VornikHostEventsTest, BadFilesAndOptionsExitWithTheirReason) {
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     Track notes;
     notes.Event(0, {0x90, 60, 64}).Event(96, {0x80, 60, 0}).End();
     std::vector<uint8_t> cut = MidiBytes::File(0, 96, {notes});
@@ -157,7 +157,7 @@ std::size_t ReplaceAll(std::string& text, const std::string& from, const std::st
 } // namespace
 
 TEST(VornikHostEventsTest, AutomationChangesTheBuiltPluginFromItsPoint) {
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     const std::string depth = scratch.Path("depth.txt");
     WriteText(depth, "1.0 0.75\n1.0 0.5\n"); // wet and dry until one second, then dry only
     constexpr int64_t kPoint = 48000, kBlock = 512, kBlockStart = kPoint / kBlock * kBlock;
@@ -181,7 +181,7 @@ TEST(VornikHostEventsTest, AutomationChangesTheBuiltPluginFromItsPoint) {
 
 TEST(VornikHostEventsTest, ANoteResetsTheBuiltPluginsModulationFromItsBlock) {
     // Turn on the plug-in's reset of its modulation on notes, in every preset of a saved state.
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     const std::string saved = scratch.Path("default.state"), reset = scratch.Path("reset.state");
     ASSERT_EQ(HostProgram::Run(Quoted(VORNIK_PLUGIN_BINARY) + " -q --save-state " + Quoted(saved)).exitCode,
               0);

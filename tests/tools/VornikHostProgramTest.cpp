@@ -2,7 +2,7 @@
 #include "AudioFile.h"
 #include "DemoSignal.h"
 #include "HostProgram.h"
-#include "ScratchDirectory.h"
+#include "support/ScratchFolder.h"
 #include "support/InflatingState.h"
 
 #include <cmath>
@@ -22,7 +22,7 @@ const std::string kFixture = std::string("'") + VORNIK_FIXTURE_PLUGIN + "'";
 } // namespace
 
 TEST(VornikHostProgramTest, RendersTheDemoThroughThePluginAndReports) {
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     const std::string out = scratch.Path("sub/demo.wav");
     const Outcome run = RunHost(kFixture + " --set Gain=6 --set Mode=Swap --demo-seconds 1.5 --block 256 --out '" + out + "'");
     ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -52,7 +52,7 @@ TEST(VornikHostProgramTest, ListsParametersAfterChanges) {
 }
 
 TEST(VornikHostProgramTest, StateSavedByOneRunLoadsInTheNext) {
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     const std::string state = scratch.Path("state.bin");
     const Outcome save = RunHost(kFixture + " --set Gain=-6 --set Mode=Invert --save-state '" + state + "'");
     ASSERT_EQ(save.exitCode, 0) << save.output;
@@ -65,7 +65,7 @@ TEST(VornikHostProgramTest, StateSavedByOneRunLoadsInTheNext) {
 }
 
 TEST(VornikHostProgramTest, RendersFilesInTheirOwnFormat) {
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     AudioBuffer mono = DemoSignal::Generate(44100.0, 0.5, 1);
     mono.format = SampleFormat::Pcm16;
     const std::string in = scratch.Path("in.wav"), out = scratch.Path("out.wav"), out24 = scratch.Path("out24.wav");
@@ -113,7 +113,7 @@ TEST(VornikHostProgramTest, FailuresExitWithTheirCodeAndReason) {
 
 #ifdef VORNIK_PLUGIN_BINARY
 TEST(VornikHostProgramTest, ARefusedStateStopsTheHostWithTheReason) {
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     const std::string bomb = scratch.Path("bomb.state"), broken = scratch.Path("broken.state");
     {
         const std::vector<uint8_t> bytes = InflatingState::Make(200 * 1000 * 1000);
@@ -135,7 +135,7 @@ TEST(VornikHostProgramTest, ARefusedStateStopsTheHostWithTheReason) {
 }
 
 TEST(VornikHostProgramTest, RendersTheDemoThroughTheBuiltPlugin) {
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     const std::string out = scratch.Path("vornik.wav");
     const Outcome run =
         RunHost(std::string("'") + VORNIK_PLUGIN_BINARY + "' --set Feedback=50 --set Mode=Tape --out '" + out + "'");

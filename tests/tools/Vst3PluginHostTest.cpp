@@ -4,7 +4,7 @@
 #include "DemoSignal.h"
 #include "HostOptions.h"
 #include "Renderer.h"
-#include "ScratchDirectory.h"
+#include "support/ScratchFolder.h"
 #include "Vst3PluginHost.h"
 #include "VstPluginHost.h"
 
@@ -230,7 +230,7 @@ Outcome RunHost(const std::string& arguments) {
 }
 
 TEST(Vst3HostProgramTest, BothInterfacesRenderTheSameAndShareStates) {
-    ScratchDirectory scratch;
+    ScratchFolder scratch;
     const std::string settings = " --set-norm Feedback=0.875 --set-norm Rate=0.625 --set Mode=Tape --tail 0.5";
     const Outcome vst2 = RunHost(std::string("--api vst2 '") + VORNIK_PLUGIN_BINARY + "'" + settings + " --out '" +
                                  scratch.Path("vst2.wav") + "' --save-state '" + scratch.Path("vst2.state") + "'");
