@@ -2,8 +2,10 @@
 // creating directories and 64-bit positioning.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 class YString;
 
@@ -46,6 +48,11 @@ public:
     static bool Exists(const YString& path);
     // The stamp of the file at path; exists is false when there is no regular file there.
     static YPlatformFileStamp Stamp(const YString& path);
+
+    // Reads the whole file at path into bytes, refusing a file larger than maxBytes before it
+    // grows the buffer past that; bytes is left empty unless the result is kRead.
+    enum class ReadResult { kRead, kMissing, kTooLarge, kFailed };
+    static ReadResult ReadAll(const YString& path, size_t maxBytes, std::vector<uint8_t>& bytes);
 
     // 64-bit seek (origin SEEK_SET, SEEK_CUR or SEEK_END); true on success.
     static bool Seek(std::FILE* file, int64_t offset, int origin);

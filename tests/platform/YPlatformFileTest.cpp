@@ -9,6 +9,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 } // namespace
@@ -79,4 +80,36 @@ TEST(YPlatformFileTest, ReplaceMovesOverAnExistingFileAndRemoveDeletes) {
     EXPECT_FALSE(YPlatformFile::Exists(target));
     EXPECT_TRUE(YPlatformFile::Remove(target)); // already gone counts as removed
     EXPECT_FALSE(YPlatformFile::Remove(YString()));
+}
+
+TEST(YPlatformFileTest, ReadAllStopsAtTheLimitAndTellsWhy) {
+    ScratchFolder scratch;
+    const std::string content(70000, 'x'); // more than one read piece
+    std::ofstream(std::filesystem::u8path(scratch.Path("big.bin")), std::ios::binary) << content;
+    std::ofstream(std::filesystem::u8path(scratch.Path("empty.bin")), std::ios::binary);
+    using Result = YPlatformFile::ReadResult;
+    const struct {
+        const char* name;
+        size_t limit;
+        Result result;
+        size_t size;
+    } cases[] = {
+        {"big.bin", content.size(), Result::kRead, content.size()},
+        {"big.bin", content.size() - 1, Result::kTooLarge, 0},
+        {"big.bin", 0, Result::kTooLarge, 0},
+        {"empty.bin", 0, Result::kRead, 0},
+        {"missing.bin", 100, Result::kMissing, 0},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> bytes{1, 2, 3}; // whatever was there goes
+        EXPECT_EQ(YPlatformFile::ReadAll(YString::FromUTF8(scratch.Path(c.name)), c.limit, bytes), c.result)
+            << c.name << " " << c.limit;
+        EXPECT_EQ(bytes.size(), c.size) << c.name << " " << c.limit;
+    }
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(YPlatformFile::ReadAll(YString::FromUTF8(scratch.Path("big.bin")), 1u << 20, bytes), Result::kRead);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content);
+    // A folder is no file to read, on either system.
+    EXPECT_NE(YPlatformFile::ReadAll(YString::FromUTF8(scratch.Path("")), 1u << 20, bytes), Result::kRead);
+    EXPECT_TRUE(bytes.empty());
 }

@@ -89,20 +89,17 @@ std::unique_ptr<YFont> YFont::Default(int32_t pixelSize) {
 }
 
 std::unique_ptr<YFont> YFont::FromFile(const YString& path, int32_t pixelSize) {
-    std::FILE* f = YPlatformFile::Open(path, "rb");
-    if (!f) YRaiseFormat(YException::kGeneral, "Font {0} was not found in the system.", path);
     std::vector<uint8_t> bytes;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-        if (bytes.size() + n > kMaxFileBytes) {
-            std::fclose(f);
-            YRaise("Invalid font file format.");
-        }
-        bytes.insert(bytes.end(), buffer, buffer + n);
+    switch (YPlatformFile::ReadAll(path, kMaxFileBytes, bytes)) {
+    case YPlatformFile::ReadResult::kRead:
+        return FromMemory(std::move(bytes), pixelSize);
+    case YPlatformFile::ReadResult::kMissing:
+        YRaiseFormat(YException::kGeneral, "Font {0} was not found in the system.", path);
+    case YPlatformFile::ReadResult::kTooLarge:
+    case YPlatformFile::ReadResult::kFailed:
+        break;
     }
-    std::fclose(f);
-    return FromMemory(std::move(bytes), pixelSize);
+    YRaise("Invalid font file format.");
 }
 
 const YFontDescriptor& YFont::Descriptor() const noexcept { return m_descriptor; }

@@ -18,18 +18,8 @@ YBitmap YImageDecoder::Decode(const uint8_t* data, size_t size) {
 }
 
 YBitmap YImageDecoder::LoadFile(const YString& path) {
-    std::FILE* f = YPlatformFile::Open(path, "rb");
-    if (!f) YRaiseFormat(YException::kGeneral, "Could not open file \"{0}\".", path);
     std::vector<uint8_t> bytes;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-        if (bytes.size() + n > kMaxFileBytes) {
-            std::fclose(f);
-            YRaiseFormat(YException::kGeneral, "Could not open file \"{0}\".", path);
-        }
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    }
-    std::fclose(f);
+    if (YPlatformFile::ReadAll(path, kMaxFileBytes, bytes) != YPlatformFile::ReadResult::kRead)
+        YRaiseFormat(YException::kGeneral, "Could not open file \"{0}\".", path);
     return Decode(bytes.data(), bytes.size());
 }
