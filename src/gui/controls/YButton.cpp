@@ -1,18 +1,11 @@
 #include "gui/controls/YButton.h"
 
 #include "gui/controls/YControlAttributes.h"
+#include "gui/controls/YControlPaint.h"
+#include "gui/toolkit/YStyle.h"
 #include "gui/toolkit/YWindowSystem.h"
 
-namespace {
-constexpr const char* kModalNames[] = {"ok", "cancel", "yes", "no"};
-}
-
-int32_t YModalValueFromName(const YString& name) noexcept {
-    for (int32_t i = 0; i < 4; ++i) {
-        if (name == YString::Literal(kModalNames[i])) return i;
-    }
-    return -1;
-}
+#include <algorithm>
 
 // ---- YPressable ----
 
@@ -92,8 +85,7 @@ void YButton::Load(const YXMLItem& element) {
     ReadInt(element, "switchedvalue", m_switchedValue);
     ReadInt(element, "unswitchedvalue", m_unswitchedValue);
     if (const YString* v = element.FindAttribute("modalvalue")) {
-        m_modalValue = YModalValueFromName(*v);
-        if (m_modalValue < 0) YRaiseFormat(YException::kGeneral, "Invalid YModalValue identifier to parse ({0}).", *v);
+        m_modalValue = static_cast<int32_t>(YEnumParse<YModalValue>(*v));
     }
     ReadFlag(element, "showbackground", m_showBackground);
     ReadInt(element, "icon", m_icon);
@@ -146,4 +138,47 @@ void YRepeaterButton::PostProcessEvent(YSystemEvent& event, bool handled) {
     // The press already fired; the release must not fire again.
     if (event.code == YEventCode::kLeftUp) return;
     YButton::PostProcessEvent(event, handled);
+}
+
+// ---- painting ----
+
+void YButton::Paint(YDrawer& drawer) {
+    YStyle* style = YStyleOf(*this);
+    if (style == nullptr) return;
+    const YRect rect = WindowRect();
+    uint32_t state = YControlStateOf(*this) & ~YControlState::kClicked;
+    if (IsPressed() || m_switched) state |= YControlState::kClicked;
+    if (IsHovered()) state |= YControlState::kHighlighted;
+    if (m_showBackground) style->DrawControl(drawer, Type(), state, rect);
+    const YRect content = style->ContentRect(Type(), rect);
+    YRect text = content;
+    if (m_icon >= 0 && m_icon < kStdIconCount) {
+        const YSize iconSize = style->IconSize();
+        const int32_t textWidth = Caption().IsEmpty() ? 0 : style->TextExtent(YControlPaint::FontOf(*this), Caption()).x;
+        const int32_t gap = Caption().IsEmpty() ? 0 : style->ScaleX(4);
+        const int32_t total = iconSize.x + gap + textWidth;
+        const int32_t x = content.left + std::max(0, (content.Width() - total) / 2);
+        const YRect icon = YRect::FromSize(x, content.top + (content.Height() - iconSize.y) / 2, iconSize.x, iconSize.y);
+        style->DrawIcon(drawer, static_cast<YStdIcon>(m_icon), icon, style->TextColor(Type(), state));
+        text.left = icon.right + 1 + gap;
+        text.right = text.left + textWidth;
+    }
+    if (!Caption().IsEmpty()) {
+        style->DrawText(drawer, text, Caption(), YControlPaint::FontOf(*this), YStdColor::kText, kAlignCenter, state);
+    }
+    if (HasFocus()) style->DrawFocus(drawer, YControlPaint::Inset(rect, 2, 2));
+}
+
+YSize YButton::ComputeMinimalSize() {
+    YSize size = YControl::ComputeMinimalSize();
+    YStyle* style = YStyleOf(*this);
+    if (style == nullptr) return size;
+    YSize content = Caption().IsEmpty() ? YSize{} : style->TextExtent(YControlPaint::FontOf(*this), Caption());
+    if (m_icon >= 0) {
+        const YSize icon = style->IconSize();
+        content.x += icon.x + (Caption().IsEmpty() ? 0 : style->ScaleX(4));
+        content.y = std::max(content.y, icon.y);
+    }
+    const YSize wanted = style->SizeForContent(Type(), content);
+    return {std::max(size.x, wanted.x), std::max(size.y, wanted.y)};
 }

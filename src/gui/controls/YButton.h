@@ -45,6 +45,8 @@ public:
     YButton(YControl* parent, const YString& id = YString());
 
     void Load(const YXMLItem& element) override;
+    void Paint(YDrawer& drawer) override;
+    YSize ComputeMinimalSize() override;
 
     // A switchable button keeps its state between clicks; an unswitchable one can be
     // switched on by a click but not off again (the owner switches it off, as in a group).
@@ -103,6 +105,3 @@ protected:
 private:
     bool m_repeating = false;
 };
-
-// The names of YModalValue in order; -1 for an unknown name.
-int32_t YModalValueFromName(const YString& name) noexcept;

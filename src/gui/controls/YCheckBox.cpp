@@ -1,31 +1,15 @@
 #include "gui/controls/YCheckBox.h"
 
 #include "gui/controls/YControlAttributes.h"
+#include "gui/controls/YControlPaint.h"
 
-namespace {
+#include <algorithm>
 
-constexpr const char* kStateNames[] = {"off", "on", "grayed"};
-
-// "check" and "default" take a state name or its number.
-YCheckBoxState ParseState(const YString& text) {
-    YCheckBoxState state;
-    if (YCheckBoxStateFromName(text, state)) return state;
+YCheckBoxState YCheckBoxStateParse(const YString& text) {
     int32_t consumed = 0;
     const int64_t n = text.ToInteger(10, &consumed);
-    if (consumed > 0 && n >= 0 && n <= 2) return static_cast<YCheckBoxState>(n);
-    YRaiseFormat(YException::kGeneral, "Invalid YCheckBoxState identifier to parse ({0}).", text);
-}
-
-} // namespace
-
-bool YCheckBoxStateFromName(const YString& name, YCheckBoxState& state) noexcept {
-    for (int32_t i = 0; i < 3; ++i) {
-        if (name == YString::Literal(kStateNames[i])) {
-            state = static_cast<YCheckBoxState>(i);
-            return true;
-        }
-    }
-    return false;
+    if (consumed > 0 && consumed == text.Length() && n >= 0 && n <= 2) return static_cast<YCheckBoxState>(n);
+    return YEnumParse<YCheckBoxState>(text);
 }
 
 YCheckBox::YCheckBox(YControl* parent, const YString& id) : YPressable(parent, id) {
@@ -36,9 +20,9 @@ void YCheckBox::Load(const YXMLItem& element) {
     YControl::Load(element);
     bool threeState = m_threeState;
     if (YControlAttributes::ReadFlag(element, "threestate", threeState)) m_threeState = threeState;
-    if (const YString* v = element.FindAttribute("default")) m_default = ParseState(*v);
+    if (const YString* v = element.FindAttribute("default")) m_default = YCheckBoxStateParse(*v);
     if (const YString* v = element.FindAttribute("check")) {
-        m_state = ParseState(*v);
+        m_state = YCheckBoxStateParse(*v);
         if (m_state == YCheckBoxState::kGrayed && !m_threeState) m_state = YCheckBoxState::kOn;
     }
 }
@@ -73,4 +57,45 @@ void YCheckBox::Activate(uint32_t) {
     case YCheckBoxState::kOn: SetState(m_threeState ? YCheckBoxState::kGrayed : YCheckBoxState::kOff); break;
     case YCheckBoxState::kGrayed: SetState(YCheckBoxState::kOff); break;
     }
+}
+
+// ---- painting ----
+
+namespace {
+int32_t BoxSize(YStyle& style) { return std::max(style.Metric(YStyleMetric::kCheckBoxIconSize), 8); }
+} // namespace
+
+void YCheckBox::Paint(YDrawer& drawer) {
+    YStyle* style = YStyleOf(*this);
+    if (style == nullptr) return;
+    const YRect rect = WindowRect();
+    uint32_t state = YControlStateOf(*this) & ~YControlState::kClicked;
+    if (IsPressed()) state |= YControlState::kClicked;
+    if (IsHovered()) state |= YControlState::kHighlighted;
+    const int32_t box = BoxSize(*style);
+    const YRect boxRect = YRect::FromSize(rect.left + 1, rect.top + (rect.Height() - box) / 2, box, box);
+    style->DrawCheckBox(drawer, boxRect, m_state, state);
+    const int32_t gap = style->ScaleX(6);
+    YRect text{boxRect.right + 1 + gap, rect.top, rect.right, rect.bottom};
+    if (!Caption().IsEmpty()) {
+        style->DrawText(drawer, text, Caption(), YControlPaint::FontOf(*this), YStdColor::kText,
+                        kAlignLeft | kAlignVCenter, state);
+        if (HasFocus()) {
+            const YSize extent = style->TextExtent(YControlPaint::FontOf(*this), Caption());
+            const int32_t top = rect.top + (rect.Height() - extent.y) / 2;
+            style->DrawFocus(drawer, {text.left - 2, top - 1, std::min(text.left + extent.x + 1, rect.right), top + extent.y});
+        }
+    } else if (HasFocus()) {
+        style->DrawFocus(drawer, YControlPaint::Inset(boxRect, -2, -2));
+    }
+}
+
+YSize YCheckBox::ComputeMinimalSize() {
+    YSize size = YControl::ComputeMinimalSize();
+    YStyle* style = YStyleOf(*this);
+    if (style == nullptr) return size;
+    const int32_t box = BoxSize(*style);
+    const YSize text = Caption().IsEmpty() ? YSize{} : style->TextExtent(YControlPaint::FontOf(*this), Caption());
+    return {std::max(size.x, box + 2 + (text.x > 0 ? style->ScaleX(6) + text.x + 2 : 0)),
+            std::max(size.y, std::max(box, text.y) + 4)};
 }

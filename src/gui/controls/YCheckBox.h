@@ -3,10 +3,11 @@
 #pragma once
 
 #include "gui/controls/YButton.h"
+#include "gui/toolkit/YStyle.h"
 
-enum class YCheckBoxState : int32_t { kOff, kOn, kGrayed };
-// "off", "on", "grayed"; false for another name.
-bool YCheckBoxStateFromName(const YString& name, YCheckBoxState& state) noexcept;
+// A check state from a definition: its name ("off", "on", "grayed", any case) or its number;
+// raises the enumeration's parse message for anything else.
+YCheckBoxState YCheckBoxStateParse(const YString& text);
 
 class YCheckBox : public YPressable {
 public:
@@ -14,6 +15,8 @@ public:
 
     void Load(const YXMLItem& element) override;
     bool HandleEvent(YSystemEvent& event) override;
+    void Paint(YDrawer& drawer) override;
+    YSize ComputeMinimalSize() override;
 
     YCheckBoxState State() const noexcept { return m_state; }
     // Fires OnChange when the state differs; grayed on a two-state box becomes on.

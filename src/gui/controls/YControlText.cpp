@@ -2,7 +2,9 @@
 
 #include "gui/drawing/YFont.h"
 #include "gui/toolkit/YControl.h"
+#include "gui/toolkit/YStyle.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -17,7 +19,13 @@ YFont& FallbackFont() {
 
 namespace YControlText {
 
-YFont& FontOf(YControl&) { return FallbackFont(); }
+YFont& FontOf(YControl& control) {
+    if (YStyle* style = YStyleOf(control)) {
+        const int32_t font = std::clamp(control.Font(), 0, static_cast<int32_t>(YStdFont::kLarge4));
+        if (YFont* f = style->Font(static_cast<YStdFont>(font))) return *f;
+    }
+    return FallbackFont();
+}
 
 int32_t Width(YControl& control, const YString& text) {
     if (text.IsEmpty()) return 0;

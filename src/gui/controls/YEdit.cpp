@@ -1,6 +1,7 @@
 #include "gui/controls/YEdit.h"
 
 #include "gui/controls/YControlAttributes.h"
+#include "gui/controls/YControlPaint.h"
 #include "gui/controls/YControlText.h"
 #include "gui/toolkit/YWindow.h"
 #include "gui/toolkit/YWindowSystem.h"
@@ -250,6 +251,7 @@ int32_t YEdit::WordEnd(int32_t index) const noexcept {
 
 YRect YEdit::TextRect() {
     const YRect r = WindowRect();
+    if (YStyle* style = YStyleOf(*this)) return style->ContentRect(YControlType::kEdit, r);
     return {r.left + kPadX, r.top + kPadY, r.right - kPadX, r.bottom - kPadY};
 }
 
@@ -528,4 +530,55 @@ bool YEdit::HandleMouse(const YSystemEvent& event) {
 YMultiLineEdit::YMultiLineEdit(YControl* parent, const YString& id) : YEdit(parent, id) {
     SetMultiLine(true);
     SetWrapLines(true);
+}
+
+// ---- painting ----
+
+void YEdit::Paint(YDrawer& drawer) {
+    YStyle* style = YStyleOf(*this);
+    if (style == nullptr) return;
+    const YRect rect = WindowRect();
+    uint32_t state = YControlStateOf(*this) & ~YControlState::kClicked;
+    style->DrawControl(drawer, YControlType::kEdit, state, rect);
+    const YRect area = TextRect();
+    YControlPaint::ClipTo clip(drawer, area);
+    if (clip.IsEmpty()) return;
+    const YString shown = DisplayText();
+    const YStdFont font = YControlPaint::FontOf(*this);
+    const int32_t lineHeight = std::max(YControlText::LineHeight(*this), 1);
+    const int32_t lines = static_cast<int32_t>(m_lines.size());
+    // A single line sits in the middle of the box; several start at the top.
+    const int32_t top = m_multiLine ? area.top : area.top + (area.Height() - lineHeight) / 2;
+    const int32_t selStart = SelectionStart();
+    const int32_t selEnd = SelectionEnd();
+    for (int32_t i = m_firstLine; i < lines; ++i) {
+        const int32_t y = top + (i - m_firstLine) * lineHeight;
+        if (y > area.bottom) break;
+        const Line& line = m_lines[static_cast<size_t>(i)];
+        const YString text = shown.Substring(line.start, line.length);
+        int32_t x = area.left - m_scrollX;
+        if (m_centerText) x += std::max(0, (area.Width() - YControlText::Width(*this, text)) / 2);
+        const int32_t lineEnd = line.start + line.length;
+        if (selStart < selEnd && selStart <= lineEnd && selEnd >= line.start) {
+            const int32_t a = std::max(selStart, line.start) - line.start;
+            const int32_t b = std::min(selEnd, lineEnd) - line.start;
+            int32_t left = x + YControlText::Width(*this, text.Substring(0, a));
+            int32_t right = x + YControlText::Width(*this, text.Substring(0, b)) - 1;
+            // A selected line break shows as a little room after the line.
+            if (selEnd > lineEnd && i + 1 < lines) right += style->ScaleX(4);
+            if (right >= left) style->DrawTextSelection(drawer, {left, y, right, y + lineHeight - 1}, state);
+        }
+        style->DrawText(drawer, {x, y, x + YControlText::Width(*this, text) + 1, y + lineHeight - 1}, text, font,
+                        YStdColor::kText, kAlignLeft | kAlignVCenter, state);
+    }
+    if (m_caretOn && HasFocus()) {
+        const int32_t line = LineOf(m_cursor);
+        const int32_t y = top + (line - m_firstLine) * lineHeight;
+        const Line& l = m_lines[static_cast<size_t>(line)];
+        int32_t x = area.left - m_scrollX + CaretX(m_cursor);
+        if (m_centerText) {
+            x += std::max(0, (area.Width() - YControlText::Width(*this, shown.Substring(l.start, l.length))) / 2);
+        }
+        style->DrawCaret(drawer, std::min(x, area.right), y, y + lineHeight - 1);
+    }
 }

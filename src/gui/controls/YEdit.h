@@ -20,6 +20,7 @@ public:
 
     void Load(const YXMLItem& element) override;
     bool HandleEvent(YSystemEvent& event) override;
+    void Paint(YDrawer& drawer) override;
     void FocusGained() override;
     void FocusLost() override;
     void Timer() override;

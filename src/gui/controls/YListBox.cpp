@@ -1,6 +1,7 @@
 #include "gui/controls/YListBox.h"
 
 #include "gui/controls/YControlAttributes.h"
+#include "gui/controls/YControlPaint.h"
 #include "gui/controls/YControlText.h"
 #include "gui/controls/YScrollBar.h"
 
@@ -37,9 +38,7 @@ void YListBox::LoadItems(const YXMLItem& element) {
         int32_t icon = -1;
         if (ReadInt(child, "icon", icon)) m_items[static_cast<size_t>(index)].icon = icon;
         if (const YString* v = child.FindAttribute("check")) {
-            YCheckBoxState state;
-            if (YCheckBoxStateFromName(*v, state)) m_items[static_cast<size_t>(index)].check = state;
-            else m_items[static_cast<size_t>(index)].check = v->ToInteger() != 0 ? YCheckBoxState::kOn : YCheckBoxState::kOff;
+            m_items[static_cast<size_t>(index)].check = YCheckBoxStateParse(*v);
         }
         bool selected = false;
         if (ReadFlag(child, "selected", selected) && selected) SetSelected(index, true);
@@ -552,5 +551,45 @@ bool YListBox::HandleEvent(YSystemEvent& event) {
         return true;
     default:
         return false;
+    }
+}
+
+// ---- painting ----
+
+void YListBox::Paint(YDrawer& drawer) {
+    YStyle* style = YStyleOf(*this);
+    if (style == nullptr) return;
+    const uint32_t base = YControlStateOf(*this) & ~(YControlState::kClicked | YControlState::kHighlighted);
+    style->DrawControl(drawer, YControlType::kListBox, base, WindowRect());
+    const YRect items = ItemsRect();
+    YControlPaint::ClipTo clip(drawer, items);
+    if (clip.IsEmpty()) return;
+    const int32_t columns = ColumnCount();
+    const int32_t first = m_firstRow * columns;
+    const int32_t last = std::min(Count(), (m_firstRow + VisibleRows() + 1) * columns);
+    const YStdFont font = YControlPaint::FontOf(*this);
+    for (int32_t i = first; i < last; ++i) {
+        const YListBoxItem& item = m_items[static_cast<size_t>(i)];
+        const YRect r = ItemRect(i);
+        uint32_t state = base & YControlState::kDisabled;
+        if (item.selected) state |= YControlState::kSelected;
+        if (i == m_hoverItem) state |= YControlState::kHighlighted;
+        if (i == m_focus && HasFocus()) state |= YControlState::kFocused;
+        style->DrawItem(drawer, r, state);
+        int32_t x = r.left + style->ScaleX(4);
+        if (m_itemChecks) {
+            const YRect box = CheckRect(i);
+            style->DrawCheckBox(drawer, box, item.check, state & YControlState::kDisabled);
+            x = box.right + 1 + style->ScaleX(4);
+        }
+        if (item.icon >= 0 && item.icon < kStdIconCount) {
+            const YSize icon = style->IconSize();
+            style->DrawIcon(drawer, static_cast<YStdIcon>(item.icon),
+                            YRect::FromSize(x, r.top + (r.Height() - icon.y) / 2, icon.x, icon.y),
+                            style->TextColor(YControlType::kListBox, state));
+            x += icon.x + style->ScaleX(4);
+        }
+        style->DrawText(drawer, {x, r.top, r.right - 2, r.bottom}, item.text, font, YStdColor::kText,
+                        kAlignLeft | kAlignVCenter, state);
     }
 }

@@ -33,6 +33,7 @@ public:
 
     void Load(const YXMLItem& element) override;
     bool HandleEvent(YSystemEvent& event) override;
+    void Paint(YDrawer& drawer) override;
     void Resized() override;
     YSize ComputeMinimalSize() override;
     void HoverChanged(bool hovered) override;

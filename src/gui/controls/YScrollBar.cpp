@@ -1,6 +1,7 @@
 #include "gui/controls/YScrollBar.h"
 
 #include "gui/controls/YControlAttributes.h"
+#include "gui/controls/YControlPaint.h"
 #include "gui/toolkit/YWindowSystem.h"
 
 #include <algorithm>
@@ -238,4 +239,25 @@ void YScrollBar::CaptureLost() {
 void YScrollBar::HoverChanged(bool hovered) {
     if (!hovered) m_hoverPart = Part::kNone;
     Repaint();
+}
+
+// ---- painting ----
+
+void YScrollBar::Paint(YDrawer& drawer) {
+    YStyle* style = YStyleOf(*this);
+    if (style == nullptr) return;
+    uint32_t base = YControlStateOf(*this) & YControlState::kDisabled;
+    if (!IsScrollable()) base |= YControlState::kDisabled;
+    auto stateOf = [&](Part part) {
+        uint32_t state = base;
+        if (m_pressed == part) state |= YControlState::kClicked;
+        else if (m_hoverPart == part && m_pressed == Part::kNone) state |= YControlState::kHighlighted;
+        return state;
+    };
+    style->DrawScrollBarPart(drawer, TrackRect(), YScrollBarPart::kTrack, m_vertical, base);
+    style->DrawScrollBarPart(drawer, PartRect(Part::kDecrease), YScrollBarPart::kDecrease, m_vertical, stateOf(Part::kDecrease));
+    style->DrawScrollBarPart(drawer, PartRect(Part::kIncrease), YScrollBarPart::kIncrease, m_vertical, stateOf(Part::kIncrease));
+    if (IsScrollable()) {
+        style->DrawScrollBarPart(drawer, PartRect(Part::kThumb), YScrollBarPart::kThumb, m_vertical, stateOf(Part::kThumb));
+    }
 }

@@ -20,6 +20,7 @@ public:
 
     void Load(const YXMLItem& element) override;
     bool HandleEvent(YSystemEvent& event) override;
+    void Paint(YDrawer& drawer) override;
     void Timer() override;
     void CaptureLost() override;
     void HoverChanged(bool hovered) override;

@@ -1,6 +1,7 @@
 #include "gui/controls/YTreeControl.h"
 
 #include "gui/controls/YControlAttributes.h"
+#include "gui/controls/YControlPaint.h"
 #include "gui/controls/YControlText.h"
 #include "gui/controls/YScrollBar.h"
 
@@ -71,9 +72,7 @@ void YTreeControl::LoadItems(YTreeItem& into, const YXMLItem& element) {
             YTreeItem* item = target->AddChild(text);
             YControlAttributes::ReadInt(child, "icon", item->icon);
             if (const YString* v = child.FindAttribute("check")) {
-                YCheckBoxState state;
-                item->check = YCheckBoxStateFromName(*v, state) ? state
-                              : (v->ToInteger() != 0 ? YCheckBoxState::kOn : YCheckBoxState::kOff);
+                item->check = YCheckBoxStateParse(*v);
             }
             bool expanded = false;
             if (YControlAttributes::ReadFlag(child, "expanded", expanded)) item->m_expanded = expanded;
@@ -407,5 +406,47 @@ bool YTreeControl::HandleEvent(YSystemEvent& event) {
         return true;
     default:
         return false;
+    }
+}
+
+// ---- painting ----
+
+void YTreeControl::Paint(YDrawer& drawer) {
+    YStyle* style = YStyleOf(*this);
+    if (style == nullptr) return;
+    const uint32_t base = YControlStateOf(*this) & ~(YControlState::kClicked | YControlState::kHighlighted);
+    style->DrawControl(drawer, YControlType::kTreeControl, base, WindowRect());
+    YControlPaint::ClipTo clip(drawer, ItemsRect());
+    if (clip.IsEmpty()) return;
+    const std::vector<YTreeItem*>& rows = Rows();
+    const int32_t last = std::min(static_cast<int32_t>(rows.size()), m_firstRow + VisibleRows() + 1);
+    const YStdFont font = YControlPaint::FontOf(*this);
+    for (int32_t row = m_firstRow; row < last; ++row) {
+        const YTreeItem* item = rows[static_cast<size_t>(row)];
+        const YRect r = RowRect(row);
+        uint32_t state = base & YControlState::kDisabled;
+        if (item == m_selected) {
+            state |= YControlState::kSelected;
+            if (HasFocus()) state |= YControlState::kFocused;
+        }
+        int32_t x = r.left + Indent(item);
+        style->DrawItem(drawer, {x + r.Height(), r.top, r.right, r.bottom}, state);
+        if (item->HasChildren()) style->DrawExpander(drawer, ExpanderRect(row), item->IsExpanded(), state & YControlState::kDisabled);
+        x += r.Height();
+        if (m_itemChecks) {
+            const YRect box = CheckRect(row);
+            style->DrawCheckBox(drawer, box, item->check, state & YControlState::kDisabled);
+            x = box.right + 1;
+        }
+        x += style->ScaleX(3);
+        if (item->icon >= 0 && item->icon < kStdIconCount) {
+            const YSize icon = style->IconSize();
+            style->DrawIcon(drawer, static_cast<YStdIcon>(item->icon),
+                            YRect::FromSize(x, r.top + (r.Height() - icon.y) / 2, icon.x, icon.y),
+                            style->TextColor(YControlType::kTreeControl, state));
+            x += icon.x + style->ScaleX(4);
+        }
+        style->DrawText(drawer, {x, r.top, r.right - 2, r.bottom}, item->text, font, YStdColor::kText,
+                        kAlignLeft | kAlignVCenter, state);
     }
 }

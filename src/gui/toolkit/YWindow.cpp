@@ -4,6 +4,9 @@
 #include "gui/toolkit/YWindowSystem.h"
 #include "gui/toolkit/YWindows.h"
 
+#include <algorithm>
+#include <vector>
+
 YWindow::YWindow(YWindowSystem* windowSystem, const YString& id)
     : YContainer(nullptr, id), m_windowSystem(windowSystem), m_invalidator(*this) {
     SetType(YControlType::kWindow);
@@ -76,6 +79,16 @@ bool YWindow::DispatchLocked(YSystemEvent& event) {
         YOnGlobalEventParams params{this, &event};
         handled = GlobalHandlers.FireUntilHandled(params);
     }
+    if (!handled && code == YEventCode::kKeyDown && event.keyCode == YKey::kTab &&
+        (event.flags & (YEventFlag::kCtrl | YEventFlag::kAlt)) == 0) {
+        // Tab order is the tree order of the controls that take the focus.
+        YControl* focused = this;
+        while (focused->FocusedChild() != nullptr) focused = focused->FocusedChild();
+        if (YControl* next = NextTabStop(focused, (event.flags & YEventFlag::kShift) != 0)) {
+            next->SetFocus();
+            handled = true;
+        }
+    }
     if (!handled && code == YEventCode::kKeyDown && event.keyCode == YKey::kF1 &&
         HasFlag(YControlFlag::kShowHelp)) {
         // Help of the control under the pointer, wherever the focus is.
@@ -85,6 +98,27 @@ bool YWindow::DispatchLocked(YSystemEvent& event) {
         handled = true;
     }
     return handled;
+}
+
+YControl* YWindow::NextTabStop(YControl* from, bool backwards) {
+    // Depth first over visible, enabled subtrees, without recursion.
+    std::vector<YControl*> order;
+    std::vector<YControl*> stack{this};
+    while (!stack.empty()) {
+        YControl* c = stack.back();
+        stack.pop_back();
+        if (c != this && c->CanTakeFocus()) order.push_back(c);
+        const std::vector<YControl*>& children = c->Children();
+        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+            if ((*it)->IsVisible() && (*it)->IsEnabled()) stack.push_back(*it);
+        }
+    }
+    if (order.empty()) return nullptr;
+    auto at = std::find(order.begin(), order.end(), from);
+    if (at == order.end()) return backwards ? order.back() : order.front();
+    const size_t i = static_cast<size_t>(at - order.begin());
+    const size_t n = order.size();
+    return order[backwards ? (i + n - 1) % n : (i + 1) % n];
 }
 
 YRect YWindow::PaintWindow(const YRect& updateRect) {

@@ -48,6 +48,10 @@ public:
     void SetHelpDisplay(YHelpDisplay* display) noexcept { m_helpDisplay = display; }
     void ShowHelp(YControl& control) override;
 
+    // The control Tab (or Shift+Tab, backwards) moves the focus to from from: the next that
+    // can take the focus in tree order, wrapping around; nullptr when none can.
+    YControl* NextTabStop(YControl* from, bool backwards);
+
     // Closing through the message loop instead of at once (the window system posts it).
     bool DeferredClosing() const noexcept { return m_deferredClosing; }
     void SetDeferredClosing(bool deferred) noexcept { m_deferredClosing = deferred; }
