@@ -432,12 +432,10 @@ uint8_t YControl::StretchQuery() {
 
 YSize YControl::ComputeMinimalSize() {
     YSize size = m_minimalClientSize;
-    YRect rect = ClientRect();
-    for (YLayout* layout : m_layouts) layout->ComputeMinimalSize(size, rect);
+    YRect margins{0, 0, 0, 0}; // what the layouts take off each edge (YLayout)
+    for (YLayout* layout : m_layouts) layout->ComputeMinimalSize(size, margins);
     if (m_clientControl != nullptr && m_clientControl->IsVisible()) {
-        const YSize client = m_clientControl->ComputeMinimalSize();
-        size.x = std::max(size.x, client.x);
-        size.y = std::max(size.y, client.y);
+        YLayout::NeedInside(m_clientControl->ComputeMinimalSize(), size, margins);
     }
     return size;
 }
@@ -446,8 +444,8 @@ void* YControl::Service(const YString& name, void*) { YRaiseNotImplemented(name)
 
 YSize YControl::ComputeCurrentSize() {
     YSize size = ComputeMinimalSize();
-    YRect rect = ClientRect();
-    for (YLayout* layout : m_layouts) layout->ComputeCurrentSize(size, rect);
+    YRect margins{0, 0, 0, 0};
+    for (YLayout* layout : m_layouts) layout->ComputeCurrentSize(size, margins);
     return size;
 }
 

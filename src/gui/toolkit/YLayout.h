@@ -1,10 +1,18 @@
 // YLayout: the base of the strategies that place a control's children. A layout registers
 // with its owner when created (the owner destroys it) and holds an ordered list of controls.
-// The kinds (rows, columns, bands, grids...) derive from it; the base places nothing.
+// The kinds (rows, columns, bands, grids...) derive from it (gui/toolkit/layouts); the base
+// places nothing.
 //
 // The virtual operations keep a fixed order of 12 slots (numbers in the comments).
+//
+// Size computations (slots 8-10) run over the owner's layouts in creation order, as Arrange
+// does. size is the least size the owner needs so far; rect is not a rectangle of the owner
+// but the margins the layouts before took off each edge (left, top, right, bottom, all 0 at
+// the start): a band adds its thickness to its edge, a layout that fills the rest needs its
+// own size plus those margins.
 #pragma once
 
+#include "foundation/YString.h"
 #include "gui/drawing/YGeometry.h"
 
 #include <cstdint>
@@ -36,6 +44,9 @@ public:
 
     // Registers with owner, which owns the layout from then on.
     explicit YLayout(YControl& owner);
+    // Slots 1 and 2 read numbers with this rule: an optional "-", then decimal digits up to
+    // the first other character; text without digits reads 0.
+    static int32_t ReadNumber(const YString& text) noexcept;
     YLayout(const YLayout&) = delete;
     YLayout& operator=(const YLayout&) = delete;
 
@@ -77,6 +88,32 @@ public:
     int32_t defaultBorderX = -1; // -1: the control keeps its borders
     int32_t defaultBorderY = -1;
     int32_t direction = 0;       // orientation or side, by kind
+
+    // The gap between consecutive controls: the style's "deflayoutspace" plus spacing.
+    int32_t Gap() const;
+    // The style's plastic-size computation for control (without borders): its height at a
+    // width, its width at a height. Without a style, its minimal client size.
+    static int32_t PlasticHeight(const YControl& control, int32_t width);
+    static int32_t PlasticWidth(const YControl& control, int32_t height);
+    // Places control in a slot (owner client coordinates): a fixed extent is aligned by the
+    // placement bits (centred without one), a stretching or plastic one fills the slot less
+    // its borders. A collapsed control keeps its stored height. The control relays out its
+    // own children when its size changes.
+    static void Place(YControl& control, const YRect& slot);
+
+    // Raises size to what a layout needing own inside the margins takes.
+    static void NeedInside(YSize own, YSize& size, const YRect& margins) noexcept;
+
+protected:
+    // The stretch bits of the visible controls of the list: kStretchX for one with a positive
+    // ratio x that stretches itself (a control without layouts or client control does; one
+    // with them, when its own query says so), kStretchY likewise.
+    uint8_t ControlsStretch() const;
+
+    // An inner layout that a composite layout keeps for itself: not in owner's list, so the
+    // owner neither runs nor destroys it.
+    struct Internal {};
+    YLayout(YControl& owner, Internal) noexcept;
 
 private:
     YControl& m_owner;
