@@ -27,7 +27,7 @@ private:
     std::optional<YScopedERWLock> m_hold;
 };
 
-int32_t ReadInt(const YString& text) { return static_cast<int32_t>(text.ToInteger(10)); }
+int32_t ReadInt(const YString& text) { return YLayout::ReadNumber(text); }
 
 struct FlagAttribute {
     const char* name;

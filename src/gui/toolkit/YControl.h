@@ -43,6 +43,9 @@ public:
 
 class YControl : public YEventTarget {
 public:
+    // Builds control trees from GUI definitions (gui/loader/YXmlLoader.h).
+    class YXmlLoader;
+
     static constexpr int32_t kExtensionSlots = 16;
 
     // Stretch query bits (slot 4).
