@@ -326,11 +326,15 @@ YColor YBaseStyle::Color(int32_t index, bool enabled, float enabledFactor, float
 
 int32_t YBaseStyle::Metric(int32_t identifier) const {
     if (identifier < 0 || identifier >= kStyleMetricCount) return 0;
-    const MetricDef& m = kMetrics[identifier];
-    switch (m.axis) {
-    case kX: return ScaleX(m.value);
-    case kY: return ScaleY(m.value);
-    default: return m.value;
+    return ScaleMetric(identifier, kMetrics[identifier].value);
+}
+
+int32_t YBaseStyle::ScaleMetric(int32_t identifier, int32_t value) const {
+    if (identifier < 0 || identifier >= kStyleMetricCount) return value;
+    switch (kMetrics[identifier].axis) {
+    case kX: return ScaleX(value);
+    case kY: return ScaleY(value);
+    default: return value;
     }
 }
 

@@ -101,6 +101,9 @@ protected:
     virtual void BuildPalette();
     // The pixel size of a standard font at scale 1.
     static int32_t FontPixelSize(YStdFont font) noexcept;
+    // A metric's value at scale 1 brought to the style's scale on the metric's own axis
+    // (the alphas do not scale).
+    int32_t ScaleMetric(int32_t identifier, int32_t value) const;
     float Scale() const noexcept { return (m_resize.x + m_resize.y) * 0.5f; }
     float S(float n) const noexcept { return n * Scale(); }
 
