@@ -95,6 +95,13 @@ void YThread::WakeUp() {
     m_wakeUp.Unlock();
 }
 
+bool YThread::TryWakeUp() noexcept {
+    // A count left behind by a failed hand-over makes a later release read as a wake-up rather
+    // than a stop; the loops check the stop flag themselves, so nothing is lost.
+    m_wakeUpCount.fetch_add(1, std::memory_order_acq_rel);
+    return m_wakeUp.TryUnlock();
+}
+
 bool YThread::WaitForWakeUp(uint32_t periodMs) {
     if (m_wakeUp.Lock(periodMs) != 0) return false;
     // Consume one WakeUp(); a release without one came from Stop() and is passed on.

@@ -63,6 +63,9 @@ public:
     bool IsStopRequested();
     // Starts the next round of a loop early.
     void WakeUp();
+    // The same without waiting for the semaphore's lock (safe on the audio thread); false when
+    // the wake-up could not be handed over at once, which the loop's own period must then catch.
+    bool TryWakeUp() noexcept;
 
     // The body's result (0 until it has run, and when the thread was stopped before starting).
     int32_t Result() const noexcept { return m_result.load(std::memory_order_acquire); }

@@ -1,6 +1,7 @@
 #include "gui/toolkit/YControlInvalidator.h"
 
 #include "gui/toolkit/YControl.h"
+#include "gui/toolkit/YControlInvalidatorThread.h"
 #include "gui/toolkit/YWindowSystem.h"
 
 YControlInvalidator::YControlInvalidator(YControl& root) : m_root(root) {
@@ -11,8 +12,15 @@ YControlInvalidator::~YControlInvalidator() = default;
 
 void YControlInvalidator::Invalidate(const YRect& rect) {
     if (rect.IsEmpty()) return;
-    YScopedLock hold(m_lock);
-    m_dirty = m_dirty.Union(rect);
+    bool first = false;
+    {
+        YScopedLock hold(m_lock);
+        first = m_dirty.IsEmpty();
+        m_dirty = m_dirty.Union(rect);
+    }
+    // Later rectangles join the pass already asked for.
+    if (first)
+        if (YControlInvalidatorThread* thread = m_thread.load(std::memory_order_acquire)) thread->Wake();
 }
 
 bool YControlInvalidator::Process() {

@@ -8,11 +8,15 @@
 YControlInvalidatorThread::~YControlInvalidatorThread() { Stop(); }
 
 void YControlInvalidatorThread::Register(YControlInvalidator& invalidator) {
-    YScopedLock hold(m_listLock);
-    m_invalidators.push_back(&invalidator);
+    {
+        YScopedLock hold(m_listLock);
+        m_invalidators.push_back(&invalidator);
+    }
+    invalidator.SetThread(this);
 }
 
 void YControlInvalidatorThread::Unregister(YControlInvalidator& invalidator) {
+    invalidator.SetThread(nullptr);
     YScopedLock hold(m_listLock);
     m_invalidators.erase(std::remove(m_invalidators.begin(), m_invalidators.end(), &invalidator),
                          m_invalidators.end());
@@ -32,5 +36,5 @@ void YControlInvalidatorThread::Pass() {
 }
 
 int32_t YControlInvalidatorThread::Thread() {
-    return RunLoop(kPeriodMs, [this] { YGuard("YControlInvalidatorThread::Thread", [this] { Pass(); }); });
+    return RunLoop(kBackstopMs, [this] { YGuard("YControlInvalidatorThread::Thread", [this] { Pass(); }); });
 }

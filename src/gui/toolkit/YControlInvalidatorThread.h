@@ -13,14 +13,16 @@ class YControlInvalidator;
 
 class YControlInvalidatorThread : public YThread {
 public:
-    // Between passes the thread sleeps this long unless woken: 20 passes a second keep meters
-    // smooth and cost nothing when nothing is dirty.
-    static constexpr uint32_t kPeriodMs = 50;
+    // The thread sleeps until an invalidator's dirty rectangle stops being empty (Wake); an
+    // idle window costs no passes. The backstop only bounds a wake-up lost to a failed
+    // hand-over.
+    static constexpr uint32_t kBackstopMs = 1000;
 
     YControlInvalidatorThread() = default;
     ~YControlInvalidatorThread() override;
 
-    // Under the list lock, so that a pass never runs on an invalidator being removed.
+    // Under the list lock, so that a pass never runs on an invalidator being removed. A
+    // registered invalidator wakes this thread when it gets something to repaint.
     void Register(YControlInvalidator& invalidator);
     void Unregister(YControlInvalidator& invalidator);
     int32_t RegisteredCount();
@@ -28,6 +30,8 @@ public:
     // One pass over every registered invalidator (the thread's round; tests call it too).
     // A failing invalidator is reported and the others still run.
     void Pass();
+    // Asks for a pass soon (any thread but the audio thread).
+    void Wake() { WakeUp(); }
     // Passes run so far.
     uint32_t Passes() const noexcept { return m_passes.load(std::memory_order_relaxed); }
 

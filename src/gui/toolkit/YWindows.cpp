@@ -20,7 +20,7 @@ void YWindows::YForceExecuteEventsThread::Round() {
 }
 
 int32_t YWindows::YForceExecuteEventsThread::Thread() {
-    return RunLoop(kPeriodMs, [this] { YGuard("YWindows::YForceExecuteEventsThread::Thread", [this] { Round(); }); });
+    return RunLoop(kBackstopMs, [this] { YGuard("YWindows::YForceExecuteEventsThread::Thread", [this] { Round(); }); });
 }
 
 YWindows::YWindows(YWindowSystem& system, bool startThreads) : m_forceThread(system) {

@@ -26,16 +26,21 @@ class YWindowSystem;
 
 class YWindows {
 public:
-    // Wakes the GUI thread when asked to, checking every kPeriodMs.
+    // Wakes the GUI thread when asked to. It sleeps until a request wakes it; kBackstopMs only
+    // catches a wake-up that a request could not hand over without waiting (a contended
+    // semaphore), so an idle editor costs no rounds.
     class YForceExecuteEventsThread : public YThread {
     public:
-        static constexpr uint32_t kPeriodMs = 10;
+        static constexpr uint32_t kBackstopMs = 1000;
 
         explicit YForceExecuteEventsThread(YWindowSystem& system) : m_system(system) {}
         ~YForceExecuteEventsThread() override;
 
-        // Lock-free: any thread, the audio thread included.
-        void Request() noexcept { m_requested.store(true, std::memory_order_release); }
+        // Never waits: any thread, the audio thread included. Only the request that finds none
+        // pending wakes the thread.
+        void Request() noexcept {
+            if (!m_requested.exchange(true, std::memory_order_acq_rel)) TryWakeUp();
+        }
         // One round: wakes the GUI thread when a request is pending (the thread's round).
         void Round();
         uint32_t Wakes() const noexcept { return m_wakes.load(std::memory_order_relaxed); }

@@ -249,6 +249,38 @@ TEST(HeadlessWindowSystemThreading, TheInvalidatorThreadTurnsChangesIntoPaintsOn
     EXPECT_GT(system.Windows().InvalidatorThread().Passes(), 0u);
 }
 
+TEST(HeadlessWindowSystemThreading, IdleFrameworkThreadsSleepUntilWorkArrives) {
+    YWindowSystemHeadless system(true);
+    YWindow root(&system);
+    root.SetSize(40, 40);
+    auto* swatch = new Swatch(&root, YRect::FromSize(0, 0, 40, 40), YColor::RGB(1, 2, 3));
+    system.CreateNativeWindow(root, 0);
+    system.Show(root);
+    system.ProcessPendingMessages();
+    YWindows& windows = system.Windows();
+    // Nothing to do: neither thread runs a round (a polling thread would have run several).
+    YPlatformSleep(60);
+    const uint32_t passes = windows.InvalidatorThread().Passes();
+    const int32_t requests = system.ForceExecuteRequests();
+    YPlatformSleep(300);
+    EXPECT_EQ(windows.InvalidatorThread().Passes(), passes);
+    EXPECT_EQ(system.ForceExecuteRequests(), requests);
+
+    // Work wakes each of them.
+    {
+        YScopedERWLock hold(root.Lock(), YSynchronizationObject::kExclusive);
+        swatch->SetColour(YColor::RGB(9, 8, 7));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !system.PendingPaint(root).IsEmpty(); }));
+    int owner = 0;
+    bool ran = false;
+    windows.Post(&owner, [&ran] { ran = true; });
+    ASSERT_TRUE(WaitUntil([&] { return system.ForceExecuteRequests() > requests; }));
+    system.ProcessPendingMessages();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(system.Bitmap(root)->At(5, 5), YColor::RGB(9, 8, 7));
+}
+
 TEST(HeadlessWindowSystemThreading, OtherThreadsPostAndTheForceExecuteThreadWakesTheGuiThread) {
     YWindowSystemHeadless system(true);
     std::atomic<int> posted{0};
