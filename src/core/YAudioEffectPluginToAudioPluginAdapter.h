@@ -17,6 +17,7 @@
 #include "core/YMIDIControllerMap.h"
 #include "core/YMultiParameter.h"
 #include "core/YParameterAccess.h"
+#include "core/YParameterAdapters.h"
 #include "core/YPresetNavigation.h"
 #include "core/YStorer.h"
 
@@ -140,6 +141,10 @@ public:
     PluginParameter& PresetTrigger(int32_t which) noexcept { return m_triggers[which & 1]; }
     // 1: after each block the previous value takes the current one.
     void SetTriggerUpdateMode(int32_t which, int32_t mode);
+    // A trigger counts each rise through the threshold where the host sets it, without locks,
+    // and the next block that runs queues one step per rise: a rise that arrives while a
+    // preset load holds the locks (the audio thread skips those blocks) is not lost.
+    void NoteIncomingValue(int32_t index, double normalized) noexcept override;
     // Takes the oldest queued step (-1 previous, +1 next) for the GUI thread; false when none.
     // One consumer at a time.
     bool TakePresetStep(int32_t& step) noexcept;
@@ -381,6 +386,19 @@ private:
     static void FeedPeaks(std::atomic<float>* peaks, float* const* channels, int32_t count, int32_t frames) noexcept;
     void PushPresetStep(int32_t step) noexcept;
 
+    // Hears host writes to a trigger record (under the parameter lock) and counts its rises.
+    class TriggerOwner : public YParameterOwner {
+    public:
+        TriggerOwner(YAudioEffectPluginToAudioPluginAdapter& owner, int32_t which) : m_owner(owner), m_which(which) {}
+        void ParameterChanged(int32_t index) override;
+        void SetNeedsUpdate() override {}
+
+    private:
+        YAudioEffectPluginToAudioPluginAdapter& m_owner;
+        int32_t m_which;
+    };
+    void NoteTriggerValue(int32_t which, double value) noexcept;
+
     YAudioEffectPluginHost m_host;
     RequestListener m_requestListener;
     MIDIForwarder m_midiForwarder;
@@ -426,6 +444,13 @@ private:
     PluginParameter m_triggers[2];
     double m_triggerPrevious[2] = {0.0, 0.0};
     int32_t m_triggerUpdateMode[2] = {1, 1};
+    TriggerOwner m_triggerOwners[2] = {{*this, 0}, {*this, 1}};
+    int32_t m_triggerIndex[2] = {-1, -1}; // host indices, fixed at initialisation
+    // Where the host last set each trigger and how often it rose through the threshold; the
+    // audio thread takes the rises it has not queued yet.
+    std::atomic<double> m_triggerNoted[2] = {0.0, 0.0};
+    std::atomic<uint32_t> m_triggerRises[2] = {0u, 0u};
+    uint32_t m_triggerRisesTaken[2] = {0u, 0u};
     int8_t m_presetSteps[kPresetStepQueueSize] = {};
     std::atomic<uint32_t> m_presetStepHead{0}; // next to take (GUI thread)
     std::atomic<uint32_t> m_presetStepTail{0}; // next to fill (audio thread)

@@ -85,12 +85,15 @@ void YAudioEffectPluginToAudioPluginAdapter::ResolveControls() {
 void YAudioEffectPluginToAudioPluginAdapter::CreateControlAdapters() {
     m_firstControlIndex = GetParameterCount();
     AddAutomationAdapter(std::make_unique<MultiParameterAdapter>(*this));
-    for (PluginParameter& trigger : m_triggers) {
+    for (int32_t which = 0; which < 2; ++which) {
+        PluginParameter& trigger = m_triggers[which];
         // A trigger changes nothing in the effect.
         trigger.SetFlagA(PluginParameter::kMarkOwner, false);
         ParameterAdapterSetup setup;
+        setup.Owner = &m_triggerOwners[which];
         setup.Record = &trigger;
         setup.Index = GetParameterCount();
+        m_triggerIndex[which] = setup.Index;
         if (std::unique_ptr<YAudioPluginAutomationAdapter> adapter = CreateParameterAdapter(setup))
             AddAutomationAdapter(std::move(adapter));
     }
@@ -214,4 +217,24 @@ void YAudioEffectPluginToAudioPluginAdapter::UserMovedParameter(int32_t index, d
     const YString name = GetParameterName(index);
     for (YMultiParameter& multi : m_multiParameters)
         if (multi.IsLearning()) multi.LearnParameterMoved(index, name, before, after);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Preset triggers as the host sets them
+
+void YAudioEffectPluginToAudioPluginAdapter::NoteTriggerValue(int32_t which, double value) noexcept {
+    const double before = m_triggerNoted[which].exchange(value, std::memory_order_acq_rel);
+    if (before < kTriggerThreshold && value >= kTriggerThreshold)
+        m_triggerRises[which].fetch_add(1u, std::memory_order_acq_rel);
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::NoteIncomingValue(int32_t index, double normalized) noexcept {
+    // The triggers run from 0 to 1, so the host's normalised value is the trigger's value.
+    for (int32_t which = 0; which < 2; ++which)
+        if (index == m_triggerIndex[which] && std::isfinite(normalized)) NoteTriggerValue(which, normalized);
+}
+
+void YAudioEffectPluginToAudioPluginAdapter::TriggerOwner::ParameterChanged(int32_t) {
+    // A value told through NoteIncomingValue first arrives here again and rises no more.
+    m_owner.NoteTriggerValue(m_which, m_owner.m_triggers[m_which].Float.Value);
 }

@@ -135,7 +135,13 @@ float YAudioEffectPluginToAudioPluginAdapter::TakeOutputPeak(int32_t channel) no
 void YAudioEffectPluginToAudioPluginAdapter::PrepareForProcessingOnce(float**, float**, int32_t) {
     for (int32_t which = 0; which < 2; ++which) {
         const double value = m_triggers[which].Float.Value;
-        if (m_triggerPrevious[which] < kTriggerThreshold && value >= kTriggerThreshold)
+        const uint32_t rises = m_triggerRises[which].load(std::memory_order_acquire);
+        uint32_t steps = rises - m_triggerRisesTaken[which];
+        m_triggerRisesTaken[which] = rises;
+        // A value written past the host's entry points (the state, tests) fires on its edge
+        // between blocks; a host's rise was counted already and is that same edge.
+        if (steps == 0 && m_triggerPrevious[which] < kTriggerThreshold && value >= kTriggerThreshold) steps = 1;
+        for (steps = std::min<uint32_t>(steps, kPresetStepQueueSize); steps > 0; --steps)
             PushPresetStep(which == 0 ? -1 : 1);
         if (m_triggerUpdateMode[which] == 1) m_triggerPrevious[which] = value;
     }

@@ -130,6 +130,8 @@ void YAudioPlugin::SetParameter(int32_t index, double value, int32_t) {
     });
 }
 
+void YAudioPlugin::NoteIncomingValue(int32_t, double) noexcept {}
+
 void YAudioPlugin::SetParameterIfChanged(int32_t index, double value, int32_t) {
     YGuard("YAudioPlugin::SetParameterIfChanged", [&] {
         if (!std::isfinite(value)) return;

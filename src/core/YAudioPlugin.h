@@ -94,6 +94,10 @@ public:
     virtual void SetParameter(int32_t index, double value, int32_t source = 0);
     // Writes only when the value differs from the current one by more than 1e-7.
     virtual void SetParameterIfChanged(int32_t index, double value, int32_t source = 0);
+    // A host value on its way to the parameter at index, told before any lock is tried (every
+    // point of a block's changes, in order). Any thread; must not wait or allocate. Parameters
+    // whose every movement matters, not only where they end, listen here.
+    virtual void NoteIncomingValue(int32_t index, double normalized) noexcept;
     // Writes and lets the host record the change as automation (MIDI control, multiparameters).
     void SetParameterAutomated(int32_t index, double value);
     virtual double GetParameter(int32_t index);

@@ -1,4 +1,5 @@
 #include "core/YAudioEffectPluginToAudioPluginAdapter.h"
+#include "core/YConfigurationLock.h"
 
 #include "FrameTestSupport.h"
 #include "effect/VornikAudioEffectPlugin.h"
@@ -10,6 +11,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <thread>
+#include <vector>
 
 using namespace frametest;
 
@@ -371,6 +373,98 @@ TEST(YAudioEffectPluginToAudioPluginAdapterTriggers, ATriggerFiresOnceWhenItCros
     int taken = 0;
     while (plugin->TakePresetStep(step)) ++taken;
     EXPECT_EQ(taken, YAudioEffectPluginToAudioPluginAdapter::kPresetStepQueueSize);
+}
+
+namespace {
+// A preset load on another thread: it holds the plug-in's three locks from construction to
+// destruction, so every block processed meanwhile is skipped.
+class HeldConfiguration {
+public:
+    explicit HeldConfiguration(YAudioPlugin& plugin)
+        : m_thread([this, &plugin] {
+              const YConfigurationLock locks(plugin);
+              m_held.store(true);
+              while (!m_release.load()) std::this_thread::yield();
+          }) {
+        while (!m_held.load()) std::this_thread::yield();
+    }
+    ~HeldConfiguration() {
+        m_release.store(true);
+        m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_held{false};
+    std::atomic<bool> m_release{false};
+    std::thread m_thread;
+};
+
+std::vector<int32_t> TakeSteps(YAudioEffectPluginToAudioPluginAdapter& plugin) {
+    std::vector<int32_t> steps;
+    for (int32_t step = 0; plugin.TakePresetStep(step);) steps.push_back(step);
+    return steps;
+}
+} // namespace
+
+// A host's trigger pulse that coincides with a preset load: VST 2.4 sets the value before the
+// load takes the locks (the set waits for them while they are held); VST 3 tells every point
+// of a block's changes before trying the locks. Either way the block the pulse belongs to is
+// skipped, and the next block that runs must still step.
+TEST(YAudioEffectPluginToAudioPluginAdapterTriggers, APulseDuringASkippedBlockStillSteps) {
+    struct Case {
+        const char* name;
+        std::vector<double> beforeLoad; // set through SetParameter
+        std::vector<double> duringLoad; // told through NoteIncomingValue
+        std::vector<double> afterLoad;  // set through SetParameter
+        std::vector<int32_t> steps;
+    };
+    const Case cases[] = {
+        {"set high before the load, low after", {1.0}, {}, {0.0}, {1}},
+        {"up and down inside the skipped block", {}, {1.0, 0.0}, {0.0}, {1}},
+        {"three pulses while loading", {}, {0.9, 0.1, 0.7, 0.6, 1.0}, {}, {1, 1, 1}},
+        {"high before, the same value echoed after", {1.0}, {1.0}, {1.0}, {1}},
+        {"below the threshold throughout", {0.5}, {0.6, 0.0}, {0.66}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto plugin = CreateProbePlugin(2, 0);
+        ASSERT_TRUE(plugin);
+        const int32_t next = FindParameter(*plugin, "Preset trigger - next");
+        ASSERT_GE(next, 0);
+        Buffers block(2, 64);
+        block.Process(*plugin);
+        for (double value : c.beforeLoad) plugin->SetParameter(next, value);
+        {
+            const HeldConfiguration load(*plugin);
+            const int32_t calls = TheProbe().calls;
+            for (double value : c.duringLoad) plugin->NoteIncomingValue(next, value);
+            block.Process(*plugin);
+            EXPECT_EQ(TheProbe().calls, calls) << "the block was not skipped";
+        }
+        EXPECT_TRUE(TakeSteps(*plugin).empty()) << "a skipped block queues nothing";
+        for (double value : c.afterLoad) plugin->SetParameter(next, value);
+        block.Process(*plugin);
+        block.Process(*plugin);
+        EXPECT_EQ(TakeSteps(*plugin), c.steps);
+    }
+}
+
+// Without any load: a value set twice between blocks, up and back down, still steps once, and
+// other parameters' values told in advance change nothing.
+TEST(YAudioEffectPluginToAudioPluginAdapterTriggers, ARiseBetweenTwoBlocksIsNotLostWhenTheValueFallsAgain) {
+    auto plugin = CreateProbePlugin(2, 0);
+    ASSERT_TRUE(plugin);
+    const int32_t previous = FindParameter(*plugin, "Preset trigger - previous");
+    ASSERT_GE(previous, 0);
+    Buffers block(2, 64);
+    plugin->SetParameter(previous, 1.0);
+    plugin->SetParameter(previous, 0.0);
+    plugin->NoteIncomingValue(0, 1.0);
+    plugin->NoteIncomingValue(-5, 1.0);
+    block.Process(*plugin);
+    EXPECT_EQ(TakeSteps(*plugin), std::vector<int32_t>{-1});
+    block.Process(*plugin);
+    EXPECT_TRUE(TakeSteps(*plugin).empty());
 }
 
 namespace {

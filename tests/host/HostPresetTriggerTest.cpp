@@ -80,9 +80,11 @@ protected:
         }
         xml += "</Directory></Presets>\n";
         std::ofstream(m_folder / "Vornikpresets.xml", std::ios::binary) << xml;
-        // The maker, the process's first instance, gave the new folder the factory active
-        // presets; these steps are about the library alone.
-        std::filesystem::remove(m_folder / "Vornikpresets.active");
+        // Active presets beside the library (one names a library index of its own): the
+        // steps still go through the library alone.
+        std::ofstream(m_folder / "Vornikpresets.active", std::ios::binary)
+            << "<ActivePresets NamePrefix=\"Test \"><preset Name=\"Wide\" parameterDepth=\"1.5\" "
+               "CurrentPresetIndex=\"2\"/><preset Name=\"Narrow\" parameterDepth=\"-0.5\"/></ActivePresets>\n";
     }
     void TearDown() override {
         SetVariable(kDataFolderVariable, nullptr);
@@ -109,22 +111,21 @@ TEST_F(HostPresetTriggerTest, Vst2TriggersLoadTheNextAndPreviousPresetWithoutAnE
     ASSERT_GE(next, 0);
     ASSERT_GE(previous, 0);
     std::vector<std::vector<float>> in{Silence(), Silence()}, out{Silence(), Silence()};
-    // A host moves the trigger up and holds it a while before moving it down again. A block
-    // that runs while the previous preset load still holds the processing lock is skipped and
-    // sees no trigger, so the value is held over blocks for some milliseconds, as automation is.
-    auto hold = [&](int32_t trigger, float value) {
-        plugin.Set(trigger, value);
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(30);
-        do {
-            plugin.Process(in, out, 256);
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        } while (std::chrono::steady_clock::now() < until);
-    };
+    // A host moves the trigger up for one block and down for the next. Either block may come
+    // while the last preset load still holds the plug-in's locks and be skipped; the rise
+    // still counts, and the host goes on processing blocks while the step is carried out.
     auto pulse = [&](int32_t trigger) {
-        hold(trigger, 1.0f);
-        hold(trigger, 0.0f);
+        plugin.Set(trigger, 1.0f);
+        plugin.Process(in, out, 256);
+        plugin.Set(trigger, 0.0f);
+        plugin.Process(in, out, 256);
     };
-    auto holds = [&](float value) { return Eventually([&] { return std::fabs(plugin.Get(depth) - value) < 1e-5f; }); };
+    auto holds = [&](float value) {
+        return Eventually([&] {
+            plugin.Process(in, out, 256);
+            return std::fabs(plugin.Get(depth) - value) < 1e-5f;
+        });
+    };
 
     pulse(next); // from the first preset (index 0) to the second
     EXPECT_TRUE(holds(kDepths[1])) << plugin.Get(depth);
@@ -145,14 +146,32 @@ TEST_F(HostPresetTriggerTest, Vst3TriggerLoadsTheNextPresetWithoutAnEditor) {
         ASSERT_NE(depth, Vst3Test::kNoParameter);
         ASSERT_NE(next, Vst3Test::kNoParameter);
         std::vector<float> left = Silence(), right = Silence(), outLeft = Silence(), outRight = Silence();
+        // A block whose changes meet the first step's load is abandoned; the rise in it counts.
         for (double value : {1.0, 0.0, 1.0, 0.0}) {
             Vst3Test::ParameterChanges changes;
             changes.queues.reserve(1);
             changes.Add(next).points = {{0, value}};
-            plugin.Process(left, right, outLeft, outRight, &changes);
+            const Vst3::tresult result = plugin.TryProcess(left, right, outLeft, outRight, &changes);
+            EXPECT_TRUE(result == Vst3::kResultOk || result == Vst3::kResultFalse) << result;
         }
-        // Two rises: from the first preset to the third.
-        EXPECT_TRUE(Eventually([&] { return std::fabs(plugin.controller->getParamNormalized(depth) - kDepths[2]) < 1e-5; }))
+        // Two rises: from the first preset to the third. Blocks go on while the steps run;
+        // the second rise may have come while the first load held the locks.
+        EXPECT_TRUE(Eventually([&] {
+            plugin.Process(left, right, outLeft, outRight, nullptr);
+            return std::fabs(plugin.controller->getParamNormalized(depth) - kDepths[2]) < 1e-5;
+        }))
+            << plugin.controller->getParamNormalized(depth);
+
+        // Up and down again inside one block is a rise too: the third preset wraps to the first.
+        Vst3Test::ParameterChanges changes;
+        changes.queues.reserve(1);
+        changes.Add(next).points = {{0, 1.0}, {128, 0.0}};
+        const Vst3::tresult result = plugin.TryProcess(left, right, outLeft, outRight, &changes);
+        EXPECT_TRUE(result == Vst3::kResultOk || result == Vst3::kResultFalse) << result;
+        EXPECT_TRUE(Eventually([&] {
+            plugin.Process(left, right, outLeft, outRight, nullptr);
+            return std::fabs(plugin.controller->getParamNormalized(depth) - kDepths[0]) < 1e-5;
+        }))
             << plugin.controller->getParamNormalized(depth);
     }
     factory->release();

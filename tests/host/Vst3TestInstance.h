@@ -75,6 +75,12 @@ public:
     // One stereo block; changes apply at its start.
     void Process(std::vector<float>& left, std::vector<float>& right, std::vector<float>& outLeft,
                  std::vector<float>& outRight, Vst3::IParameterChanges* changes = nullptr) {
+        EXPECT_EQ(TryProcess(left, right, outLeft, outRight, changes), Vst3::kResultOk);
+    }
+    // The same, answering what process answered: a call whose changes meet a preset load
+    // holding the plug-in's locks is abandoned with kResultFalse.
+    Vst3::tresult TryProcess(std::vector<float>& left, std::vector<float>& right, std::vector<float>& outLeft,
+                             std::vector<float>& outRight, Vst3::IParameterChanges* changes = nullptr) {
         float* in[2] = {left.data(), right.data()};
         float* out[2] = {outLeft.data(), outRight.data()};
         Vst3::AudioBusBuffers inBus{};
@@ -90,7 +96,7 @@ public:
         data.inputs = &inBus;
         data.outputs = &outBus;
         data.inputParameterChanges = changes;
-        EXPECT_EQ(processor->process(data), Vst3::kResultOk);
+        return processor->process(data);
     }
 
     HostApplication host;

@@ -338,3 +338,35 @@ TEST_F(PresetManagerTest, AnActivePresetIsAppliedAndRememberedWithTheEditorsMode
     EXPECT_EQ(plugin->CurrentActivePreset(), 1);
     EXPECT_FALSE(plugin->ActivePresetEdit());
 }
+
+// Active presets are a list of their own: stepping and "CurrentPresetIndex" cover the library
+// alone, and choosing an active preset, even one that carries an index, leaves the place in
+// the library where it was.
+TEST_F(PresetManagerTest, StepsCoverTheLibraryAloneBesideActivePresets) {
+    AddFivePresets();
+    WriteAll(scratch.Path("Vornikpresets.active"),
+             "<ActivePresets NamePrefix=\"Active: \">"
+             "<preset Name=\"Wide\" parameterDepth=\"1.5\" CurrentPresetIndex=\"2\"/>"
+             "<preset Name=\"Narrow\" parameterDepth=\"-0.5\"/></ActivePresets>");
+    const YActivePresetFileLoader loader(scratch.Folder());
+    auto withActive = YQuenlorAudioEffectPlugin::Create("Vornik", "Quenlor", VornikAudioEffectPluginInterface, 500,
+                                                        100, nullptr, &loader);
+    ASSERT_NE(withActive, nullptr);
+    Manager active(*withActive, scratch.Folder());
+    ASSERT_EQ(active.ActivePresetCount(), 2);
+    EXPECT_EQ(active.PresetCount(), 5);
+
+    withActive->SetCurrentPresetIndex(0);
+    ASSERT_TRUE(active.PreviousPreset()); // wraps to the library's last, not to an active preset
+    EXPECT_EQ(withActive->CurrentPresetIndex(), 4);
+    EXPECT_NEAR(withActive->GetParameter(depth), DepthOfIndex(4), 1e-9);
+
+    active.SelectActivePreset(0);
+    EXPECT_NEAR(withActive->GetParameter(depth), (1.5 + 2.0) / 4.0, 1e-9);
+    EXPECT_EQ(withActive->CurrentPresetIndex(), 4);
+
+    ASSERT_TRUE(active.NextPreset()); // on from the library's place: wraps to the first
+    EXPECT_EQ(withActive->CurrentPresetIndex(), 0);
+    EXPECT_NEAR(withActive->GetParameter(depth), DepthOfIndex(0), 1e-9);
+    EXPECT_EQ(withActive->CurrentActivePreset(), 0) << "a library preset keeps the active preset in use";
+}

@@ -31,6 +31,20 @@ Vst3::tresult Y_VST3_CALL YAudioPluginVST3Adapter::process(Vst3::ProcessData& da
 void YAudioPluginVST3Adapter::ApplyParameterChanges(Vst3::IParameterChanges& changes) {
     const Vst3::int32 count = changes.getParameterCount();
     if (count <= 0) return;
+    // Every point goes to the plug-in before the locks are tried: a trigger's rise must reach
+    // it even when a preset load holds the locks and this call is abandoned, and when it goes
+    // up and down again within one block.
+    for (Vst3::int32 i = 0; i < count; ++i) {
+        Vst3::IParamValueQueue* queue = changes.getParameterData(i);
+        if (queue == nullptr || queue->getParameterId() >= kFirstControllerID) continue;
+        const Vst3::int32 points = queue->getPointCount();
+        for (Vst3::int32 p = 0; p < points; ++p) {
+            Vst3::int32 offset = 0;
+            Vst3::ParamValue value = 0.0;
+            if (queue->getPoint(p, offset, value) == Vst3::kResultOk)
+                m_plugin->NoteIncomingValue(static_cast<int32_t>(queue->getParameterId()), std::clamp(value, 0.0, 1.0));
+        }
+    }
     YScopedLock processing(m_plugin->ProcessingLock(), 0);
     YScopedLock parameters(m_plugin->ParameterLock());
     for (Vst3::int32 i = 0; i < count; ++i) {

@@ -65,6 +65,7 @@ public:
         }
     }
     void OnPitchBend(int32_t channel, double value) override { bends.push_back(value + channel); }
+    void NoteIncomingValue(int32_t index, double value) noexcept override { told.push_back({index, value}); }
     bool SaveState(std::vector<uint8_t>& bytes) override {
         bytes = saved;
         return canSave;
@@ -91,6 +92,7 @@ public:
     std::vector<Note> notes;
     std::vector<Controller> controllers;
     std::vector<double> bends;
+    std::vector<std::pair<int32_t, double>> told; // NoteIncomingValue, in order
     std::vector<uint8_t> saved;
     std::vector<uint8_t> loaded;
     bool canSave = true;
@@ -432,11 +434,15 @@ TEST_F(VST3AdapterTest, ABusyProcessingLockAbandonsTheBlock) {
     while (!held) std::this_thread::yield();
     ParameterChanges changes;
     changes.queues.reserve(2);
-    changes.Add(0).points = {{0, 0.8}};
+    changes.Add(0).points = {{0, 0.8}, {16, 1.5}};
+    changes.Add(10007).points = {{0, 0.5}}; // a controller: not a parameter of the plug-in
     EXPECT_NE(Process(32, &changes), Vst3::kResultOk);
     done = true;
     gui.join();
     EXPECT_EQ(plugin->parameters->values[0], 0.0);
+    // Every point was told before the lock was tried, clamped, in order.
+    const std::vector<std::pair<int32_t, double>> told{{0, 0.8}, {0, 1.0}};
+    EXPECT_EQ(plugin->told, told);
     for (float v : output[0]) ASSERT_EQ(v, 7.0f); // the host's buffers stay as they were
 }
 
