@@ -153,6 +153,10 @@ public:
     // its destructor, so that no step runs on a plug-in that is half gone.
     void SetPresetNavigation(std::unique_ptr<YPresetNavigation> navigation) noexcept;
     YPresetNavigation* PresetNavigation() const noexcept { return m_presetNavigation.get(); }
+    // GUI-side work an automated change left behind (a morph's corner extras); whoever runs
+    // the queued preset steps runs this after them. Answers whether there was any. Never on
+    // the audio thread.
+    virtual bool RunDeferredWork();
     // Stops and destroys the navigation object, if any.
     void ReleasePresetNavigation() noexcept;
 
@@ -236,6 +240,8 @@ public:
     const YActivePresetCatalog* ActivePresets() const noexcept { return m_activePresets.get(); }
 
 protected:
+    // Any thread, without waiting: wakes whoever runs the queued steps and deferred work.
+    void WakePresetNavigation() noexcept;
     // After a state was read: re-initialise what changed and update the effect. The caller
     // holds the three locks.
     void AfterLoading(bool reinitialise);

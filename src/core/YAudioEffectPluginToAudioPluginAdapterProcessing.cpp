@@ -88,6 +88,13 @@ void YAudioEffectPluginToAudioPluginAdapter::SetPresetNavigation(std::unique_ptr
     m_presetNavigationSignal.store(m_presetNavigation.get(), std::memory_order_release);
 }
 
+void YAudioEffectPluginToAudioPluginAdapter::WakePresetNavigation() noexcept {
+    if (YPresetNavigation* navigation = m_presetNavigationSignal.load(std::memory_order_acquire))
+        navigation->PresetStepQueued();
+}
+
+bool YAudioEffectPluginToAudioPluginAdapter::RunDeferredWork() { return false; }
+
 void YAudioEffectPluginToAudioPluginAdapter::ReleasePresetNavigation() noexcept {
     m_presetNavigationSignal.store(nullptr, std::memory_order_release);
     // Its destructor stops whatever works on this plug-in.
@@ -153,8 +160,7 @@ void YAudioEffectPluginToAudioPluginAdapter::ProcessSubBlocks(float** inputs, fl
     ApplyMIDIControl();
     PrepareForProcessingOnce(inputs, outputs, frames);
     if (m_presetStepTail.load(std::memory_order_relaxed) + m_midiMap.PresetStepsQueued() != queuedBefore)
-        if (YPresetNavigation* navigation = m_presetNavigationSignal.load(std::memory_order_acquire))
-            navigation->PresetStepQueued();
+        WakePresetNavigation();
     const int32_t fine = FineStepLength();
     if (!m_host.HasEffect()) {
         RunSubBlocks(inputs, outputs, frames, fine);

@@ -9,7 +9,7 @@ public:
     // Must stop every use of the plug-in before it returns: the plug-in is still whole then.
     virtual ~YPresetNavigation() = default;
 
-    // Audio thread, after one or more preset steps were queued in a block: a wake-up only.
-    // Must not allocate, block or call the host.
+    // Audio thread (or any other), after preset steps were queued or deferred work was left
+    // (the frame's RunDeferredWork): a wake-up only. Must not allocate, block or call the host.
     virtual void PresetStepQueued() noexcept = 0;
 };

@@ -99,8 +99,10 @@ public:
     int32_t MorphParameterIndex() const noexcept { return m_morphIndex; }
     // An automated move crosses into another corner's quadrant on any thread; the effect's
     // extras of that corner (LFO shape and curves, MIDI reset) follow here, on the GUI side.
-    // True when it applied something.
+    // True when it applied something. The move wakes the preset navigation, whose thread (or
+    // the open editor's) calls it through RunDeferredWork.
     bool ApplyPendingMorphCorner();
+    bool RunDeferredWork() override;
 
     // --- Copy and paste (GUI side) ---
 

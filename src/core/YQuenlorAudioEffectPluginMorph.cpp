@@ -186,7 +186,11 @@ void YQuenlorAudioEffectPlugin::ApplyMorph(double x, double y) noexcept {
         if (mixed != YAudioPlugin::GetParameter(entry.HostIndex)) YAudioPlugin::SetParameter(entry.HostIndex, mixed);
     }
     const int32_t corner = YSettingsMorph::NearestCorner(x, y);
-    if (corner != m_morphCornerApplied) m_morphCornerWanted = corner;
+    if (corner != m_morphCornerApplied && m_morphCornerWanted.exchange(corner) != corner) WakePresetNavigation();
+}
+
+bool YQuenlorAudioEffectPlugin::RunDeferredWork() {
+    return m_morphCornerWanted.load() >= 0 && ApplyPendingMorphCorner();
 }
 
 bool YQuenlorAudioEffectPlugin::ApplyPendingMorphCorner() {

@@ -38,6 +38,9 @@ int32_t YPresetNavigator::RunSteps(bool onThread) {
         YGuard("YPresetNavigator::RunQueuedSteps", [&] { m_manager->StepPreset(step); });
         if (onThread) m_stepsOnThread.fetch_add(1, std::memory_order_acq_rel);
     }
+    // Then what automated changes left for this side (a morph's corner extras).
+    if (!m_stopping.load(std::memory_order_acquire))
+        YGuard("YPresetNavigator::RunDeferredWork", [&] { m_plugin.RunDeferredWork(); });
     return taken;
 }
 

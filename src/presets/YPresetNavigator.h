@@ -40,9 +40,10 @@ public:
     void SetStepsOnEditorThread(bool on) noexcept;
     bool StepsOnEditorThread() const noexcept { return m_onEditorThread.load(std::memory_order_acquire); }
 
-    // Carries out every queued step in arrival order and answers how many it took. A step
-    // that fails is reported through the error hook and the next one runs. One caller at a
-    // time: others wait. Never call it on the audio thread.
+    // Carries out every queued step in arrival order and answers how many it took, then the
+    // plug-in's deferred work (an automated morph's corner extras). A step that fails is
+    // reported through the error hook and the next one runs. One caller at a time: others
+    // wait. Never call it on the audio thread.
     int32_t RunQueuedSteps();
 
     // Steps the framework thread has taken from the queue and run since creation.

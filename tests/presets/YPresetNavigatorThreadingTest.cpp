@@ -3,10 +3,15 @@
 #include "presets/YPresetNavigator.h"
 
 #include "PresetManagerTestSupport.h"
+#include "foundation/YMemoryStream.h"
+#include "foundation/YXMLDocument.h"
 #include "support/WaitUntil.h"
 
 #include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <memory>
+#include <string>
 #include <thread>
 
 using namespace presets_test;
@@ -144,4 +149,45 @@ TEST_F(YPresetNavigatorThreading, LoadsWhileAudioRunsAreWholeAndThePluginGoesCle
     // The plug-in goes with steps still queued: its destructor stops the thread first.
     Pulse(next);
     plugin.reset();
+}
+
+// A host automates the morph into corner B's quadrant with no editor open: the mixed
+// parameters follow on the audio thread, and B's LFO extras (the envelope depth of the shape,
+// no host parameter) follow on the framework thread, without any GUI-side call.
+TEST_F(YPresetNavigatorThreading, AnAutomatedMorphIntoAnotherQuadrantTakesThatCornersExtrasWithoutAnEditor) {
+    for (int32_t slot = 0; slot < 5; ++slot) plugin->SelectSlot(slot); // A to D hold settings, E is live
+    // Each corner's shape gets an envelope depth of its own, and the live settings another.
+    const std::unique_ptr<YXMLDocument> state = frametest::Decode(frametest::Save(*plugin));
+    for (int32_t corner = 0; corner < 4; ++corner) {
+        YXMLItem* slot = state->FindChild(YString("Preset") + YString::FromInteger(corner));
+        ASSERT_NE(slot, nullptr) << corner;
+        slot->GetOrCreateChild("shape").SetAttribute("EnvelopeDepth", YString::FromDouble(0.1 * (corner + 1), 1));
+    }
+    state->GetOrCreateChild("shape").SetAttribute("EnvelopeDepth", "0.9");
+    YMemoryStream text;
+    state->Save(text, "utf-8", false);
+    ASSERT_TRUE(plugin->LoadState(text.GetData(), static_cast<size_t>(text.GetSize())));
+    auto envelopeDepth = [&] {
+        const std::unique_ptr<YXMLDocument> live = frametest::Decode(frametest::Save(*plugin));
+        const YXMLItem* shape = live->FindChild("shape");
+        const YString* value = shape != nullptr ? shape->FindAttribute("EnvelopeDepth") : nullptr;
+        return value != nullptr ? value->ToUTF8() : std::string("(absent)");
+    };
+    ASSERT_EQ(envelopeDepth(), "0.9");
+    const int32_t morphX = plugin->MorphParameterIndex();
+    ASSERT_GE(morphX, 0);
+
+    // Within A's quadrant the live extras stay what they are.
+    plugin->SetParameter(morphX, 0.2);
+    block.Process(*plugin);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(envelopeDepth(), "0.9");
+    // On into B's, ramped over blocks as automation is: B's extras follow.
+    for (double x : {0.4, 0.6, 0.9}) {
+        plugin->SetParameter(morphX, x);
+        block.Process(*plugin);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return envelopeDepth() == "0.2"; })) << envelopeDepth();
+    // Done once: nothing is left for the GUI side.
+    EXPECT_FALSE(plugin->ApplyPendingMorphCorner());
 }
