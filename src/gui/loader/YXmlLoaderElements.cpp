@@ -3,6 +3,7 @@
 #include "gui/loader/YPlaceholderControl.h"
 #include "gui/loader/YXmlLoader.h"
 #include "gui/loader/controls/YControlCreators.h"
+#include "gui/toolkit/YStyle.h"
 #include "gui/toolkit/layouts/YLayoutCorner.h"
 #include "gui/toolkit/layouts/YLayoutGrid.h"
 #include "gui/toolkit/layouts/YLayoutLinear.h"
@@ -65,13 +66,9 @@ const char* const* ThreadPriorityNames() {
     return names;
 }
 
-const char* const* ControlTypeNames() {
-    static const auto* names = [] {
-        static const char* pointers[kControlTypeCount];
-        for (int32_t i = 0; i < kControlTypeCount; ++i) pointers[i] = YControlTypeName(static_cast<YControlType>(i));
-        return pointers;
-    }();
-    return names;
+template <class E> void RegisterEnum(const char* name) {
+    const YEnumNames& names = YEnumNamesOf<E>();
+    Loader::RegisterValue(YString::Literal(name), std::make_unique<EnumValue<E>>(names.names, names.count));
 }
 
 void RegisterLayouts() {
@@ -107,7 +104,15 @@ void RegisterValues() {
     Loader::RegisterValue("timems", std::make_unique<Loader::Value<YValueTimeMS>>());
     Loader::RegisterValue("threadpriority",
                           std::make_unique<EnumValue<YThread::Priority>>(ThreadPriorityNames(), YThread::kPriorityCount));
-    Loader::RegisterValue("controltype", std::make_unique<EnumValue<YControlType>>(ControlTypeNames(), kControlTypeCount));
+    RegisterEnum<YStdIcon>("stdicon");
+    RegisterEnum<YStdBitmap>("stdbitmap");
+    RegisterEnum<YStdCursor>("stdcursor");
+    RegisterEnum<YStdFont>("stdfont");
+    RegisterEnum<YStdColor>("stdcolor");
+    RegisterEnum<YControlType>("controltype");
+    RegisterEnum<YCaptionType>("captiontype");
+    RegisterEnum<YModalValue>("modalvalue");
+    RegisterEnum<YCheckBoxState>("checkboxstate");
     // Enumerations without a name table in the program yet read as plain indices.
     for (const char* name : {"signalgeneratorshape", "horizontalobjectlayout", "verticalobjectlayout", "language",
                              "country"}) {

@@ -33,43 +33,6 @@ struct FlagAttribute {
     const char* name;
     uint32_t flag;
 };
-constexpr FlagAttribute kFlagAttributes[] = {
-    {"visible", YControlFlag::kVisible},
-    {"enabled", YControlFlag::kEnabled},
-    {"tabstop", YControlFlag::kTabStop},
-    {"autodetectminimalsize", YControlFlag::kAutoDetectMinimalSize},
-    {"overlaycontrol", YControlFlag::kOverlayControl},
-    {"adaptsize", YControlFlag::kAdaptSize},
-    {"plastic", YControlFlag::kPlastic},
-    {"plasticadaptsize", YControlFlag::kPlasticAdaptSize},
-    {"collapsable", YControlFlag::kCollapsable},
-    {"layoutsaveratio", YControlFlag::kLayoutSaveRatio},
-    {"showhelp", YControlFlag::kShowHelp},
-    {"useparenthelp", YControlFlag::kUseParentHelp},
-    {"closeonescape", YControlFlag::kCloseOnEscape},
-    {"movetoscreencenter", YControlFlag::kMoveToScreenCenter},
-    {"autosavestate", YControlFlag::kAutoSaveState},
-    {"savewindowpos", YControlFlag::kSaveWindowPos},
-    {"savewindowsize", YControlFlag::kSaveWindowSize},
-    {"enablesavestate", YControlFlag::kEnableSaveState},
-    {"savesubcontrolstate", YControlFlag::kSaveSubControlState},
-};
-
-struct AlignmentName {
-    const char* name;
-    uint32_t bits;
-};
-constexpr AlignmentName kAlignmentNames[] = {
-    {"center,center", 0},
-    {"left,center", YAlignment::kLeft},
-    {"right,center", YAlignment::kRight},
-    {"center,top", YAlignment::kTop},
-    {"left,top", YAlignment::kLeft | YAlignment::kTop},
-    {"right,top", YAlignment::kRight | YAlignment::kTop},
-    {"center,bottom", YAlignment::kBottom},
-    {"left,bottom", YAlignment::kLeft | YAlignment::kBottom},
-    {"right,bottom", YAlignment::kRight | YAlignment::kBottom},
-};
 
 } // namespace
 
@@ -377,40 +340,62 @@ bool YControl::HandleItself(YSystemEvent& event) {
 // ---- virtual operations: defaults ----
 
 void YControl::Load(const YXMLItem& element) {
+    // The attributes in the definition format's order, so that an error leaves the ones
+    // before it read and the ones after it not.
+    const auto number = [&](const char* name, auto&& apply) {
+        if (const YString* v = element.FindAttribute(YString::Literal(name))) apply(ReadInt(*v));
+    };
+    const auto flags = [&](std::initializer_list<FlagAttribute> list) {
+        for (const FlagAttribute& f : list) number(f.name, [&](int32_t n) { SetFlag(f.flag, n != 0); });
+    };
     if (const YString* v = element.FindAttribute("id")) m_id = *v;
-    for (const FlagAttribute& f : kFlagAttributes) {
-        if (const YString* v = element.FindAttribute(YString::Literal(f.name))) SetFlag(f.flag, ReadInt(*v) != 0);
-    }
+    flags({{"visible", YControlFlag::kVisible}, {"enabled", YControlFlag::kEnabled}, {"tabstop", YControlFlag::kTabStop}});
+    bool restyle = false;
     if (const YString* v = element.FindAttribute("controltype")) {
-        YControlType type;
-        if (YControlTypeFromName(v->ToUTF16().c_str(), v->Length(), type)) m_type = type;
+        m_type = YEnumParse<YControlType>(*v);
+        restyle = true;
     }
-    if (const YString* v = element.FindAttribute("posx")) m_position.x = ReadInt(*v);
-    if (const YString* v = element.FindAttribute("posy")) m_position.y = ReadInt(*v);
-    if (const YString* v = element.FindAttribute("sizex")) m_size.x = ReadInt(*v);
-    if (const YString* v = element.FindAttribute("sizey")) m_size.y = ReadInt(*v);
-    if (const YString* v = element.FindAttribute("minclientsizex")) m_minimalClientSize.x = ReadInt(*v);
-    if (const YString* v = element.FindAttribute("minclientsizey")) m_minimalClientSize.y = ReadInt(*v);
-    if (const YString* v = element.FindAttribute("layoutratiox")) layoutRatioX = ReadInt(*v);
-    if (const YString* v = element.FindAttribute("layoutratioy")) layoutRatioY = ReadInt(*v);
-    if (const YString* v = element.FindAttribute("layoutborderx")) layoutBorderX = ReadInt(*v);
-    if (const YString* v = element.FindAttribute("layoutbordery")) layoutBorderY = ReadInt(*v);
-    if (const YString* v = element.FindAttribute("layoutplacement")) {
-        bool known = false;
-        for (const AlignmentName& a : kAlignmentNames) {
-            if (*v == YString::Literal(a.name)) {
-                layoutPlacement = a.bits;
-                known = true;
-                break;
-            }
-        }
-        if (!known) YRaiseFormat(YException::kGeneral, "Invalid YAlignment identifier to parse ({0}).", *v);
+    if (const YString* v = element.FindAttribute("font")) {
+        m_font = static_cast<int32_t>(YEnumParse<YStdFont>(*v));
+        restyle = true;
     }
+    number("posx", [&](int32_t n) { m_position.x = n; });
+    number("posy", [&](int32_t n) { m_position.y = n; });
+    number("sizex", [&](int32_t n) { m_size.x = n; });
+    number("sizey", [&](int32_t n) { m_size.y = n; });
+    number("minclientsizex", [&](int32_t n) { m_minimalClientSize.x = n; });
+    number("minclientsizey", [&](int32_t n) { m_minimalClientSize.y = n; });
+    flags({{"autodetectminimalsize", YControlFlag::kAutoDetectMinimalSize},
+           {"overlaycontrol", YControlFlag::kOverlayControl},
+           {"adaptsize", YControlFlag::kAdaptSize},
+           {"plastic", YControlFlag::kPlastic},
+           {"plasticadaptsize", YControlFlag::kPlasticAdaptSize},
+           {"collapsable", YControlFlag::kCollapsable}});
+    number("collapsed", [&](int32_t n) { SetCollapsed(n != 0); });
+    number("layoutratiox", [&](int32_t n) { layoutRatioX = n; });
+    number("layoutratioy", [&](int32_t n) { layoutRatioY = n; });
+    number("layoutborderx", [&](int32_t n) { layoutBorderX = n; });
+    number("layoutbordery", [&](int32_t n) { layoutBorderY = n; });
+    number("clientlayout", [&](int32_t n) {
+        if (n != 0 && m_parent != nullptr) m_parent->SetClientControl(this);
+    });
+    if (const YString* v = element.FindAttribute("layoutplacement")) layoutPlacement = YAlignmentParse(*v);
+    flags({{"layoutsaveratio", YControlFlag::kLayoutSaveRatio}});
     if (const YString* v = element.FindAttribute("caption")) m_caption = *v;
+    if (const YString* v = element.FindAttribute("captiontype")) m_captionType = YEnumParse<YCaptionType>(*v);
+    flags({{"showhelp", YControlFlag::kShowHelp}});
     if (const YString* v = element.FindAttribute("help")) m_help = *v;
-    if (const YString* v = element.FindAttribute("collapsed")) SetCollapsed(ReadInt(*v) != 0);
-    if (const YString* v = element.FindAttribute("clientlayout")) {
-        if (ReadInt(*v) != 0 && m_parent != nullptr) m_parent->SetClientControl(this);
+    flags({{"useparenthelp", YControlFlag::kUseParentHelp},
+           {"closeonescape", YControlFlag::kCloseOnEscape},
+           {"movetoscreencenter", YControlFlag::kMoveToScreenCenter},
+           {"autosavestate", YControlFlag::kAutoSaveState},
+           {"savewindowpos", YControlFlag::kSaveWindowPos},
+           {"savewindowsize", YControlFlag::kSaveWindowSize},
+           {"enablesavestate", YControlFlag::kEnableSaveState},
+           {"savesubcontrolstate", YControlFlag::kSaveSubControlState}});
+    // A new type or font changes what the style makes of the control.
+    if (restyle) {
+        if (YStyle* style = YStyleOf(*this)) style->Apply(*this);
     }
 }
 

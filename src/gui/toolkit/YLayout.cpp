@@ -3,6 +3,7 @@
 #include "foundation/YException.h"
 #include "foundation/YXMLItem.h"
 #include "gui/toolkit/YControl.h"
+#include "gui/toolkit/YStyle.h"
 
 #include <algorithm>
 #include <climits>
@@ -57,11 +58,21 @@ int32_t YLayout::ReadNumber(const YString& text) noexcept {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-int32_t YLayout::Gap() const { return spacing; }
+int32_t YLayout::Gap() const {
+    const YStyle* style = YStyleOf(m_owner);
+    const int64_t base = style != nullptr ? style->Metric(YStyleMetric::kDefLayoutSpace) : 0;
+    return static_cast<int32_t>(std::clamp<int64_t>(base + spacing, INT32_MIN, INT32_MAX));
+}
 
-int32_t YLayout::PlasticHeight(const YControl& control, int32_t) { return control.MinimalClientSize().y; }
+int32_t YLayout::PlasticHeight(const YControl& control, int32_t width) {
+    YStyle* style = YStyleOf(control);
+    return style != nullptr ? style->PlasticHeight(control, width) : control.MinimalClientSize().y;
+}
 
-int32_t YLayout::PlasticWidth(const YControl& control, int32_t) { return control.MinimalClientSize().x; }
+int32_t YLayout::PlasticWidth(const YControl& control, int32_t height) {
+    YStyle* style = YStyleOf(control);
+    return style != nullptr ? style->PlasticWidth(control, height) : control.MinimalClientSize().x;
+}
 
 namespace {
 

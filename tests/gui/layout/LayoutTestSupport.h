@@ -4,6 +4,9 @@
 
 #include "gui/toolkit/YContainer.h"
 #include "gui/toolkit/YControl.h"
+#include "gui/toolkit/YStyle.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 
@@ -43,3 +46,14 @@ inline YControl* MakeChild(YControl& owner, const ChildSpec& s) {
 inline YRect Placed(const YControl& c) {
     return YRect::FromSize(c.Position().x, c.Position().y, c.Size().x, c.Size().y);
 }
+
+// Layout tests without a style: the gap is the layout's own spacing and a plastic control's
+// extent its minimal client size, whatever style another test left installed.
+class WithoutStyle : public ::testing::Test {
+protected:
+    void SetUp() override { m_saved = YStyle::Install(nullptr); }
+    void TearDown() override { YStyle::Install(m_saved); }
+
+private:
+    YStyle* m_saved = nullptr;
+};

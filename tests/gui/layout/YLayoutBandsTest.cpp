@@ -17,6 +17,11 @@
 
 namespace {
 
+class LayoutCorner : public WithoutStyle {};
+class LayoutOccupyBorder : public WithoutStyle {};
+class LayoutSide : public WithoutStyle {};
+class LayoutSwitch : public WithoutStyle {};
+
 struct BandCase {
     const char* name;
     int32_t side;
@@ -25,7 +30,7 @@ struct BandCase {
     std::vector<YRect> expected;
 };
 
-TEST(LayoutSide, TakesABandAsThickAsItsThickestControlAndLeavesTheRest) {
+TEST_F(LayoutSide, TakesABandAsThickAsItsThickestControlAndLeavesTheRest) {
     const YRect rect{0, 0, 99, 79};
     const int32_t gap = 2;
     const BandCase cases[] = {
@@ -60,7 +65,7 @@ TEST(LayoutSide, TakesABandAsThickAsItsThickestControlAndLeavesTheRest) {
     }
 }
 
-TEST(LayoutSide, RefusesADirectionOutsideTheFourSides) {
+TEST_F(LayoutSide, RefusesADirectionOutsideTheFourSides) {
     YContainer owner(nullptr);
     auto* band = new YLayoutSide(owner, 1);
     band->AddControl(*MakeChild(owner, {}));
@@ -73,7 +78,7 @@ TEST(LayoutSide, RefusesADirectionOutsideTheFourSides) {
     }
 }
 
-TEST(LayoutSide, ALonePlasticControlGetsItsThicknessFromTheBandsLength) {
+TEST_F(LayoutSide, ALonePlasticControlGetsItsThicknessFromTheBandsLength) {
     YContainer owner(nullptr);
     auto* band = new YLayoutTop(owner);
     YControl* text = MakeChild(owner, {.width = 5, .height = 5, .plastic = true, .minimal = {40, 14}});
@@ -84,7 +89,7 @@ TEST(LayoutSide, ALonePlasticControlGetsItsThicknessFromTheBandsLength) {
     EXPECT_EQ(Placed(*text), (YRect{0, 0, 39, 13}));
 }
 
-TEST(LayoutSide, BandsAddTheirThicknessToTheOwnersSizeAndTheRestNeedsItsOwnInside) {
+TEST_F(LayoutSide, BandsAddTheirThicknessToTheOwnersSizeAndTheRestNeedsItsOwnInside) {
     YContainer owner(nullptr);
     auto* top = new YLayoutTop(owner);
     auto* left = new YLayoutLeft(owner);
@@ -102,7 +107,7 @@ TEST(LayoutSide, BandsAddTheirThicknessToTheOwnersSizeAndTheRestNeedsItsOwnInsid
     EXPECT_EQ(Placed(*owner.Child(3)), (YRect{9 + (90 - 9 - 60 + 1) / 2, 13, 9 + (90 - 9 - 60 + 1) / 2 + 59, 32}));
 }
 
-TEST(LayoutCorner, FramesTheRectangleWithCornersAndStrips) {
+TEST_F(LayoutCorner, FramesTheRectangleWithCornersAndStrips) {
     YContainer owner(nullptr);
     auto* corner = new YLayoutCorner(owner);
     corner->spacing = 2;
@@ -138,7 +143,7 @@ TEST(LayoutCorner, FramesTheRectangleWithCornersAndStrips) {
     EXPECT_EQ(corner->Strip(YLayoutCorner::kLeft).Count(), 1);
 }
 
-TEST(LayoutCorner, RefusesTargetsOutsideItsEightPlaces) {
+TEST_F(LayoutCorner, RefusesTargetsOutsideItsEightPlaces) {
     for (const char* target : {"center", "", "top left", "topleftx"}) {
         SCOPED_TRACE(target);
         YContainer owner(nullptr);
@@ -152,7 +157,7 @@ TEST(LayoutCorner, RefusesTargetsOutsideItsEightPlaces) {
     }
 }
 
-TEST(LayoutSwitch, PlacesOnlyTheFirstVisiblePage) {
+TEST_F(LayoutSwitch, PlacesOnlyTheFirstVisiblePage) {
     YContainer owner(nullptr);
     auto* pages = new YLayoutSwitch(owner);
     YControl* first = MakeChild(owner, {.width = 30, .height = 20, .ratioX = 1, .ratioY = 1});
@@ -169,7 +174,7 @@ TEST(LayoutSwitch, PlacesOnlyTheFirstVisiblePage) {
     EXPECT_EQ(pages->Arrange({5, 5, 104, 84}), (YRect{5, 5, 104, 84})); // nothing to show: all goes on
 }
 
-TEST(LayoutOccupyBorder, ReservesItsBordersBeforeTheNextLayout) {
+TEST_F(LayoutOccupyBorder, ReservesItsBordersBeforeTheNextLayout) {
     YContainer owner(nullptr);
     auto* border = new YLayoutOccupyBorder(owner, 3, 4, 5, 6);
     auto* column = new YLayoutVertical(owner);

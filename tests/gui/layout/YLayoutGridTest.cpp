@@ -12,6 +12,8 @@
 
 namespace {
 
+class LayoutGrid : public WithoutStyle {};
+
 YLayoutGrid* MakeGrid(YControl& owner, const char* columns, const char* extra = nullptr, const char* value = nullptr) {
     auto* grid = new YLayoutGrid(owner);
     YXMLItem element("grid");
@@ -21,7 +23,7 @@ YLayoutGrid* MakeGrid(YControl& owner, const char* columns, const char* extra = 
     return grid;
 }
 
-TEST(LayoutGrid, FillsCellsInReadingOrder) {
+TEST_F(LayoutGrid, FillsCellsInReadingOrder) {
     YContainer owner(nullptr);
     YLayoutGrid* grid = MakeGrid(owner, "3");
     std::vector<YControl*> cells;
@@ -39,7 +41,7 @@ TEST(LayoutGrid, FillsCellsInReadingOrder) {
     EXPECT_EQ(grid->Count(), 4);
 }
 
-TEST(LayoutGrid, SizesColumnsAndRowsByTheirLargestCells) {
+TEST_F(LayoutGrid, SizesColumnsAndRowsByTheirLargestCells) {
     YContainer owner(nullptr);
     YLayoutGrid* grid = MakeGrid(owner, "2");
     grid->spacing = 2;
@@ -63,7 +65,7 @@ TEST(LayoutGrid, SizesColumnsAndRowsByTheirLargestCells) {
     EXPECT_EQ(Placed(*cells[3]), (YRect{30 + (99 - 30 - 12 + 1) / 2, 16, 30 + (99 - 30 - 12 + 1) / 2 + 11, 23}));
 }
 
-TEST(LayoutGrid, SpansCoverSeveralCellsAndDoNotWidenColumns) {
+TEST_F(LayoutGrid, SpansCoverSeveralCellsAndDoNotWidenColumns) {
     YContainer owner(nullptr);
     YLayoutGrid* grid = MakeGrid(owner, "2");
     YControl* wide = MakeChild(owner, {.width = 90, .height = 10, .ratioX = 1});
@@ -84,7 +86,7 @@ TEST(LayoutGrid, SpansCoverSeveralCellsAndDoNotWidenColumns) {
     EXPECT_EQ(Placed(*tall), (YRect{0, 20, 19, 69})) << "cut to the one row left, which it sizes";
 }
 
-TEST(LayoutGrid, VerticalFillSharesTheSpareHeightAmongRowsWithARatio) {
+TEST_F(LayoutGrid, VerticalFillSharesTheSpareHeightAmongRowsWithARatio) {
     for (const bool fill : {true, false}) {
         SCOPED_TRACE(fill ? "vertical fill" : "rows keep their heights");
         YContainer owner(nullptr);
@@ -101,7 +103,7 @@ TEST(LayoutGrid, VerticalFillSharesTheSpareHeightAmongRowsWithARatio) {
     }
 }
 
-TEST(LayoutGrid, ARowOfPlasticCellsOnlyIsFlaggedAndLeftOutOfTheColumnWidths) {
+TEST_F(LayoutGrid, ARowOfPlasticCellsOnlyIsFlaggedAndLeftOutOfTheColumnWidths) {
     YContainer owner(nullptr);
     YLayoutGrid* grid = MakeGrid(owner, "2");
     YControl* text1 = MakeChild(owner, {.plastic = true, .minimal = {300, 12}});
@@ -117,7 +119,7 @@ TEST(LayoutGrid, ARowOfPlasticCellsOnlyIsFlaggedAndLeftOutOfTheColumnWidths) {
     EXPECT_EQ(Placed(*text3), (YRect{40, 12, 64, 21}));
 }
 
-TEST(LayoutGrid, AbsurdNumbersFromADefinitionStayInRange) {
+TEST_F(LayoutGrid, AbsurdNumbersFromADefinitionStayInRange) {
     struct Case {
         const char* columns;
         int32_t expected;

@@ -13,6 +13,8 @@
 
 namespace {
 
+class LayoutLinear : public WithoutStyle {};
+
 struct DistributionCase {
     const char* name;
     bool vertical;
@@ -22,7 +24,7 @@ struct DistributionCase {
     std::vector<YRect> expected; // per child, relative to the owner
 };
 
-TEST(LayoutLinear, DistributesTheRectangleOverItsControls) {
+TEST_F(LayoutLinear, DistributesTheRectangleOverItsControls) {
     const DistributionCase cases[] = {
         {"ratios 1 and 2 in 100 pixels get 33 and 67", true, 0, {0, 0, 49, 99},
          {{.width = 50, .ratioX = 1, .ratioY = 1}, {.width = 50, .ratioX = 1, .ratioY = 2}},
@@ -71,7 +73,7 @@ TEST(LayoutLinear, DistributesTheRectangleOverItsControls) {
     }
 }
 
-TEST(LayoutLinear, ExtraSpaceComesFromTheChildsSpaceAttributeAndFollowsIt) {
+TEST_F(LayoutLinear, ExtraSpaceComesFromTheChildsSpaceAttributeAndFollowsIt) {
     YContainer owner(nullptr);
     auto* layout = new YLayoutHorizontal(owner);
     YControl* a = MakeChild(owner, {.width = 10});
@@ -91,7 +93,7 @@ TEST(LayoutLinear, ExtraSpaceComesFromTheChildsSpaceAttributeAndFollowsIt) {
     EXPECT_EQ(a->layoutExtraSpace, 0);
 }
 
-TEST(LayoutLinear, TheOwnersSizeFollowsTheCurrentOrTheMinimalSizes) {
+TEST_F(LayoutLinear, TheOwnersSizeFollowsTheCurrentOrTheMinimalSizes) {
     YContainer owner(nullptr);
     auto* layout = new YLayoutVertical(owner);
     layout->spacing = 3;
@@ -106,7 +108,7 @@ TEST(LayoutLinear, TheOwnersSizeFollowsTheCurrentOrTheMinimalSizes) {
     EXPECT_EQ(owner.ComputeMinimalSize(), (YSize{50, 24 + 8 + 0 + 6}));
 }
 
-TEST(LayoutLinear, StretchesWhereAVisibleChildCanStretch) {
+TEST_F(LayoutLinear, StretchesWhereAVisibleChildCanStretch) {
     YContainer owner(nullptr);
     auto* layout = new YLayoutHorizontal(owner);
     YControl* fixed = MakeChild(owner, {});

@@ -4,6 +4,7 @@
 #include "gui/loader/YXmlLoader.h"
 #include "gui/toolkit/YContainer.h"
 #include "gui/toolkit/YLayout.h"
+#include "gui/toolkit/YStyle.h"
 #include "gui/toolkit/layouts/YLayoutGrid.h"
 #include "gui/toolkit/layouts/YLayoutLinear.h"
 #include "gui/toolkit/layouts/YLayoutSide.h"
@@ -183,6 +184,7 @@ TEST(XmlLoader, ValueElementsMakeTheirConverters) {
     const Case cases[] = {
         {"int", "int32", 0, 1}, {"percents", nullptr, 0, 1}, {"pitch", nullptr, -12, 12}, {"double", nullptr, 0, 1},
         {"frequencylog", nullptr, 0, 1}, {"controltype", nullptr, 0, 22}, {"threadpriority", nullptr, 0, 6},
+        {"stdicon", nullptr, 0, 52}, {"checkboxstate", nullptr, 0, 2}, {"captiontype", nullptr, 0, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.element);
@@ -227,6 +229,9 @@ TEST(XmlLoader, BadDefinitionsRaiseClearErrors) {
     };
     const Case cases[] = {
         {R"(<gui><static layoutplacement="middle"/></gui>)", "Invalid YAlignment identifier to parse (middle)."},
+        {R"(<gui><static controltype="dial"/></gui>)", "Invalid YControlType identifier to parse (dial)."},
+        {R"(<gui><static font="huge"/></gui>)", "Invalid YStdFont identifier to parse (huge)."},
+        {R"(<gui><static captiontype="tiny"/></gui>)", "Invalid caption type identifier to parse (tiny)."},
         {R"(<gui><corner><static target="middle"/></corner></gui>)", "Invalid target for corner layout."},
         {R"(<gui><occupyborder><static/></occupyborder></gui>)",
          "Service \"add control to occupy-space layout\" is not implemented."},
@@ -235,6 +240,32 @@ TEST(XmlLoader, BadDefinitionsRaiseClearErrors) {
         SCOPED_TRACE(c.xml);
         EXPECT_EQ(RaisedMessage([&] { Load(c.xml); }), c.message);
     }
+}
+
+TEST(XmlLoader, ReadsTheCommonAttributesInTheirOrderUpToAnError) {
+    YContainer root(nullptr);
+    auto document = Parse(R"(<gui><control id="c" sizex="30" layoutratiox="2" clientlayout="1"
+        layoutplacement="upside,down" caption="never read" captiontype="large"/></gui>)");
+    EXPECT_EQ(RaisedMessage([&] { Loader::LoadChildren(root, *document, true); }),
+              "Invalid YAlignment identifier to parse (upside,down).");
+    YControl* c = root.FindById("c");
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->Size().x, 30);
+    EXPECT_EQ(c->layoutRatioX, 2);
+    EXPECT_EQ(root.ClientControl(), c);
+    EXPECT_TRUE(c->Caption().IsEmpty());
+    EXPECT_EQ(c->CaptionType(), YCaptionType::kNormal);
+    // The same attributes, all good: type, font and caption type by name.
+    YContainer other(nullptr);
+    auto good = Parse(R"(<gui><control id="d" controltype="button" font="Bold" captiontype="large"
+        layoutplacement="right,bottom" collapsed="1"/></gui>)");
+    Loader::LoadChildren(other, *good, false);
+    YControl* d = other.FindById("d");
+    EXPECT_EQ(d->Type(), YControlType::kButton);
+    EXPECT_EQ(d->Font(), static_cast<int32_t>(YStdFont::kBold));
+    EXPECT_EQ(d->CaptionType(), YCaptionType::kLarge);
+    EXPECT_EQ(d->layoutPlacement, YAlignment::kRight | YAlignment::kBottom);
+    EXPECT_TRUE(d->HasFlag(YControlFlag::kCollapsed));
 }
 
 TEST(XmlLoader, RefusesDeepNestingWithoutExhaustingTheStack) {

@@ -127,9 +127,7 @@ void YLayoutGrid::Measure(const SizeComputer& computer, Measures& m) {
             int64_t width;
             if (c->HasFlag(YControlFlag::kPlastic)) {
                 const int32_t room = std::max(0, Saturate(int64_t{row.height} - 2 * int64_t{c->layoutBorderY}));
-                const int32_t w = PlasticWidth(*c, room);
-                c->SetMinimalClientSize({w, c->MinimalClientSize().y});
-                width = int64_t{w} + 2 * int64_t{c->layoutBorderX};
+                width = int64_t{PlasticWidth(*c, room)} + 2 * int64_t{c->layoutBorderX};
             } else {
                 width = computer.ExtentX(*c);
             }
@@ -205,9 +203,7 @@ YRect YLayoutGrid::Arrange(const YRect& rect) {
             const Track& last = m.columns[static_cast<size_t>(j + span - 1)];
             const int64_t width = last.start + last.extent - m.columns[static_cast<size_t>(j)].start;
             const int32_t room = std::max(0, Saturate(width - 2 * int64_t{c->layoutBorderX}));
-            const int32_t h = PlasticHeight(*c, room);
-            c->SetMinimalClientSize({c->MinimalClientSize().x, h});
-            height = std::max(height, int64_t{h} + 2 * int64_t{c->layoutBorderY});
+            height = std::max(height, int64_t{PlasticHeight(*c, room)} + 2 * int64_t{c->layoutBorderY});
         }
         row.height = Saturate(height);
         m.rows[r].extent = height;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <vector>
 
 namespace {
 
@@ -20,9 +21,6 @@ struct Axis {
         const YSize s = c.EffectiveSize();
         return vertical ? s.y : s.x;
     }
-    int64_t PlasticExtent(const YControl& c) const noexcept {
-        return vertical ? c.MinimalClientSize().y : c.MinimalClientSize().x;
-    }
     bool Stretches(const YControl& c) const noexcept {
         return Ratio(c) > 0 && !c.HasFlag(YControlFlag::kCollapsed);
     }
@@ -33,6 +31,8 @@ struct Axis {
 void YLayoutDistribute(const YLayout& layout, const YRect& rect, bool vertical, int32_t gap) {
     const Axis axis{vertical};
     const int64_t across = vertical ? int64_t{rect.right} - rect.left + 1 : int64_t{rect.bottom} - rect.top + 1;
+    // The style's extents of the plastic controls, for the room across; asked once per pass.
+    std::vector<int64_t> plastic(static_cast<size_t>(layout.Count()), 0);
     int64_t fixed = 0;
     int64_t ratioSum = 0;
     int32_t visible = 0;
@@ -42,15 +42,10 @@ void YLayoutDistribute(const YLayout& layout, const YRect& rect, bool vertical, 
         ++visible;
         const int32_t ratio = axis.Ratio(c);
         if (c.HasFlag(YControlFlag::kPlastic)) {
-            // The style's extent for the room across, kept where the size computers read it.
             const int32_t room = Saturate(std::max<int64_t>(0, across - 2 * axis.CrossBorder(c)));
-            const YSize minimal = c.MinimalClientSize();
-            if (vertical) {
-                c.SetMinimalClientSize({minimal.x, YLayout::PlasticHeight(c, room)});
-            } else {
-                c.SetMinimalClientSize({YLayout::PlasticWidth(c, room), minimal.y});
-            }
-            if (ratio == 0) fixed += axis.PlasticExtent(c) + 2 * axis.Border(c);
+            const int64_t extent = vertical ? YLayout::PlasticHeight(c, room) : YLayout::PlasticWidth(c, room);
+            plastic[static_cast<size_t>(i)] = std::max<int64_t>(0, extent);
+            if (ratio == 0) fixed += plastic[static_cast<size_t>(i)] + 2 * axis.Border(c);
             ratioSum += ratio;
         } else if (axis.Stretches(c)) {
             ratioSum += ratio;
@@ -74,7 +69,7 @@ void YLayoutDistribute(const YLayout& layout, const YRect& rect, bool vertical, 
             available -= slot;
             ratioSum -= ratio;
         } else if (c.HasFlag(YControlFlag::kPlastic)) {
-            slot = axis.PlasticExtent(c) + 2 * axis.Border(c);
+            slot = plastic[static_cast<size_t>(i)] + 2 * axis.Border(c);
         } else {
             slot = axis.Extent(c) + 2 * axis.Border(c);
         }

@@ -7,9 +7,9 @@
 
 // Distributes the visible controls of layout along one axis of rect (vertical: top to bottom),
 // each in a slot as wide as rect across: fixed and collapsed controls get their own extent,
-// plastic ones the extent the style computes from the width across (kept as their minimal
-// client size), and the controls with a ratio share what remains by their weights, the last
-// taking the remainder. Between controls goes gap; after each its extra space.
+// plastic ones the extent the style computes from the room across, and the controls with a
+// ratio share what remains by their weights, the last taking the remainder. Between controls
+// goes gap; after each its extra space.
 void YLayoutDistribute(const YLayout& layout, const YRect& rect, bool vertical, int32_t gap);
 
 // What a distribution of layout along one axis needs: the sum along it, the largest extent

@@ -38,19 +38,18 @@ void YLayoutSide::ArrangeStrip(const YRect& strip) const { YLayoutDistribute(*th
 
 YRect YLayoutSide::Arrange(const YRect& rect) {
     CheckDirection();
-    // A lone plastic control takes the thickness the style gives it for the band's length.
+    int64_t thickness = Thickness();
+    // A lone plastic control is as thick as the style makes it for the band's length.
     if (Count() == 1 && At(0).IsVisible() && At(0).HasFlag(YControlFlag::kPlastic)) {
-        YControl& c = At(0);
-        const YSize minimal = c.MinimalClientSize();
+        const YControl& c = At(0);
         if (IsAlongX()) {
             const int32_t room = std::max(0, Saturate(int64_t{rect.Width()} - 2 * int64_t{c.layoutBorderX}));
-            c.SetMinimalClientSize({minimal.x, PlasticHeight(c, room)});
+            thickness = int64_t{PlasticHeight(c, room)} + 2 * int64_t{c.layoutBorderY};
         } else {
             const int32_t room = std::max(0, Saturate(int64_t{rect.Height()} - 2 * int64_t{c.layoutBorderY}));
-            c.SetMinimalClientSize({PlasticWidth(c, room), minimal.y});
+            thickness = int64_t{PlasticWidth(c, room)} + 2 * int64_t{c.layoutBorderX};
         }
     }
-    const int64_t thickness = Thickness();
     if (thickness <= 0) return rect;
     const int64_t taken = thickness + Gap();
     YRect band = rect;
