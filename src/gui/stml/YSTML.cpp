@@ -274,6 +274,8 @@ void YSTML::Paint(YDrawer& drawer, YStyle& style, const YRect& rect) {
 
 int32_t YSTML::NaturalWidth(YStyle& style) {
     YSTMLLayout layout(style, m_images);
+    // Measuring sizes the objects for no width: the next paint lays out again.
+    m_layoutWidth = -1;
     return YSTMLContainer::NaturalWidth(layout);
 }
 

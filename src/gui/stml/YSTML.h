@@ -72,7 +72,8 @@ public:
     void Paint(YDrawer& drawer, YStyle& style, const YRect& rect);
     int32_t Width() const noexcept { return m_layoutWidth; }
     int32_t Height() const noexcept { return m_layoutHeight; }
-    // The single-line width of the widest block (for labels that size to their text).
+    // The single-line width of the widest block (for labels that size to their text). The
+    // next Paint lays out again.
     int32_t NaturalWidth(YStyle& style);
 
     // The description of the whole tree (YSTMLItem::Describe), blocks separated by blanks.

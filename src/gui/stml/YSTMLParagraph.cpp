@@ -217,7 +217,11 @@ int32_t YSTMLParagraph::Layout(YSTMLLayout& layout, int32_t width) {
 int32_t YSTMLParagraph::NaturalWidth(YSTMLLayout& layout) {
     Measure(layout, 0);
     int64_t width = 0;
-    for (size_t i = 0; i < m_fragments.size(); ++i) width += m_fragments[i].width + (i ? m_spaceWidths[i] : 0);
+    for (size_t i = 0; i < m_fragments.size(); ++i) {
+        const YSTMLFragment& f = m_fragments[i];
+        // An object as wide as a share of the line has no width of its own: its content's.
+        width += (f.kind == YSTMLFragment::kObject ? f.object->NaturalWidth(layout) : f.width) + (i ? m_spaceWidths[i] : 0);
+    }
     return static_cast<int32_t>(std::min<int64_t>(width + 2 * Padding() + Inset(layout), INT32_MAX / 2));
 }
 

@@ -6,6 +6,7 @@
 
 #include "gui/drawing/YDrawerToYBitmap.h"
 #include "gui/stml/YSTML.h"
+#include "gui/style/YBaseStyle.h"
 #include "gui/toolkit/YControlHelp.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +97,20 @@ TEST_F(YSTMLPaintTest, PaintsOnlyInsideItsRectangle) {
     EXPECT_EQ(drawer.GetClipRect(), (YRect{0, 0, 199, 199}));
 }
 
+// Asking for the natural width between a layout and a paint leaves the painting as it was.
+TEST_F(YSTMLPaintTest, MeasuringDoesNotDisturbTheNextPaint) {
+    YSTML text("<indicator width=50% height=8 value=100 color=00FF00FF>");
+    const YRect area = YRect::FromSize(0, 0, 100, 20);
+    Prepare(100, 20);
+    text.Paint(drawer, style, area);
+    const int32_t before = Count(YColor::RGB(0, 255, 0));
+    EXPECT_EQ(before, 48 * 6);
+    EXPECT_GT(text.NaturalWidth(style), 0);
+    Prepare(100, 20);
+    text.Paint(drawer, style, area);
+    EXPECT_EQ(Count(YColor::RGB(0, 255, 0)), before);
+}
+
 TEST_F(YSTMLPaintTest, IndicatorFillsFromItsMiddleToTheValue) {
     YSTML text("<indicator width=102 height=10 min=-50 max=50 middle=0 value=25 color=00FF00FF bordercolor=000000FF>");
     Prepare(120, 20);
@@ -118,8 +133,9 @@ TEST_F(YSTMLPaintTest, HugeTextPaintsItsVisibleLinesOnly) {
     EXPECT_GT(Inked(YRect{0, 0, 299, 99}), 500);
 }
 
-// The F1 help of a knob as the help window shows it, with a message row under it.
-TEST_F(YSTMLPaintTest, HelpTextSnapshot) {
+// The F1 help of a knob as the help window shows it, with a message row under it: with the
+// plain test style and with the two shipped styles on their window background.
+TEST_F(YSTMLPaintTest, HelpTextSnapshots) {
     const YString help =
         YSTML::HelpTagsets() +
         YString("<center invert=1 singleline=1><l2>Knob</l2></center><justify><s/></justify>"
@@ -134,16 +150,31 @@ TEST_F(YSTMLPaintTest, HelpTextSnapshot) {
                 "<hline hspace=8>"
                 "<tr padding=0 cellspaces=0><td valign=center width=MaxStdIconSizeX fillalpha=50 padding=3>"
                 "<img bitmap=notice align=center valign=center></td><td valign=center>Depth "
-                "<indicator value=70 default=50> <rectangle color=cred> <i>italic</i> <cblue>blue</cblue></td></tr>");
-    YSTML text(help);
-    const int32_t width = 360;
-    const int32_t height = text.Layout(style, width - 16) + 16;
-    Prepare(width, height);
-    text.Paint(drawer, style, YRect::FromSize(8, 8, width - 16, height - 16));
-    EXPECT_GT(Inked(YRect::FromSize(8, 8, width - 16, height - 16)), 2000);
+                "<indicator value=70 default=50> <rectangle color=red> <i>italic</i> <cblue>blue</cblue></td></tr>");
+    YBaseStyle light(YBaseStyle::Theme::kLight), dark(YBaseStyle::Theme::kDark);
+    const struct {
+        YStyle* style;
+        bool background;
+        const char* file;
+    } renders[] = {{&style, false, "stml-help-test.png"}, {&light, true, "stml-help-light.png"},
+                   {&dark, true, "stml-help-dark.png"}};
     std::filesystem::create_directories(VORNIK_SNAPSHOT_DIR);
-    const std::string path = std::string(VORNIK_SNAPSHOT_DIR) + "/stml-help.png";
-    ASSERT_TRUE(snapshot::WritePng(*drawer.Target(), path)) << path;
+    for (const auto& render : renders) {
+        YSTML text(help);
+        const int32_t width = 360;
+        const int32_t height = text.Layout(*render.style, width - 16) + 16;
+        Prepare(width, height);
+        if (render.background)
+            render.style->DrawControl(drawer, YControlType::kWindow, YControlState::kNormal,
+                                      YRect::FromSize(0, 0, width, height));
+        const YColor background = drawer.GetPixel(4, 4);
+        text.Paint(drawer, *render.style, YRect::FromSize(8, 8, width - 16, height - 16));
+        EXPECT_GT(CountIf([&](YColor c) { return !(c == background); }, YRect::FromSize(8, 8, width - 16, height - 16)),
+                  2000)
+            << render.file;
+        const std::string path = std::string(VORNIK_SNAPSHOT_DIR) + "/" + render.file;
+        ASSERT_TRUE(snapshot::WritePng(*drawer.Target(), path)) << path;
+    }
 }
 
 } // namespace

@@ -56,6 +56,8 @@ const ParseCase kTagRules[] = {
      "p[\"one\"] p[\"two\"] p(right)[\"three\"] p[\"four\"]"},
     {"an empty paragraph leaves nothing", "<p></p><center></center>x", "p[\"x\"]"},
     {"paragraph attributes", "<p fill=red fillalpha=50% value=40 alpha=128>x", "p(fill)[\"x\"]"},
+    {"tag and attribute names ignore case, a bare attribute is set", "<B>x</b><P SingleLine>y",
+     "p[bold:\"x\"] p(singleline)[\"y\"]"},
     {"quoted and bare attribute values", "<img icon=\"right\"><img icon='up'/><img icon=down>",
      "p[img(icon=right)+img(icon=up)+img(icon=down)]"},
     {"entities", "a &lt;b&gt; &amp; &quot;&#65;&#x42;&quot; &bogus; & x",
