@@ -4,7 +4,9 @@
 #include "gui/editor/YPluginEditor.h"
 #include "gui/toolkit/YWindows.h"
 #include "gui/windows/YPlatformWindowSystem.h"
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include "gui/windows/win32/YWindowSystemMSWindows.h"
+#else
 #include "gui/windows/x11/YWindowSystemX11.h"
 #endif
 
@@ -13,8 +15,7 @@
 namespace {
 std::unique_ptr<YPlatformWindowSystem> CreateWindowSystem() {
 #if defined(_WIN32)
-    // The Win32 window system is not part of this build yet.
-    return nullptr;
+    return std::make_unique<YWindowSystemMSWindows>();
 #else
     return std::make_unique<YWindowSystemX11>();
 #endif
@@ -26,10 +27,7 @@ class YEditorHost::BusyScope {
 public:
     explicit BusyScope(YEditorHost& host) noexcept : m_host(host) { ++m_host.m_busy; }
     ~BusyScope() {
-        if (--m_host.m_busy == 0 && m_host.m_destroyLater) {
-            m_host.m_destroyLater = false;
-            m_host.Destroy();
-        }
+        if (--m_host.m_busy == 0) m_host.DestroyIfClosed();
     }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
@@ -47,13 +45,7 @@ YEditorHost::~YEditorHost() {
     });
 }
 
-bool YEditorHost::Available() noexcept {
-#if defined(_WIN32)
-    return false;
-#else
-    return true;
-#endif
-}
+bool YEditorHost::Available() noexcept { return true; }
 
 bool YEditorHost::Create() {
     if (m_editor != nullptr) return true;
@@ -109,19 +101,35 @@ void YEditorHost::Close() {
     if (!m_open) return;
     m_open = false;
     m_plugin.SetEditorOpen(false);
-    if (m_busy > 0) {
+    // The host's message loop may be inside one of the editor window's messages (Win32).
+    const bool insideNative = m_system != nullptr && m_system->InsideNativeCall();
+    if (m_busy > 0 || insideNative) {
         // Inside one of the editor's calls: out of the host's sight now, gone afterwards.
         YGuard("YEditorHost::Close", [&] {
             m_system->Hide(*m_editor);
             m_system->SetParentWindow(*m_editor, 0);
         });
         m_destroyLater = true;
+        DestroyIfClosed();
         return;
     }
     Destroy();
 }
 
+void YEditorHost::DestroyIfClosed() {
+    if (!m_destroyLater || m_busy > 0) return;
+    if (m_system != nullptr && m_system->InsideNativeCall()) {
+        // Once the window's message that is running now has returned.
+        m_system->CancelNativeCalls(this);
+        m_system->AfterNativeCall(this, [](void* self) { static_cast<YEditorHost*>(self)->DestroyIfClosed(); }, this);
+        return;
+    }
+    m_destroyLater = false;
+    Destroy();
+}
+
 void YEditorHost::Destroy() {
+    if (m_system != nullptr) m_system->CancelNativeCalls(this);
     m_open = false;
     m_plugin.SetEditorExists(false);
     std::unique_ptr<YPluginEditor> editor;

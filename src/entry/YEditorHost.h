@@ -54,6 +54,8 @@ public:
 private:
     class BusyScope;
     void Destroy();
+    // The destruction a Close inside a call left for its end.
+    void DestroyIfClosed();
 
     YAudioPlugin& m_plugin;
     std::unique_ptr<YPlatformWindowSystem> m_system;

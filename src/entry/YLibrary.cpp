@@ -3,6 +3,9 @@
 #include "entry/YModule.h"
 #include "foundation/YException.h"
 #include "platform/YPlatformModule.h"
+#if defined(_WIN32)
+#include "gui/windows/win32/YWindowSystemMSWindows.h"
+#endif
 
 #include <atomic>
 
@@ -57,6 +60,10 @@ bool YLibraryAttach(void* instance) noexcept {
 void YLibraryDetach() noexcept {
     g_detaching.store(true);
     YDestroyModuleInstance();
+#if defined(_WIN32)
+    // Registered with the first editor window; the class must not outlive the code it names.
+    YWindowSystemMSWindows::UnregisterWindowClass();
+#endif
 }
 
 YLock& YLibraryLock() {

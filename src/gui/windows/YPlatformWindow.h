@@ -10,6 +10,7 @@
 #pragma once
 
 #include "foundation/YString.h"
+#include "gui/drawing/YBitmap.h"
 #include "gui/drawing/YGeometry.h"
 #include "gui/toolkit/YSystemEvent.h"
 #include "gui/toolkit/YWindowSystem.h"
@@ -80,6 +81,9 @@ public:
     virtual void InvalidateFromAnyThread(const YRect& rect) = 0;
     // Paints what is invalid now instead of waiting.
     virtual void Update() = 0;
+    // The bitmap the tree paints this window into: one whose memory the screen shares (a DIB
+    // section on Win32), or nullptr for plain memory. It outlives the window.
+    virtual std::unique_ptr<YBaseBitmap> CreateBitmap() { return nullptr; }
     // Copies area of a bitmap (width × height pixels, rows top-down, at the client origin) to
     // the screen. Parts outside the bitmap or the client area are left alone.
     virtual void Present(const YRect& area, const uint32_t* pixels, int32_t width, int32_t height) = 0;

@@ -12,6 +12,11 @@
 struct YPlatformWindowSystem::Window final : YWindowDescriptor, YPlatformWindowListener {
     Window(YPlatformWindowSystem& system, YControl& root) : system(system), root(root) {}
 
+    std::unique_ptr<YBaseBitmap> CreateBitmap() override {
+        std::unique_ptr<YBaseBitmap> shared = platform != nullptr ? platform->CreateBitmap() : nullptr;
+        return shared != nullptr ? std::move(shared) : YWindowDescriptor::CreateBitmap();
+    }
+
     void UpdateBitmap(const YRect& area) override {
         YWindowDescriptor::UpdateBitmap(area);
         const YBaseBitmap* bitmap = Target();
@@ -56,7 +61,10 @@ struct YPlatformWindowSystem::Window final : YWindowDescriptor, YPlatformWindowL
             system.m_closeRequests.push_back(&root);
         }
     }
-    void OnNativeMessage(uint32_t) override {}
+    void OnNativeMessage(uint32_t message) override {
+        // A wake-up the host's own loop delivered: nobody else runs the queued work.
+        if (message == kMessageWakeUp && !system.m_processing) system.RunQueuedWork();
+    }
 
     YPlatformWindowSystem& system;
     YControl& root;
@@ -177,7 +185,12 @@ void YPlatformWindowSystem::DestroyNativeWindow(YControl& root) {
     std::erase_if(m_timers, [&](const auto& entry) { return entry.second == &root; });
     std::erase(m_closeRequests, &root);
     // A window whose own events are running goes when they are done.
-    if (window.get() == m_dispatching) m_doomed.push_back(std::move(window));
+    if (window.get() == m_dispatching || InsideNativeCall()) {
+        window->platform->Show(false);
+        m_doomed.push_back(std::move(window));
+        if (m_dispatching == nullptr)
+            AfterNativeCall(this, [](void* self) { static_cast<YPlatformWindowSystem*>(self)->m_doomed.clear(); }, this);
+    }
 }
 
 YSize YPlatformWindowSystem::ClientSize(const YControl& root) const { return Get(root).platform->ClientSize(); }
@@ -288,6 +301,7 @@ void YPlatformWindowSystem::CloseWindow(YControl& root) {
 
 void YPlatformWindowSystem::ProcessPendingMessages() {
     if (m_wakeRequested.exchange(false)) m_windows.ExecutePendingEvents();
+    m_processing = true;
     std::vector<Window*> windows;
     {
         YScopedLock hold(m_lock);
@@ -304,8 +318,14 @@ void YPlatformWindowSystem::ProcessPendingMessages() {
         m_dispatching = window;
         YGuard("YPlatformWindowSystem::ProcessPendingMessages", [&] { window->platform->ProcessEvents(); });
         m_dispatching = nullptr;
-        m_doomed.clear();
+        if (!InsideNativeCall()) m_doomed.clear();
     }
+    m_processing = false;
+    RunQueuedWork();
+}
+
+void YPlatformWindowSystem::RunQueuedWork() {
+    if (m_wakeRequested.exchange(false)) m_windows.ExecutePendingEvents();
     RunMessages();
     std::vector<YControl*> closing;
     closing.swap(m_closeRequests);

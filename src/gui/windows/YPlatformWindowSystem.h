@@ -79,6 +79,14 @@ public:
     // Windows that paint something, and how often they painted (for checks).
     int32_t PaintCount(const YControl& root) const;
 
+    // Whether the GUI thread is inside a call the window system made (Win32: the window
+    // procedure, entered from the host's message loop). Objects the call may still use must
+    // not be destroyed then; AfterNativeCall runs work once the outermost such call returns
+    // (at once when there is none), and CancelNativeCalls drops what owner left pending.
+    virtual bool InsideNativeCall() const noexcept { return false; }
+    virtual void AfterNativeCall(const void* owner, void (*work)(void*), void* context) { work(context); }
+    virtual void CancelNativeCalls(const void*) noexcept {}
+
     // The process-wide "ignore the mouse until" time of ShowTimed.
     static void IgnoreMouseFor(uint32_t ms) noexcept;
     // Whether a mouse event of this code is dropped now (clears the time once it has passed).
@@ -104,6 +112,9 @@ private:
     Window& Get(const YControl& root) const;
     Window* AnyWindow() const noexcept;
     void RunMessages();
+    // Queued work, private messages and close requests: the part of ProcessPendingMessages
+    // that a wake-up message runs by itself where the host's loop dispatches it (Win32).
+    void RunQueuedWork();
     void FireTimer(uintptr_t id);
     void CloseWindow(YControl& root);
 
@@ -115,6 +126,7 @@ private:
     std::vector<YControl*> m_closeRequests;        // roots whose close button was pressed
     std::vector<std::unique_ptr<Window>> m_doomed; // destroyed while their events ran
     Window* m_dispatching = nullptr;
+    bool m_processing = false; // inside ProcessPendingMessages
     std::atomic<bool> m_wakeRequested{false};
     int32_t m_quitCode = 0;
     bool m_quit = false;
