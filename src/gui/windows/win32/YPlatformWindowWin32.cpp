@@ -249,10 +249,12 @@ LRESULT YWin32PlatformWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             character = 0x10000u + ((static_cast<uint32_t>(m_highSurrogate) - 0xD800u) << 10) + (unit - 0xDC00u);
         }
         m_highSurrogate = 0;
-        // Control characters come as their keys.
-        if (character < 0x20 || character == 0x7F) return 0;
+        const uint32_t modifiers = KeyModifiers();
+        // What Ctrl makes of letters (Ctrl+A is 1) is a shortcut, not typing; Return, Escape,
+        // Tab and Backspace stay characters, as on X11.
+        if (character == 0x7F || (character < 0x20 && (modifiers & YEventFlag::kCtrl) != 0)) return 0;
         YGuard("Processing keyboard event YSystemEvent::Character", [&] {
-            m_listener.OnNativeEvent(YSystemEvent::Character(character, KeyModifiers()));
+            m_listener.OnNativeEvent(YSystemEvent::Character(character, modifiers));
         });
         return 0;
     }
@@ -453,7 +455,8 @@ void YWin32PlatformWindow::Focus() {
 void YWin32PlatformWindow::Invalidate(const YRect& rect) {
     const YRect clipped = rect.Intersect(YRect::FromSize(0, 0, m_width, m_height));
     if (m_gone || clipped.IsEmpty()) return;
-    const RECT area{clipped.left, clipped.top, clipped.right, clipped.bottom};
+    // Our rectangles include their right and bottom edges; Win32's end before them.
+    const RECT area{clipped.left, clipped.top, clipped.right + 1, clipped.bottom + 1};
     ::InvalidateRect(m_hwnd, &area, FALSE);
 }
 
