@@ -129,4 +129,5 @@ void YXmlLoaderRegisterElements() {
     RegisterLayouts();
     RegisterValues();
     YRegisterPlainControlCreators();
+    YRegisterGeneralControlCreators();
 }

@@ -5,3 +5,7 @@
 
 // "control", "panel", "container": the toolkit's plain controls.
 void YRegisterPlainControlCreators();
+
+// The general controls of gui/controls: buttons, check boxes, edits, lists, trees, menus,
+// scroll bars and the rest of the element table's controls.
+void YRegisterGeneralControlCreators();
