@@ -25,6 +25,9 @@ public:
     virtual void OnNativePaint(const YRect& dirty) = 0;
     // The client area changed size.
     virtual void OnNativeSize(int32_t width, int32_t height) = 0;
+    // The user drags the window's frame to a client size of width × height: the listener
+    // narrows it to the sizes it allows.
+    virtual void OnNativeSizing(int32_t& width, int32_t& height) {}
     // A mouse or keyboard event in client coordinates, key codes as Win32 virtual keys. True
     // when the event was used: a double-click nobody uses comes again as a "down" with
     // YEventFlag::kDouble.

@@ -31,6 +31,16 @@ struct YPlatformWindowSystem::Window final : YWindowDescriptor, YPlatformWindowL
         }
     }
     void OnNativeSize(int32_t width, int32_t height) override { root.SetClientSizeFromWindow(width, height); }
+    void OnNativeSizing(int32_t& width, int32_t& height) override {
+        const YSize minimal = root.MinimalClientSize();
+        width = std::max(width, minimal.x);
+        height = std::max(height, minimal.y);
+        if (auto* window = dynamic_cast<YWindow*>(&root)) {
+            const YSize maximal = window->MaximalSize();
+            if (maximal.x > 0) width = std::min(width, std::max(maximal.x, minimal.x));
+            if (maximal.y > 0) height = std::min(height, std::max(maximal.y, minimal.y));
+        }
+    }
     bool OnNativeEvent(const YSystemEvent& event) override {
         if (YEventCode::IsMouse(event.code) && MouseIgnored(event.code)) return true;
         auto* window = dynamic_cast<YWindow*>(&root);

@@ -223,6 +223,30 @@ TEST_F(Win32WindowSystemTest, TheRootFollowsAResizeFromEitherSide) {
     ASSERT_TRUE(HostLoop([&] { return WindowColour(m_child, 290, 190) == 0x282828u; }));
 }
 
+TEST_F(Win32WindowSystemTest, DraggingTheFrameStaysWithinTheRootsSizes) {
+    m_root->SetMinimalClientSize({150, 100});
+    m_root->SetMaximalSize({400, 0}); // no limit of height
+    struct Case {
+        UINT edge;
+        RECT dragged;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {WMSZ_BOTTOMRIGHT, {10, 10, 60, 40}, {10, 10, 160, 110}},   // too small: the far edges move out
+        {WMSZ_TOPLEFT, {10, 10, 60, 40}, {-90, -60, 60, 40}},       // the near edges move instead
+        {WMSZ_RIGHT, {0, 0, 900, 700}, {0, 0, 400, 700}},           // wider than the maximum
+        {WMSZ_BOTTOM, {0, 0, 200, 300}, {0, 0, 200, 300}},          // allowed as it is
+    };
+    for (const Case& c : cases) {
+        RECT rect = c.dragged;
+        SendMessageW(m_child, WM_SIZING, c.edge, reinterpret_cast<LPARAM>(&rect));
+        EXPECT_EQ(rect.left, c.expected.left) << "edge " << c.edge;
+        EXPECT_EQ(rect.top, c.expected.top) << "edge " << c.edge;
+        EXPECT_EQ(rect.right, c.expected.right) << "edge " << c.edge;
+        EXPECT_EQ(rect.bottom, c.expected.bottom) << "edge " << c.edge;
+    }
+}
+
 TEST_F(Win32WindowSystemTest, TimersCallTheirControlUntilStopped) {
     m_log.Clear();
     m_system.SetTimer(*m_a, 5);

@@ -123,6 +123,7 @@ private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void HandleMouse(UINT message, WPARAM wParam, LPARAM lParam);
     void HandlePaint();
+    void ClampSizing(UINT edge, RECT& outer);
     void TakeForeignRequests();
     bool OpenClipboardRetrying() const noexcept;
 
@@ -210,6 +211,7 @@ LRESULT YWin32PlatformWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             }
         }
         return 0;
+    case WM_SIZING: ClampSizing(static_cast<UINT>(wParam), *reinterpret_cast<RECT*>(lParam)); return TRUE;
     case WM_SETFOCUS: m_listener.OnNativeFocus(true); return 0;
     case WM_KILLFOCUS: m_listener.OnNativeFocus(false); return 0;
     case WM_PAINT: HandlePaint(); return 0;
@@ -354,6 +356,24 @@ void YWin32PlatformWindow::HandlePaint() {
     });
     m_paintDC = nullptr;
     EndPaint(m_hwnd, &paint);
+}
+
+void YWin32PlatformWindow::ClampSizing(UINT edge, RECT& outer) {
+    // The frame around the client area, from the window's styles.
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(m_hwnd, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(m_hwnd, GWL_EXSTYLE)));
+    const int32_t frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
+    int32_t width = outer.right - outer.left - frameWidth;
+    int32_t height = outer.bottom - outer.top - frameHeight;
+    m_listener.OnNativeSizing(width, height);
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    // The edge being dragged moves; the opposite one stays.
+    if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT) outer.left = outer.right - width - frameWidth;
+    else outer.right = outer.left + width + frameWidth;
+    if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT) outer.top = outer.bottom - height - frameHeight;
+    else outer.bottom = outer.top + height + frameHeight;
 }
 
 void YWin32PlatformWindow::TakeForeignRequests() {
