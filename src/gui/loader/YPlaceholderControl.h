@@ -8,6 +8,9 @@ class YPlaceholderControl : public YControl {
 public:
     YPlaceholderControl(YControl* parent, const YString& elementName);
     const YString& ElementName() const noexcept { return m_elementName; }
+    // A frame of the control's type with its caption, or the element name, inside: a view
+    // of the tree shows where the control will be.
+    void Paint(YDrawer& drawer) override;
 
     // Creates a placeholder for one element name.
     class Creator : public YControl::YXmlLoader::Creator {

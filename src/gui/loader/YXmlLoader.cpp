@@ -154,6 +154,11 @@ void YControl::YXmlLoader::LoadChildren(YControl& control, const YXMLItem& eleme
     }
 }
 
+void YControl::YXmlLoader::LoadDefinition(YControl& root, const YXMLItem& definition) {
+    root.Load(definition);
+    LoadChildren(root, definition, false);
+}
+
 std::unique_ptr<YValue> YControl::YXmlLoader::CreateValue(const YXMLItem& element) {
     const Registry& registry = Filled();
     for (const YXMLItem& child : element.Children()) {

@@ -118,6 +118,9 @@ public:
     // "GUI definition nested deeper than {0} levels." past kMaxDepth; the attribute errors of
     // the created objects leave it as they are.
     static void LoadChildren(YControl& control, const YXMLItem& element, bool addToLayout);
+    // A whole definition: root reads the attributes of the definition's root element, then
+    // its children are loaded into it (without adding to layouts at that level).
+    static void LoadDefinition(YControl& root, const YXMLItem& definition);
     // The converter of the first child element of element that names a value class, nullptr
     // when there is none (for the "value" and "maxvalue" elements of value controls).
     static std::unique_ptr<YValue> CreateValue(const YXMLItem& element);
