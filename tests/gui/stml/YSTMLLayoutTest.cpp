@@ -4,6 +4,8 @@
 
 #include "gui/stml/YSTML.h"
 #include "gui/stml/YSTMLTable.h"
+#include "gui/toolkit/YControl.h"
+#include "gui/toolkit/YControlHelp.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +64,28 @@ TEST_F(YSTMLLayoutTest, HelpTitleIsOneBannerLineAndAGap) {
     ASSERT_EQ(banner.Lines().size(), 1u);
     const auto& word = banner.Fragments()[0];
     EXPECT_EQ(word.x, 2 + (296 - word.width) / 2);
+}
+
+// The F1 help the toolkit writes for a knob: title, own help, then the usage lines as a list.
+TEST_F(YSTMLLayoutTest, ControlHelpTextLaysOutAsTheHelpWindowShowsIt) {
+    class Knob : public YControl {
+    public:
+        Knob() : YControl(nullptr) {}
+        YString HelpTextOfType() override {
+            return "<control>Right mouse button</control> selects default value.\n"
+                   "<control>Home key</control> configures minimal possible value.";
+        }
+    } knob;
+    knob.SetHelp("<name>Depth</name> mixes the wet signal in.");
+    YSTML help(YSTML::HelpTagsets() + YControlHelp::Text(knob, "Knob"));
+    EXPECT_EQ(help.Describe().ToUTF8(),
+              "p(center singleline invert)[large2:\"Knob\"] p(justify)[s] p[bold,red:\"Depth\" \"mixes the wet signal "
+              "in.\"] p[bold:\"General control usage\"] li[green:\"Right mouse button\" \"selects default value.\"] "
+              "li[green:\"Home key\" \"configures minimal possible value.\"]");
+    const int32_t height = help.Layout(style, 600);
+    const int32_t title = LineHeight(StmlTestStyle::kFontSizes[5]) + 4;
+    EXPECT_EQ(height, title + Normal() / 2 + 4 * Normal() + 5 * Spacing());
+    EXPECT_EQ(help.Child(help.ChildCount() - 1)->Bounds().bottom, height - 1);
 }
 
 TEST_F(YSTMLLayoutTest, VersionLabelKeepsToOneLine) {
