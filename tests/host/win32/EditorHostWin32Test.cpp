@@ -425,6 +425,33 @@ TEST_F(Vst3EditorWin32Test, BadHostSequencesGetNeutralAnswers) {
     ASSERT_TRUE(Loop([&] { return WindowColour(Editor(), 500, kBarY) == kBarColour; }));
 }
 
+// removed() from inside the editor window's own size change, through a hook of the host.
+TEST_F(Vst3EditorWin32Test, RemovedFromInsideTheEditorsOwnMessageIsSafe) {
+    ASSERT_EQ(m_view->attached(m_parent, "HWND"), Vst3::kResultOk);
+    HWND editor = Editor();
+    ASSERT_NE(editor, nullptr);
+    static Vst3::IPlugView* s_view = nullptr;
+    static WNDPROC s_original = nullptr;
+    static Vst3::tresult s_removed = Vst3::kResultFalse;
+    s_view = m_view;
+    s_removed = Vst3::kResultFalse;
+    s_original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(editor, GWLP_WNDPROC));
+    const auto hook = [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == WM_SIZE && s_removed != Vst3::kResultOk) s_removed = s_view->removed();
+        return CallWindowProcW(s_original, hwnd, message, wParam, lParam);
+    };
+    SetWindowLongPtrW(editor, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+hook));
+    SetWindowPos(editor, nullptr, 0, 0, 600, 450, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(s_removed, Vst3::kResultOk);
+    EXPECT_FALSE(IsWindow(editor)) << "destroyed once the outer message returned";
+    EXPECT_EQ(m_view->removed(), Vst3::kResultFalse);
+    Vst3::ViewRect size{0, 0, 500, 400};
+    EXPECT_EQ(m_view->onSize(&size), Vst3::kResultFalse) << "no editor to size";
+    SetFirstParameter(1.0);
+    ASSERT_EQ(m_view->attached(m_parent, "HWND"), Vst3::kResultOk);
+    ASSERT_TRUE(Loop([&] { return WindowColour(Editor(), 500, kBarY) == kBarColour; }));
+}
+
 TEST_F(Vst3EditorWin32Test, AttachesAndRemovesInALoop) {
     for (int i = 0; i < 200; ++i) {
         ASSERT_EQ(m_view->attached(m_parent, "HWND"), Vst3::kResultOk) << "round " << i;
