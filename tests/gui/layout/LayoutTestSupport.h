@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-struct ChildSpec {
+struct ChildShape {
     int32_t width = 10;
     int32_t height = 10;
     int32_t ratioX = 0;
@@ -25,8 +25,8 @@ struct ChildSpec {
     YSize minimal{};
 };
 
-// A child of owner with the spec's size and layout data (not yet in any layout).
-inline YControl* MakeChild(YControl& owner, const ChildSpec& s) {
+// A child of owner with the shape's size and layout data (not yet in any layout).
+inline YControl* MakeChild(YControl& owner, const ChildShape& s) {
     auto* c = new YContainer(&owner);
     c->SetSize(s.width, s.height);
     c->layoutRatioX = s.ratioX;

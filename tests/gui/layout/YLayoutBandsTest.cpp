@@ -25,7 +25,7 @@ class LayoutSwitch : public WithoutStyle {};
 struct BandCase {
     const char* name;
     int32_t side;
-    std::vector<ChildSpec> children;
+    std::vector<ChildShape> children;
     YRect rest;
     std::vector<YRect> expected;
 };
@@ -56,7 +56,7 @@ TEST_F(LayoutSide, TakesABandAsThickAsItsThickestControlAndLeavesTheRest) {
         auto* band = new YLayoutSide(owner, c.side);
         band->spacing = gap;
         std::vector<YControl*> children;
-        for (const ChildSpec& s : c.children) {
+        for (const ChildShape& s : c.children) {
             children.push_back(MakeChild(owner, s));
             band->AddControl(*children.back());
         }
@@ -111,7 +111,7 @@ TEST_F(LayoutCorner, FramesTheRectangleWithCornersAndStrips) {
     YContainer owner(nullptr);
     auto* corner = new YLayoutCorner(owner);
     corner->spacing = 2;
-    const auto add = [&](const ChildSpec& s, const char* target) {
+    const auto add = [&](const ChildShape& s, const char* target) {
         YControl* c = MakeChild(owner, s);
         corner->AddControlFromDefinition(*c);
         YXMLItem element("control");

@@ -45,14 +45,14 @@ TEST_F(LayoutGrid, SizesColumnsAndRowsByTheirLargestCells) {
     YContainer owner(nullptr);
     YLayoutGrid* grid = MakeGrid(owner, "2");
     grid->spacing = 2;
-    const ChildSpec specs[] = {
+    const ChildShape shapes[] = {
         {.width = 20, .height = 10},
         {.width = 30, .height = 14, .ratioX = 1},
         {.width = 26, .height = 8, .borderX = 1, .placement = YAlignment::kLeft | YAlignment::kTop},
         {.width = 12, .height = 8},
     };
     std::vector<YControl*> cells;
-    for (const ChildSpec& s : specs) {
+    for (const ChildShape& s : shapes) {
         cells.push_back(MakeChild(owner, s));
         grid->AddControlFromDefinition(*cells.back());
     }

@@ -20,7 +20,7 @@ struct DistributionCase {
     bool vertical;
     int32_t spacing;
     YRect rect;
-    std::vector<ChildSpec> children;
+    std::vector<ChildShape> children;
     std::vector<YRect> expected; // per child, relative to the owner
 };
 
@@ -64,7 +64,7 @@ TEST_F(LayoutLinear, DistributesTheRectangleOverItsControls) {
                                   : static_cast<YLayoutLinear*>(new YLayoutHorizontal(owner));
         layout->spacing = c.spacing;
         std::vector<YControl*> children;
-        for (const ChildSpec& s : c.children) {
+        for (const ChildShape& s : c.children) {
             children.push_back(MakeChild(owner, s));
             layout->AddControl(*children.back());
         }
