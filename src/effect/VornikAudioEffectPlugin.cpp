@@ -170,9 +170,14 @@ void VornikAudioEffectPlugin::Update() {
     const int32_t extra = std::max(0, latency - ownDry);
     const bool dryDelay = latency >= 1;
 
-    double delaySamples = fs * m_parameters[kDelay].EffectiveFloat();
+    // With smoothed automation the pre-delay follows the host's values, not the frame's ramps
+    // between them: its own curve is smoother than those.
+    const PluginParameter& delayRecord = m_parameters[kDelay];
+    const bool smooth = settings != nullptr && settings->SmoothAutomation != 0;
+    double delaySamples = fs * (smooth ? delayRecord.Float.Value : delayRecord.EffectiveFloat());
     if (!(delaySamples >= 1.0)) delaySamples = 1.0;
-    const int32_t preLength = static_cast<int32_t>(std::min(delaySamples, fs * 0.02 + 1.0)) + extra;
+    delaySamples = std::min(delaySamples, fs * 0.02 + 1.0);
+    const int32_t preLength = static_cast<int32_t>(delaySamples) + extra;
     const double reserve = std::trunc(m_maximumRange) + 1.0;
     const int32_t margin =
         m_sinc ? YAudioFilters::Vibrato<float>::kSincMargin : YAudioFilters::Vibrato<float>::kCubicMargin;
@@ -185,19 +190,27 @@ void VornikAudioEffectPlugin::Update() {
     m_preLengthTarget = std::max(1, preLength);
     m_dryLengthTarget = std::max(1, dryLength);
     m_dryDelayTarget = dryDelay;
-    m_preGlide.Target = m_preLengthTarget;
-    m_dryGlide.Target = dryDelay ? m_dryLengthTarget : 0.0;
+    m_preGlide.Rest = m_preLengthTarget;
+    m_dryGlide.Rest = dryDelay ? m_dryLengthTarget : 0.0;
     if (!m_configured || m_snapLines) {
         for (int32_t c = 0; c < n; ++c) {
             m_preDelay[c].Resize(m_preLengthTarget);
             m_dryLine[c].Resize(m_dryLengthTarget);
         }
         m_dryDelay = dryDelay;
-        m_preGlide.Now = m_preGlide.Target;
-        m_dryGlide.Now = m_dryGlide.Target;
+        m_preGlide.Snap();
+        m_dryGlide.Snap();
         m_glideLayout = false;
         m_snapLines = false;
+    } else {
+        // A Delay the host moves is followed between samples; anything else (Mode, the
+        // interpolation, a range that changes the tape delay) aims at whole samples.
+        if (delaySamples != m_lastDelaySamples) m_preGlide.Between = true;
+        const double preAim = m_preGlide.Between ? std::max(1.0, delaySamples + extra) : m_preGlide.Rest;
+        if (preAim != m_preGlide.Aim) m_preGlide.Aims(preAim);
+        if (m_dryGlide.Rest != m_dryGlide.Aim) m_dryGlide.Aims(m_dryGlide.Rest);
     }
+    m_lastDelaySamples = delaySamples;
     m_configured = true;
 }
 
@@ -392,8 +405,15 @@ void VornikAudioEffectPlugin::ProcessPiece(BlockSettings& block, double saturati
     block.JetActive = std::fabs(block.Jet) >= kChangeEpsilon || std::fabs(block.JetStep) >= kChangeEpsilon;
     block.Ramping = block.DepthStep != 0.0 || block.FeedbackStep != 0.0;
     block.Gliding = m_rangeStep != 0.0;
+    m_preGlide.Settle();
+    m_dryGlide.Settle();
     if ((m_preGlide.Moving() || m_dryGlide.Moving()) && !m_glideLayout) EnterGlideLayout(channels);
     block.LinesGlide = m_glideLayout;
+    // Curves that do not glide still count the time since their last value.
+    if (!block.LinesGlide) {
+        m_preGlide.Curve.Advance(frames);
+        m_dryGlide.Curve.Advance(frames);
+    }
 
     // Channel c runs at o0 + c·pd, o0 lifting every phase to zero or above.
     const double firstOffset = phaseDifference < 0.0 ? -8.0 * phaseDifference : 0.0;

@@ -39,8 +39,10 @@ public:
     static constexpr double kMaximumRangeSeconds = 0.01;
     // Fastest change of the range: samples of range per sample.
     static constexpr double kRangeGlideStep = 0.01;
-    // Fastest change of the pre-delay and of the dry path's delay: samples per sample.
-    static constexpr double kDelayGlideStep = 0.01;
+    // Fastest change of the pre-delay and of the dry path's delay: samples per sample (a 2 %
+    // pitch shift). A jump glides along a curve that reaches this speed half way and starts
+    // and ends at rest, 0.0089 samples per sample on average, near the range's glide.
+    static constexpr double kDelayGlideStep = 0.02;
 
     VornikAudioEffectPlugin();
     ~VornikAudioEffectPlugin() override;
@@ -71,10 +73,10 @@ public:
     bool SincInterpolation() const noexcept { return m_sinc; }
     // The delays a listener hears now and the ones they glide to, in samples (the dry path's
     // is 0 while it is not delayed).
-    double PreDelayNow() const noexcept { return m_preGlide.Now; }
-    double PreDelayTarget() const noexcept { return m_preGlide.Target; }
-    double DryDelayNow() const noexcept { return m_dryGlide.Now; }
-    double DryDelayTarget() const noexcept { return m_dryGlide.Target; }
+    double PreDelayNow() const noexcept { return m_preGlide.Curve.Value(); }
+    double PreDelayTarget() const noexcept { return m_preGlide.Rest; }
+    double DryDelayNow() const noexcept { return m_dryGlide.Curve.Value(); }
+    double DryDelayTarget() const noexcept { return m_dryGlide.Rest; }
     const YBiquadFilterDesign& LowPass() const noexcept { return m_lowPass; }
     const YBiquadFilterDesign& HighPass() const noexcept { return m_highPass; }
     const YSaturationCurve& Saturation() const noexcept { return m_saturation; }
@@ -173,11 +175,30 @@ private:
     double m_evenHarmonics = 1.0; // K
 
     bool m_dryDelay = false;
-    // A delay in samples on its way to the value Update asked for.
+    // A delay in samples on its way to the value Update asked for. While the host moves Delay
+    // the curve follows its values between samples; once it settles, it ends on the whole
+    // number of samples the line keeps.
     struct DelayGlide {
-        double Now = 1.0;
-        double Target = 1.0;
-        bool Moving() const noexcept { return Now != Target; }
+        VornikAutomationSmoother Curve;
+        double Aim = 1.0;  // the last value handed to the curve
+        double Rest = 1.0; // the line's length once the glide ends
+        bool Between = false; // aims between samples until the curve comes to rest
+        bool Moving() const noexcept { return Curve.Moving() || Curve.Value() != Rest; }
+        void Aims(double value) noexcept {
+            Aim = value;
+            Curve.Take(value, kDelayGlideStep);
+        }
+        void Snap() noexcept {
+            Aim = Rest;
+            Between = false;
+            Curve.Reset(Rest);
+        }
+        // A curve that came to rest between samples moves on to the line's length.
+        void Settle() noexcept {
+            if (Curve.Moving()) return;
+            Between = false;
+            if (Curve.Value() != Rest) Aims(Rest);
+        }
     };
     DelayGlide m_preGlide;
     DelayGlide m_dryGlide;
@@ -185,6 +206,8 @@ private:
     int32_t m_preLengthTarget = 1;
     int32_t m_dryLengthTarget = 1;
     bool m_dryDelayTarget = false;
+    // The Delay Update last saw: a change aims the pre-delay between samples.
+    double m_lastDelaySamples = -1.0;
     bool m_glideLayout = false;
     // The next Update sets the lines' lengths at once (after preparation).
     bool m_snapLines = true;

@@ -46,11 +46,10 @@ struct VornikAudioEffectPlugin::ChannelBlock {
     bool Saturate = false;
     bool JetActive = false;
     bool DryDelay = false;
-    // Pre-delay and dry delay in samples, gliding toward their targets through long rings
-    // (the values reached are written back).
+    // Pre-delay and dry delay in samples, gliding along their curves through long rings
+    // (the curves' states reached are written back).
     bool LinesGlide = false;
-    double PreDelay = 1.0, PreTarget = 1.0;
-    double DryDelayNow = 0.0, DryTarget = 0.0;
+    VornikAutomationSmoother PreCurve, DryCurve;
 };
 
 namespace {
@@ -105,14 +104,6 @@ inline float GlideRead(const YAudioFilters::Delay<float>& line, double delay) no
            x0;
 }
 
-inline void GlideToward(double& now, double target) noexcept {
-    constexpr double step = VornikAudioEffectPlugin::kDelayGlideStep;
-    if (now < target)
-        now = std::min(now + step, target);
-    else if (now > target)
-        now = std::max(now - step, target);
-}
-
 // The loop as the algorithm reads, every choice made per sample and every line used through
 // its own operations. The fast path below must give exactly its numbers.
 void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFilters::Delay<float>& dryLine,
@@ -121,7 +112,6 @@ void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFi
     double range = b.Range, rangeStep = b.RangeStep;
     double depth = b.Depth, feedback = b.Feedback, jet = b.Jet, jetPhase = b.JetPhase;
     YBiquadFilterState lp = b.LowPassState, hp = b.HighPassState;
-    double preDelayNow = b.PreDelay, dryDelayNow = b.DryDelayNow;
     for (int32_t i = 0; i < b.Frames; ++i) {
         const double offset = (LimitModulation(b.Modulation[i]) - 1.0) * range;
         const float tap =
@@ -140,7 +130,7 @@ void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFi
         float p;
         if (b.LinesGlide) {
             preDelay.Push(x);
-            p = GlideRead(preDelay, preDelayNow);
+            p = GlideRead(preDelay, b.PreCurve.Value());
         } else {
             p = preDelay.PushPop(x);
         }
@@ -159,9 +149,9 @@ void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFi
         float dry = x;
         if (b.LinesGlide) {
             dryLine.Push(x);
-            dry = GlideRead(dryLine, dryDelayNow);
-            GlideToward(preDelayNow, b.PreTarget);
-            GlideToward(dryDelayNow, b.DryTarget);
+            dry = GlideRead(dryLine, b.DryCurve.Value());
+            b.PreCurve.Advance(1);
+            b.DryCurve.Advance(1);
         } else if (b.DryDelay) {
             dry = dryLine.PushPop(x);
         }
@@ -174,8 +164,6 @@ void RunGeneral(ChannelBlock& b, YAudioFilters::Delay<float>& preDelay, YAudioFi
     }
     b.Range = range;
     b.RangeStep = rangeStep;
-    b.PreDelay = preDelayNow;
-    b.DryDelayNow = dryDelayNow;
     b.LowPassState = lp;
     b.HighPassState = hp;
 }
@@ -207,12 +195,10 @@ void VornikAudioEffectPlugin::ProcessGeneral(const BlockSettings& settings, floa
     block.JetActive = settings.JetActive;
     block.DryDelay = m_dryDelay;
     block.LinesGlide = settings.LinesGlide;
-    block.PreTarget = m_preGlide.Target;
-    block.DryTarget = m_dryGlide.Target;
 
     const int32_t channels = std::clamp(m_channelCount, 0, static_cast<int32_t>(kMaxChannels));
     double range = m_currentRange, rangeStep = m_rangeStep;
-    double preDelayNow = m_preGlide.Now, dryDelayNow = m_dryGlide.Now;
+    VornikAutomationSmoother preCurve = m_preGlide.Curve, dryCurve = m_dryGlide.Curve;
     bool any = false;
     for (int32_t c = 0; c < channels; ++c) {
         if (inputs[c] == nullptr || outputs[c] == nullptr) continue;
@@ -230,21 +216,28 @@ void VornikAudioEffectPlugin::ProcessGeneral(const BlockSettings& settings, floa
         block.Range = m_currentRange;
         block.RangeStep = m_rangeStep;
         block.RangeTarget = m_targetRange;
-        block.PreDelay = m_preGlide.Now;
-        block.DryDelayNow = m_dryGlide.Now;
+        block.PreCurve = m_preGlide.Curve;
+        block.DryCurve = m_dryGlide.Curve;
         RunGeneral(block, m_preDelay[c], m_dryLine[c], line);
         m_lowPassState[c] = block.LowPassState;
         m_highPassState[c] = block.HighPassState;
         range = block.Range;
         rangeStep = block.RangeStep;
-        preDelayNow = block.PreDelay;
-        dryDelayNow = block.DryDelayNow;
+        preCurve = block.PreCurve;
+        dryCurve = block.DryCurve;
         any = true;
     }
     if (any) {
         m_currentRange = range;
         m_rangeStep = rangeStep;
-        m_preGlide.Now = preDelayNow;
-        m_dryGlide.Now = dryDelayNow;
+    } else if (settings.LinesGlide) {
+        for (int32_t i = 0; i < frames; ++i) {
+            preCurve.Advance(1);
+            dryCurve.Advance(1);
+        }
+    }
+    if (settings.LinesGlide) {
+        m_preGlide.Curve = preCurve;
+        m_dryGlide.Curve = dryCurve;
     }
 }

@@ -98,8 +98,9 @@ TEST(VornikDelayGlide, ModeAndDelayChangesDoNotJumpAtAnyBlockSize) {
             SCOPED_TRACE(testing::Message() << c.what << ", blocks of " << block);
             YEffectFrameSettings frame;
             auto effect = MakeEffect(2, c.sinc, frame, c.before);
-            // Long enough for the longest glide (960 samples at 0.01 per sample) to end.
-            const int32_t frames = 8192 + 100000;
+            // Long enough for the longest glide (960 samples, at 0.0089 per sample on average)
+            // to end.
+            const int32_t frames = 8192 + 110000;
             const std::vector<float> y = Play(*effect, frames, block, 8192, c.change);
             // The wet and dry paths at full mix each move at most as fast as the tone.
             EXPECT_LT(LargestStep(y, 4096), c.paths * kToneSlope * 1.05);
@@ -134,7 +135,7 @@ TEST(VornikDelayGlide, DryPathEndsExactlyAtTheNewModesDelay) {
             e.Parameter(V::kDepth).Float.Value = 0.0; // the dry path alone
             e.Parameter(V::kMode).Enum.Value = c.from;
         });
-        Play(*effect, 49152, 512, 0, [&](V& e) { e.Parameter(V::kMode).Enum.Value = c.to; });
+        Play(*effect, 112 * 512, 512, 0, [&](V& e) { e.Parameter(V::kMode).Enum.Value = c.to; });
         EXPECT_EQ(effect->DryDelayNow(), c.expectedDelay);
         // After silence, an impulse comes out exactly that many samples later.
         std::vector<float> in(1024, 0.0f), out(1024, 1.0f);
@@ -148,26 +149,56 @@ TEST(VornikDelayGlide, DryPathEndsExactlyAtTheNewModesDelay) {
     }
 }
 
-TEST(VornikDelayGlide, DelayMovesOneHundredthOfASamplePerSample) {
-    YEffectFrameSettings frame;
-    auto effect = MakeEffect(1, false, frame, [](V&) {});
-    EXPECT_EQ(effect->PreDelayNow(), 1.0);
-    // 1 ms: 48 samples, 47 more than Delay 0's one sample: 4 700 samples of glide.
-    std::vector<float> x(4600, 0.25f), y(x.size());
-    float* in[1] = {x.data()};
-    float* out[1] = {y.data()};
-    YProcessingContext context;
-    effect->Parameter(V::kDelay).Float.Value = 0.001;
-    effect->Update();
-    EXPECT_EQ(effect->PreDelayTarget(), 48.0);
-    EXPECT_EQ(effect->PreDelayNow(), 1.0); // Update alone moves nothing
-    effect->Process(context, in, out, 4600);
-    EXPECT_NEAR(effect->PreDelayNow(), 47.0, 1e-6);
-    effect->Process(context, in, out, 98);
-    EXPECT_LT(effect->PreDelayNow(), 48.0);
-    effect->Process(context, in, out, 4);
-    EXPECT_EQ(effect->PreDelayNow(), 48.0);
-    EXPECT_EQ(effect->PreDelayLine(0).Length(), 48);
+TEST(VornikDelayGlide, DelayGlidesSmoothlyAndNoFasterThanTheGlideStep) {
+    struct Case {
+        double delay;    // seconds, from Delay 0 (one sample)
+        double length;   // the pre-delay's new length
+        int32_t samples; // until the glide ends
+        bool limited;    // at the glide step half way
+    };
+    // A small change spans three of the curve's longest intervals; a large one as many as its
+    // steepest point at the glide step needs (3/4 of the change per interval).
+    constexpr int32_t kLongest = VornikAutomationSmoother::kLongestSpan;
+    const Case cases[] = {
+        {0.001, 48.0, 3 * kLongest, false},
+        {0.02, 960.0, 3 * static_cast<int32_t>(959.0 * 0.75 / V::kDelayGlideStep), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.delay);
+        YEffectFrameSettings frame;
+        auto effect = MakeEffect(1, false, frame, [](V&) {});
+        EXPECT_EQ(effect->PreDelayNow(), 1.0);
+        float x = 0.25f, y = 0.0f;
+        float* in[1] = {&x};
+        float* out[1] = {&y};
+        YProcessingContext context;
+        effect->Parameter(V::kDelay).Float.Value = c.delay;
+        effect->Update();
+        EXPECT_EQ(effect->PreDelayTarget(), c.length);
+        EXPECT_EQ(effect->PreDelayNow(), 1.0); // Update alone moves nothing
+        std::vector<double> delay{effect->PreDelayNow()};
+        for (int32_t i = 0; i < c.samples + 100; ++i) {
+            effect->Process(context, in, out, 1);
+            delay.push_back(effect->PreDelayNow());
+        }
+        double fastest = 0.0, sharpest = 0.0;
+        for (size_t i = 1; i < delay.size(); ++i) {
+            ASSERT_GE(delay[i], delay[i - 1]) << i;
+            fastest = std::max(fastest, delay[i] - delay[i - 1]);
+            if (i >= 2) sharpest = std::max(sharpest, std::fabs(delay[i] - 2.0 * delay[i - 1] + delay[i - 2]));
+        }
+        EXPECT_LE(fastest, V::kDelayGlideStep * (1.0 + 1e-9));
+        if (c.limited) {
+            EXPECT_GT(fastest, V::kDelayGlideStep * 0.999);
+        }
+        // The speed changes gradually: a start at full speed would bend by the step at once.
+        EXPECT_LT(sharpest, V::kDelayGlideStep / 1000.0);
+        // It ends on the line's new length.
+        const auto end = std::find(delay.begin(), delay.end(), c.length);
+        ASSERT_NE(end, delay.end());
+        EXPECT_NEAR(end - delay.begin(), c.samples, 4.0 + c.samples * 1e-3);
+        EXPECT_EQ(effect->PreDelayLine(0).Length(), static_cast<int32_t>(c.length));
+    }
 }
 
 TEST(VornikAutomationSmoothing, DepthFollowsBlockValuesWithoutSlopeSteps) {
