@@ -132,6 +132,8 @@ int32_t VornikAudioEffectPlugin::Prepare(int32_t channels, double sampleRate) {
     m_evenHarmonics = 1.0;
     m_saturation.Configure(YSaturationCurve::kRationalCubic, 0.0);
     m_snapLines = true;
+    // Preparation drops the history: the smoothers start again from the settings.
+    m_smoothersSet = false;
     return 0;
 }
 

@@ -92,6 +92,9 @@ inline double JetGain(const ChannelBlock& b, int32_t i, double jet, double jetPh
 // Catmull-Rom, from the older neighbour toward the newer; within the last sample, where no
 // newer neighbour exists, a straight line.
 inline float GlideRead(const YAudioFilters::Delay<float>& line, double delay) noexcept {
+    // A curve turned back while moving fast runs on past its aim for a while: the read stays
+    // on the ring, with the neighbours it needs.
+    delay = std::clamp(delay, 0.0, static_cast<double>(std::max(0, line.Length() - 3)));
     const int32_t k = static_cast<int32_t>(delay);
     const double f = delay - k;
     if (f == 0.0) return line.Back(k);
