@@ -157,6 +157,8 @@ void YMenuBar::Paint(YDrawer& drawer) {
         uint32_t state = item.enabled ? 0 : YControlState::kDisabled;
         if (i == m_opened) state |= YControlState::kSelected | YControlState::kClicked;
         else if (i == m_hover || (i == m_highlighted && HasFocus())) state |= YControlState::kHighlighted;
-        style->DrawMenuItem(drawer, TitleRect(i), item.text, YString(), 0, state);
+        // The item's background only: a title has no icon column, its text sits centred.
+        style->DrawMenuItem(drawer, TitleRect(i), YString(), YString(), 0, state);
+        style->DrawText(drawer, TitleRect(i), item.text, YControlPaint::FontOf(*this), YStdColor::kText, kAlignCenter, state);
     }
 }
