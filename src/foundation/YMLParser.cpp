@@ -58,18 +58,19 @@ int YMLUnicodeToWindows1252(char16_t c) {
     return -1;
 }
 
-YMLTextDecoder::YMLTextDecoder(YStream& stream) : m_stream(stream), m_buffer(kChunkSize) {}
+YMLTextDecoder::YMLTextDecoder(YStream& stream)
+    : m_stream(stream), m_buffer(std::make_unique_for_overwrite<uint8_t[]>(kChunkSize)) {}
 
 bool YMLTextDecoder::Ensure(std::size_t count) {
     if (m_end - m_position >= count) return true;
     if (m_streamEnded) return false;
     // Keep the unread tail and read behind it.
     std::size_t tail = m_end - m_position;
-    if (tail > 0 && m_position > 0) std::memmove(m_buffer.data(), m_buffer.data() + m_position, tail);
+    if (tail > 0 && m_position > 0) std::memmove(m_buffer.get(), m_buffer.get() + m_position, tail);
     m_position = 0;
     m_end = tail;
     while (m_end < count && !m_streamEnded) {
-        int32_t got = m_stream.Read(m_buffer.data() + m_end, static_cast<int32_t>(m_buffer.size() - m_end));
+        int32_t got = m_stream.Read(m_buffer.get() + m_end, static_cast<int32_t>(kChunkSize - m_end));
         if (got <= 0)
             m_streamEnded = true;
         else
@@ -82,7 +83,7 @@ void YMLTextDecoder::DetectByteOrder() {
     m_detected = true;
     Ensure(4);
     const std::size_t available = m_end - m_position;
-    const uint8_t* b = m_buffer.data() + m_position;
+    const uint8_t* b = m_buffer.get() + m_position;
     if (available >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
         m_position += 3;
         m_encoding = YMLEncoding::kUTF8;
@@ -169,7 +170,7 @@ int32_t YMLTextDecoder::GetSlow() {
             }
             return -1;
         }
-        const uint8_t* b = m_buffer.data() + m_position;
+        const uint8_t* b = m_buffer.get() + m_position;
         m_position += 2;
         return m_encoding == YMLEncoding::kUTF16LE ? (b[0] | (b[1] << 8)) : ((b[0] << 8) | b[1]);
     }

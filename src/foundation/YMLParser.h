@@ -8,6 +8,7 @@
 #include "foundation/YString.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,9 @@ private:
     void DetectByteOrder();
 
     YStream& m_stream;
-    std::vector<uint8_t> m_buffer;
+    // Left uninitialised: only what the stream filled is ever read, and clearing a chunk per
+    // document is what small documents (states, presets) would mostly pay for.
+    std::unique_ptr<uint8_t[]> m_buffer;
     std::size_t m_position = 0;
     std::size_t m_end = 0;
     YMLEncoding m_encoding = YMLEncoding::kUTF8;

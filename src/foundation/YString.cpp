@@ -1,5 +1,6 @@
 #include "foundation/YString.h"
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cstring>
@@ -283,16 +284,18 @@ int64_t YString::ToInteger(int base, int32_t* consumed) const noexcept {
     return static_cast<int64_t>(magnitude);
 }
 
-double YString::ToDouble(int32_t* consumed) const noexcept {
+double YString::ToDoubleAt(int32_t start, int32_t* consumed) const noexcept {
     if (consumed) *consumed = 0;
-    // Narrow the leading run of ASCII characters; a number never needs more than this.
+    start = std::clamp(start, 0, m_rep.length);
+    // Narrow the leading run of printable ASCII characters; a number never needs more than
+    // this, and never holds a blank or a control character.
     char buffer[512];
     int32_t n = 0;
     int32_t skip = 0;
-    if (m_rep.length > 0 && (*this)[0] == '+') skip = 1; // from_chars does not take a plus sign
-    while (skip + n < m_rep.length && n < static_cast<int32_t>(sizeof(buffer))) {
-        const Char c = (*this)[skip + n];
-        if (c == 0 || c > 127) break;
+    if (start < m_rep.length && (*this)[start] == '+') skip = 1; // from_chars does not take a plus sign
+    while (start + skip + n < m_rep.length && n < static_cast<int32_t>(sizeof(buffer))) {
+        const Char c = (*this)[start + skip + n];
+        if (c <= ' ' || c > 127) break;
         buffer[n++] = static_cast<char>(c);
     }
     if (skip && n > 0 && buffer[0] == '-') return 0.0;

@@ -126,7 +126,10 @@ public:
     // and nothing is consumed. Values beyond 64 bits saturate.
     int64_t ToInteger(int base = 10, int32_t* consumed = nullptr) const noexcept;
     // Floating-point parsing of a decimal number (C locale); consumed as above.
-    double ToDouble(int32_t* consumed = nullptr) const noexcept;
+    double ToDouble(int32_t* consumed = nullptr) const noexcept { return ToDoubleAt(0, consumed); }
+    // The same for the text from start on (clamped to the string), without copying it: lists
+    // of numbers are read one after another in place.
+    double ToDoubleAt(int32_t start, int32_t* consumed = nullptr) const noexcept;
 
     // Precision 0..9: fixed with that many decimals; 10 or more: general notation with that
     // many significant digits. Always a '.' decimal point, whatever the C locale says.

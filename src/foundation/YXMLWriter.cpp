@@ -109,14 +109,33 @@ void YXMLWriter::PutAscii(const char* text) {
     while (*text) Put(static_cast<char16_t>(*text++));
 }
 
+int32_t YXMLWriter::PutAsciiRun(const YString& text, int32_t index, bool escaping) {
+    if (m_highSurrogate != 0 || m_encoding == YMLEncoding::kUTF16LE || m_encoding == YMLEncoding::kUTF16BE)
+        return index;
+    const int32_t length = text.Length();
+    int32_t end = index;
+    while (end < length) {
+        const char16_t c = text[end];
+        if (c >= 0x80 || (escaping && (c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\''))) break;
+        ++end;
+    }
+    const size_t at = m_bytes.size();
+    m_bytes.resize(at + static_cast<size_t>(end - index));
+    char* out = m_bytes.data() + at;
+    for (int32_t i = index; i < end; ++i) *out++ = static_cast<char>(text[i]);
+    return end;
+}
+
 void YXMLWriter::PutName(const YString& name) {
     const int32_t length = name.Length();
-    for (int32_t i = 0; i < length; ++i) Put(name[i]);
+    for (int32_t i = PutAsciiRun(name, 0, false); i < length; ++i) Put(name[i]);
 }
 
 void YXMLWriter::PutEscaped(const YString& text) {
     const int32_t length = text.Length();
     for (int32_t i = 0; i < length; ++i) {
+        i = PutAsciiRun(text, i, true);
+        if (i >= length) break;
         const char16_t c = text[i];
         switch (c) {
         case u'&':

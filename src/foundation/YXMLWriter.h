@@ -27,6 +27,10 @@ public:
 private:
     void Put(char16_t c);
     void PutAscii(const char* text);
+    // Appends the plain ASCII characters of text from index on in one go (with escaping, none
+    // of the five that need an entity) and answers where the run ended. Only while writing
+    // UTF-8 or an 8-bit encoding outside a surrogate pair: there such a character is its byte.
+    int32_t PutAsciiRun(const YString& text, int32_t index, bool escaping);
     void PutName(const YString& name);
     void PutEscaped(const YString& text);
     void PutIndent(int32_t depth);

@@ -621,7 +621,7 @@ int32_t SplitNumbers(const YString& text, float* values, int32_t count) {
         while (index < length && text[index] <= u' ') ++index;
         if (index >= length) break;
         int32_t consumed = 0;
-        const double v = text.Substring(index).ToDouble(&consumed);
+        const double v = text.ToDoubleAt(index, &consumed);
         if (consumed == 0) break;
         values[read++] = std::isfinite(v) ? static_cast<float>(v) : 0.0f;
         index += consumed;

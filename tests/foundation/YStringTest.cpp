@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <new>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -286,6 +287,30 @@ TEST(YString, ToDouble) {
     EXPECT_EQ(consumed, 5);
     EXPECT_EQ(YString("-1e999").ToDouble(), -std::numeric_limits<double>::infinity());
     EXPECT_EQ(YString("1e-999").ToDouble(), 0.0);
+}
+
+// A list read in place: each number from where the last one ended, past the blanks between.
+TEST(YString, ToDoubleAtReadsFromAnIndexWithoutCopying) {
+    const YString list("0.25 -1e2\t+3x  7");
+    struct Case {
+        int32_t start;
+        double value;
+        int32_t consumed;
+    };
+    const Case cases[] = {
+        {0, 0.25, 4}, {5, -100.0, 4}, {10, 3.0, 2}, {12, 0.0, 0}, {4, 0.0, 0}, {15, 7.0, 1},
+        {16, 0.0, 0}, // the end
+        {99, 0.0, 0}, // beyond it
+        {-3, 0.25, 4}, // before the start: from the start
+    };
+    for (const Case& c : cases) {
+        int32_t consumed = -1;
+        EXPECT_DOUBLE_EQ(list.ToDoubleAt(c.start, &consumed), c.value) << c.start;
+        EXPECT_EQ(consumed, c.consumed) << c.start;
+    }
+    // A number longer than the narrowing buffer is read as far as it goes.
+    const YString longNumber = YString::FromUTF8("1." + std::string(600, '5'));
+    EXPECT_NEAR(longNumber.ToDoubleAt(0), 1.5555555555555556, 1e-15);
 }
 
 TEST(YString, NumbersToText) {

@@ -145,6 +145,21 @@ TEST(YXMLDocumentTest, EightBitEncodingsWriteMissingCharactersAsReferences) {
               "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>\xE9\x80&#127928;</a>");
 }
 
+// Runs of plain characters go out in one piece; what sits between them still goes one by one:
+// entities, characters past ASCII, and a lone surrogate, whose replacement comes before the run.
+TEST(YXMLDocumentTest, PlainRunsAndWhatBreaksThemAreWrittenAsCharacterByCharacter) {
+    YXMLDocument doc("a");
+    const std::u16string text = u"ab<c&\u00E9d" + std::u16string(1, char16_t(0xD800)) + u"ef\"g\u20AC";
+    doc.SetText(YString::FromUTF16(text));
+    doc.SetAttribute(YString::FromUTF8("n\xC3\xA4me"), "x'y");
+    EXPECT_EQ(Saved(doc, true, "utf-8"), "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                                         "<a n\xC3\xA4me=\"x&apos;y\">ab&lt;c&amp;\xC3\xA9"
+                                         "d\xEF\xBF\xBD" "ef&quot;g\xE2\x82\xAC</a>");
+    EXPECT_EQ(Saved(doc, true, "iso-8859-1"), "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>"
+                                              "<a n\xE4me=\"x&apos;y\">ab&lt;c&amp;\xE9"
+                                              "d&#55296;ef&quot;g&#8364;</a>");
+}
+
 TEST(YXMLDocumentTest, SaveCompressedIsZLibAtLevel9OfTheCompactForm) {
     YXMLDocument doc;
     BuildSample(doc);

@@ -106,6 +106,10 @@ void ProcessShortBlock(YQuenlorAudioEffectPlugin& plugin) {
     plugin.ProcessAudio(inputs, outputs, kFrames, true);
     for (int32_t c = 0; c < kChannels; ++c)
         for (int32_t i = 0; i < kFrames; ++i) Check(std::isfinite(outputs[c][i]));
+}
+
+// Once per phase rather than per block: a value outside 0..1 stays there until a later phase.
+void CheckParameters(YQuenlorAudioEffectPlugin& plugin) {
     for (int32_t i = 0; i < plugin.GetParameterCount(); ++i) Check(Fraction(plugin.GetParameter(i)));
 }
 
@@ -114,8 +118,11 @@ void Send(YQuenlorAudioEffectPlugin& plugin, uint8_t status, uint8_t data1, uint
     plugin.ProcessMIDIEvent(0, bytes);
 }
 
-// Every controller number, aftertouch, pitch-bend and a few keys on each channel, one block per
-// channel so that the queue never overflows; values differ per input.
+// Every controller number, aftertouch, pitch-bend and a few keys on each channel, a block after
+// every few channels so that the frame's control queue never overflows; values differ per input.
+// 3 channels of 142 messages each stay below the 512 entries of the frame's control queue.
+constexpr int32_t kChannelsPerBlock = 3;
+
 void PlayMIDI(YQuenlorAudioEffectPlugin& plugin, uint32_t seed) {
     for (int32_t channel = 0; channel < 16; ++channel) {
         for (int32_t controller = 0; controller < 128; ++controller) {
@@ -130,8 +137,9 @@ void PlayMIDI(YQuenlorAudioEffectPlugin& plugin, uint32_t seed) {
             Send(plugin, static_cast<uint8_t>(0x80 | channel), note, 0);
             Send(plugin, static_cast<uint8_t>(0x90 | channel), note, static_cast<uint8_t>(1 + (seed & 63)));
         }
-        ProcessShortBlock(plugin);
+        if (channel % kChannelsPerBlock == kChannelsPerBlock - 1 || channel == 15) ProcessShortBlock(plugin);
     }
+    CheckParameters(plugin);
     int32_t step = 0;
     while (plugin.TakePresetStep(step)) Check(step == -1 || step == 1);
 }
@@ -145,6 +153,7 @@ void MoveMultiParameters(YQuenlorAudioEffectPlugin& plugin) {
             plugin.SetParameter(first + n, value);
         for (int32_t b = 0; b < 3; ++b) ProcessShortBlock(plugin);
     }
+    CheckParameters(plugin);
 }
 
 uint32_t Seed(const uint8_t* data, size_t size) {
@@ -166,6 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Channel modes and up-sampling the state chose are already in effect: loading
     // re-initialises processing when they change.
     ProcessShortBlock(plugin);
+    CheckParameters(plugin);
     PlayMIDI(plugin, Seed(data, size));
     MoveMultiParameters(plugin);
 
@@ -181,5 +191,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(plugin.SaveState(again));
     Check(again == saved);
     ProcessShortBlock(plugin);
+    CheckParameters(plugin);
     return 0;
 }
