@@ -78,8 +78,9 @@ TEST(PluginEditorThreading, TheEditorRepaintsWhileAudioAndHostThreadsRun) {
     std::atomic<bool> stop{false};
     std::thread audio([&] {
         std::vector<std::vector<float>> in(2, std::vector<float>(128)), out(2, std::vector<float>(128));
-        float* inputs[2] = {in[0].data(), in[1].data()};
-        float* outputs[2] = {out[0].data(), out[1].data()};
+        // The plug-in takes every bus's slots, as the host adapters hand them over.
+        float* inputs[YAudioPlugin::kMaxSlots] = {in[0].data(), in[1].data()};
+        float* outputs[YAudioPlugin::kMaxSlots] = {out[0].data(), out[1].data()};
         int64_t n = 0;
         while (!stop.load()) {
             for (auto& channel : in)
