@@ -1,6 +1,7 @@
 #include "core/YAudioEffectPluginToAudioPluginAdapter.h"
 
 #include "core/YConfigurationLock.h"
+#include "core/YHostCallDeferral.h"
 #include "core/YParameterAdapters.h"
 #include "foundation/YException.h"
 #include "platform/YSynchronizer.h"
@@ -221,8 +222,10 @@ bool YAudioEffectPluginToAudioPluginAdapter::FollowLatency() {
             for (LatencyLine& line : m_lines) line.Configure(latency);
             SizeBypassDelayLines(GetLatency());
         }
-        // A state load sets processing up itself, but the host still has to hear of it.
+        // A state load sets processing up itself, but the host still has to hear of it: now,
+        // or at its next call when this is one of the plug-in's own threads.
         if (GetLatency() == m_toldLatency.load(std::memory_order_relaxed)) return false;
+        if (YHostCallDeferral::Active()) return false;
         TellLatency();
         return true;
     });

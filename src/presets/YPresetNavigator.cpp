@@ -1,6 +1,7 @@
 #include "presets/YPresetNavigator.h"
 
 #include "core/YAudioEffectPluginToAudioPluginAdapter.h"
+#include "core/YHostCallDeferral.h"
 #include "foundation/YException.h"
 
 #include <utility>
@@ -46,7 +47,10 @@ int32_t YPresetNavigator::RunSteps(bool onThread) {
 
 int32_t YPresetNavigator::StepThread::Thread() {
     while (!m_owner.m_stopping.load(std::memory_order_acquire) && !IsStopRequested()) {
-        if (!m_owner.StepsOnEditorThread()) YGuard("YPresetNavigator::StepThread", [&] { m_owner.RunSteps(true); });
+        if (!m_owner.StepsOnEditorThread()) {
+            const YHostCallDeferral deferral; // the host hears of the loads from its own threads
+            YGuard("YPresetNavigator::StepThread", [&] { m_owner.RunSteps(true); });
+        }
         m_owner.m_signal.Lock(kPollMs);
     }
     return 0;
